@@ -1,0 +1,60 @@
+# The two set-up commands are `make demo` and `make test`; everything else is for developers.
+# Build trees live under build/: test (ASan+UBSan), tsan (threaded code), release
+# (benchmarks, demo, tools) and fuzz (clang, libFuzzer).
+JOBS ?= 2
+CMAKE_GEN := -G Ninja
+SAN_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DTIDEPOOL_WERROR=ON
+FUZZ_SECONDS ?= 20
+
+.PHONY: all deps build test test-unit test-tsan bench demo fuzz gallery install clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build/release/build.ninja: | deps
+	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTIDEPOOL_BUILD_TESTS=OFF
+
+build: deps build/release/build.ninja
+	cmake --build build/release -j $(JOBS)
+
+build/test/build.ninja: | deps
+	cmake -S . -B build/test $(CMAKE_GEN) $(SAN_FLAGS) -DTIDEPOOL_SANITIZE=address,undefined -DTIDEPOOL_BUILD_BENCH=OFF
+
+build/tsan/build.ninja: | deps
+	cmake -S . -B build/tsan $(CMAKE_GEN) $(SAN_FLAGS) -DTIDEPOOL_SANITIZE=thread -DTIDEPOOL_BUILD_BENCH=OFF
+
+# Every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the threaded tests under ThreadSanitizer.
+test: deps test-unit test-tsan
+
+test-unit: build/test/build.ninja
+	cmake --build build/test -j $(JOBS)
+	cd build/test && ASAN_OPTIONS=detect_leaks=1 ctest --output-on-failure -j $(JOBS)
+
+test-tsan: build/tsan/build.ninja
+	cmake --build build/tsan -j $(JOBS) --target tests_animation
+	cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L threads
+
+bench: build
+	@bash bench/run.sh build/release $(BENCH)
+
+demo: build
+	@bash demo/run.sh build/release
+
+gallery: build
+	@bash demo/gallery.sh build/release
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTIDEPOOL_BUILD_FUZZ=ON -DTIDEPOOL_BUILD_TESTS=OFF -DTIDEPOOL_BUILD_BENCH=OFF \
+	  -DTIDEPOOL_WITH_QT=OFF -DTIDEPOOL_WITH_SDL=OFF
+	cmake --build build/fuzz -j $(JOBS)
+	@bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+
+install: build
+	cmake --install build/release
+
+clean:
+	rm -rf build

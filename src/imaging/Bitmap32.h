@@ -1,0 +1,59 @@
+#pragma once
+// A 32-bit bitmap: BGRX/BGRA pixels (one uint32_t each, 0xAARRGGBB in a register),
+// top-down rows. Value-like; copies are deep. Resizing to the same size never allocates.
+#include <cstdint>
+#include <vector>
+
+namespace tp {
+
+using Pixel = uint32_t;
+
+constexpr Pixel MakePixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 0) {
+  return (Pixel(a) << 24) | (Pixel(r) << 16) | (Pixel(g) << 8) | Pixel(b);
+}
+constexpr uint8_t PixelB(Pixel p) { return uint8_t(p); }
+constexpr uint8_t PixelG(Pixel p) { return uint8_t(p >> 8); }
+constexpr uint8_t PixelR(Pixel p) { return uint8_t(p >> 16); }
+constexpr uint8_t PixelA(Pixel p) { return uint8_t(p >> 24); }
+
+class Bitmap32 {
+ public:
+  Bitmap32() = default;
+  Bitmap32(int width, int height) { SetSize(width, height); }
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Row length in pixels (equal to width; kept separate so callers do not assume it).
+  int stride() const { return width_; }
+  bool empty() const { return width_ <= 0 || height_ <= 0; }
+
+  Pixel* scanline(int y) { return pixels_.data() + size_t(y) * size_t(width_); }
+  const Pixel* scanline(int y) const { return pixels_.data() + size_t(y) * size_t(width_); }
+  Pixel* data() { return pixels_.data(); }
+  const Pixel* data() const { return pixels_.data(); }
+  size_t pixelCount() const { return size_t(width_ > 0 ? width_ : 0) * size_t(height_ > 0 ? height_ : 0); }
+
+  Pixel& at(int x, int y) { return scanline(y)[x]; }
+  Pixel at(int x, int y) const { return scanline(y)[x]; }
+
+  // Sets the size; negative sizes count as 0. New contents are black (0). Keeps the
+  // allocation when the pixel count does not grow.
+  void SetSize(int width, int height);
+  void Fill(Pixel value);
+
+  // Master alpha (0..255) used when this bitmap is drawn onto another.
+  uint8_t masterAlpha() const { return masterAlpha_; }
+  void setMasterAlpha(uint8_t a) { masterAlpha_ = a; }
+
+  bool operator==(const Bitmap32& o) const {
+    return width_ == o.width_ && height_ == o.height_ && pixels_ == o.pixels_;
+  }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  uint8_t masterAlpha_ = 255;
+  std::vector<Pixel> pixels_;
+};
+
+}  // namespace tp
