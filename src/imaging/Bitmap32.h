@@ -1,6 +1,7 @@
 #pragma once
 // A 32-bit bitmap: BGRX/BGRA pixels (one uint32_t each, 0xAARRGGBB in a register),
 // top-down rows. Value-like; copies are deep. Resizing to the same size never allocates.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

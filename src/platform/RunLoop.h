@@ -1,5 +1,6 @@
 #pragma once
 // The message loop seam: the modal loop of the saver window is portable code above it.
+#include <functional>
 
 namespace tp {
 
@@ -10,6 +11,8 @@ class RunLoop {
   virtual void PumpMessages() = 0;
   // Blocks until a message is pending (or a short time has passed).
   virtual void WaitMessage() = 0;
+  // Queues fn to run on the UI thread at the next PumpMessages. Safe from any thread.
+  virtual void Post(std::function<void()> fn) = 0;
 };
 
 }  // namespace tp
