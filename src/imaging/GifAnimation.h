@@ -1,0 +1,93 @@
+#pragma once
+// Animated GIF support: the decoded frames of a GIF (indices, colour maps, graphic
+// control data) and an animator that composes them one after another onto a canvas with
+// their disposal methods and transparency. Threading is the caller's: the animator is a
+// plain object driven from one thread.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "imaging/Bitmap32.h"
+#include "imaging/ImageError.h"
+
+namespace tp {
+
+enum class GifDisposal : uint8_t {
+  None = 0,               // not specified: leave the frame in place
+  DoNotDispose = 1,       // leave the frame in place
+  RestoreBackground = 2,  // clear the frame's rectangle to the background
+  RestorePrevious = 3,    // restore what was under the frame
+};
+
+struct GifFrame {
+  int left = 0, top = 0, width = 0, height = 0;  // within the logical screen
+  std::vector<uint8_t> indices;                  // width * height colour indices, top-down
+  std::vector<Pixel> colorMap;  // local map (0xFFRRGGBB entries) or empty: use the global one
+  bool interlaced = false;      // as stored; indices are already de-interlaced
+  // Graphic control extension (defaults when absent).
+  bool transparent = false;
+  int transparentIndex = -1;
+  GifDisposal disposal = GifDisposal::None;
+  int delayMs = 0;  // as stored: hundredths of a second * 10
+};
+
+class GifImage {
+ public:
+  // Decodes all frames; throws ImageDecodeError on bad data or a GIF with no frame.
+  static GifImage Decode(const uint8_t* data, size_t size);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  const std::vector<Pixel>& globalColorMap() const { return globalColorMap_; }
+  int backgroundIndex() const { return backgroundIndex_; }
+  std::vector<GifFrame>& frames() { return frames_; }
+  const std::vector<GifFrame>& frames() const { return frames_; }
+
+  // Index of the first global colour-map entry whose red, green and blue equal color's
+  // (the fourth byte is ignored); -1 when there is none.
+  int FindGlobalColor(Pixel color) const;
+  // The colour map a frame uses (its own, else the global one; may be empty).
+  const std::vector<Pixel>& ColorMapOf(const GifFrame& frame) const;
+
+ private:
+  int width_ = 0, height_ = 0;
+  int backgroundIndex_ = 0;
+  std::vector<Pixel> globalColorMap_;
+  std::vector<GifFrame> frames_;
+};
+
+// Composes frames onto a canvas of the GIF's size. Transparent frame pixels leave the
+// canvas as it is; "restore background" clears a frame's rectangle to the clear colour
+// given at construction (transparent black by default); "restore previous" puts back the
+// pixels that were under the frame.
+class GifAnimator {
+ public:
+  explicit GifAnimator(const GifImage& gif, Pixel clearColor = 0);
+
+  // Clears the canvas to the clear colour and restarts at frame 0.
+  void Reset(Bitmap32& canvas);
+  // Disposes of the previous frame as it asked, then draws the next frame onto canvas
+  // (sized to the GIF on first use) and returns the index of the frame drawn. After the
+  // last frame the animation starts over at frame 0 (canvas cleared).
+  size_t DrawNextFrame(Bitmap32& canvas);
+  // Delay of frame i in milliseconds as stored.
+  int DelayMs(size_t i) const;
+  size_t frameCount() const { return gif_->frames().size(); }
+  size_t nextFrame() const { return next_; }
+
+ private:
+  void DrawFrame(const GifFrame& f, Bitmap32& canvas);
+  void Dispose(Bitmap32& canvas);
+
+  const GifImage* gif_;
+  Pixel clear_;
+  size_t next_ = 0;
+  bool havePrevious_ = false;
+  size_t previous_ = 0;
+  Bitmap32 saved_;  // pixels under the previous frame, for RestorePrevious
+};
+
+// The first frame composed on a transparent canvas (0x00000000), opaque pixels 0xFF.
+Bitmap32 RenderGifFirstFrame(const GifImage& gif);
+
+}  // namespace tp
