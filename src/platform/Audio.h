@@ -53,4 +53,13 @@ class AudioSystem {
   virtual std::unique_ptr<WavePlayer> CreateWavePlayer() = 0;
 };
 
+// An audio system without any device: music is off and sound effects are silent.
+// For backends where no audio device could be opened.
+class SilentAudioSystem : public AudioSystem {
+ public:
+  std::unique_ptr<MusicDevice> CreateMusicDevice() override { return nullptr; }
+  std::unique_ptr<SoundDevice> CreateSoundDevice() override { return nullptr; }
+  std::unique_ptr<WavePlayer> CreateWavePlayer() override { return nullptr; }
+};
+
 }  // namespace tp

@@ -1,0 +1,26 @@
+#include "platform/sdlaudio/SdlWavePlayer.h"
+
+#include "platform/sdlaudio/SdlMixerSession.h"
+
+namespace tp {
+
+SdlWavePlayer::SdlWavePlayer(std::shared_ptr<SdlMixerSession> session) : session_(std::move(session)) {}
+
+SdlWavePlayer::~SdlWavePlayer() { Stop(); }
+
+void SdlWavePlayer::Play(const std::string& path, bool loop) {
+  Stop();
+  chunk_ = Mix_LoadWAV(path.c_str());
+  if (!chunk_) return;
+  Mix_Volume(SdlMixerSession::kWaveChannel, MIX_MAX_VOLUME);
+  Mix_PlayChannel(SdlMixerSession::kWaveChannel, chunk_, loop ? -1 : 0);
+}
+
+void SdlWavePlayer::Stop() {
+  if (!chunk_) return;
+  Mix_HaltChannel(SdlMixerSession::kWaveChannel);
+  Mix_FreeChunk(chunk_);
+  chunk_ = nullptr;
+}
+
+}  // namespace tp
