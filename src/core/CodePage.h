@@ -1,0 +1,18 @@
+#pragma once
+// Conversion between the projects' 8-bit code page (Windows-1252) and UTF-8.
+// Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D, which 1252 leaves unassigned, map to the C1
+// control characters of the same value, so every byte string survives a round trip.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tp {
+
+std::string Cp1252ToUtf8(std::string_view bytes);
+// Nothing when the text is not valid UTF-8 or holds a character 1252 cannot represent.
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
+bool IsValidUtf8(std::string_view text);
+// Text of our own files that may be either: kept when it is valid UTF-8, else read as 1252.
+std::string AnyTextToUtf8(std::string_view bytes);
+
+}  // namespace tp

@@ -1,0 +1,217 @@
+#include "core/IniFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "core/Paths.h"
+#include "core/TextUtil.h"
+
+namespace tp {
+namespace {
+
+std::string Unquote(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return std::string(v.substr(1, v.size() - 2));
+  return std::string(v);
+}
+
+bool WriteAll(int fd, const std::string& data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += size_t(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+IniFile IniFile::Parse(std::string_view text) {
+  IniFile ini;
+  Section* current = nullptr;
+  for (const std::string& line : SplitLines(text)) {
+    std::string_view t = TrimView(line);
+    if (!t.empty() && t.front() == '[') {
+      size_t close = t.find(']');
+      std::string_view name = close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1);
+      ini.sections_.push_back(Section{Trim(name), line, {}});
+      current = &ini.sections_.back();
+      continue;
+    }
+    if (!current) {
+      ini.preamble_.push_back(line);
+      continue;
+    }
+    Entry e;
+    e.raw = line;
+    if (!t.empty()) {
+      size_t eq = t.find('=');
+      if (eq == std::string_view::npos) {
+        e.key = std::string(t);
+      } else {
+        e.key = Trim(t.substr(0, eq));
+        e.value = Unquote(TrimView(t.substr(eq + 1)));
+      }
+    }
+    current->entries.push_back(std::move(e));
+  }
+  return ini;
+}
+
+IniFile IniFile::Load(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return IniFile();
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return Parse(ss.str());
+}
+
+const IniFile::Section* IniFile::FindSection(std::string_view name) const {
+  for (const Section& s : sections_)
+    if (EqualsIgnoreCase(s.name, name)) return &s;
+  return nullptr;
+}
+
+IniFile::Section* IniFile::FindSection(std::string_view name) {
+  for (Section& s : sections_)
+    if (EqualsIgnoreCase(s.name, name)) return &s;
+  return nullptr;
+}
+
+const IniFile::Entry* IniFile::FindEntry(const Section& s, std::string_view key) {
+  for (const Entry& e : s.entries)
+    if (!e.key.empty() && EqualsIgnoreCase(e.key, key)) return &e;
+  return nullptr;
+}
+
+bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+
+bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
+  const Section* s = FindSection(section);
+  return s && FindEntry(*s, key);
+}
+
+std::vector<std::string> IniFile::SectionNames() const {
+  std::vector<std::string> names;
+  for (const Section& s : sections_)
+    if (FindSection(s.name) == &s) names.push_back(s.name);
+  return names;
+}
+
+std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
+  std::vector<std::string> keys;
+  const Section* s = FindSection(section);
+  if (!s) return keys;
+  for (const Entry& e : s->entries)
+    if (!e.key.empty() && FindEntry(*s, e.key) == &e) keys.push_back(e.key);
+  return keys;
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
+  const Section* s = FindSection(section);
+  if (!s) return std::string(defaultValue);
+  const Entry* e = FindEntry(*s, key);
+  return e ? e->value : std::string(defaultValue);
+}
+
+int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
+                             int32_t defaultValue) const {
+  const Section* s = FindSection(section);
+  if (!s) return defaultValue;
+  const Entry* e = FindEntry(*s, key);
+  if (!e) return defaultValue;
+  auto v = ParseInt32(e->value);
+  return v ? *v : defaultValue;
+}
+
+bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  Section* s = FindSection(section);
+  if (!s) {
+    sections_.push_back(Section{std::string(section), "[" + std::string(section) + "]", {}});
+    s = &sections_.back();
+  }
+  for (Entry& e : s->entries) {
+    if (!e.key.empty() && EqualsIgnoreCase(e.key, key)) {
+      e.value = std::string(value);
+      e.raw.clear();
+      return;
+    }
+  }
+  // New keys go after the section's last key, before any trailing blank lines.
+  size_t pos = s->entries.size();
+  while (pos > 0 && s->entries[pos - 1].key.empty()) --pos;
+  s->entries.insert(s->entries.begin() + long(pos), Entry{std::string(key), std::string(value), {}});
+}
+
+void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}
+
+void IniFile::EraseSection(std::string_view section) {
+  for (size_t i = sections_.size(); i-- > 0;)
+    if (EqualsIgnoreCase(sections_[i].name, section)) sections_.erase(sections_.begin() + long(i));
+}
+
+void IniFile::DeleteKey(std::string_view section, std::string_view key) {
+  Section* s = FindSection(section);
+  if (!s) return;
+  for (size_t i = 0; i < s->entries.size(); ++i) {
+    if (!s->entries[i].key.empty() && EqualsIgnoreCase(s->entries[i].key, key)) {
+      s->entries.erase(s->entries.begin() + long(i));
+      return;
+    }
+  }
+}
+
+std::string IniFile::ToText() const {
+  std::string out;
+  for (const std::string& l : preamble_) out += l + "\r\n";
+  for (const Section& s : sections_) {
+    out += s.rawHeader.empty() ? "[" + s.name + "]" : s.rawHeader;
+    out += "\r\n";
+    for (const Entry& e : s.entries) {
+      if (!e.raw.empty() || e.key.empty()) out += e.raw;
+      else out += e.key + "=" + e.value;
+      out += "\r\n";
+    }
+  }
+  return out;
+}
+
+bool IniFile::SaveAtomic(const std::string& path) const {
+  std::string dir = DirectoryOf(path);
+  std::string tmpl = (dir.empty() ? std::string("./") : dir) + "." + BareFileName(path) + ".XXXXXX";
+  int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, ToText());
+  struct stat st{};
+  // Keep the permissions of the file being replaced; a new file gets 0644.
+  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  else ::fchmod(fd, 0644);
+  if (ok && ::fsync(fd) != 0) ok = false;
+  if (::close(fd) != 0) ok = false;
+  if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) ::unlink(tmpl.c_str());
+  return ok;
+}
+
+}  // namespace tp

@@ -1,0 +1,96 @@
+#include "core/IniFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "core/FileSystem.h"
+
+namespace tp {
+namespace {
+
+TEST(IniFile, NamesMatchIgnoringCaseAndFirstOccurrenceWins) {
+  IniFile ini = IniFile::Parse(
+      "[General]\r\nProductName= Lake View \r\nproductname=Other\r\n"
+      "[general]\r\nPublisher=Hidden\r\n[Default]\r\nDuration=12\r\n");
+  EXPECT_EQ(ini.ReadString("GENERAL", "PRODUCTNAME", "x"), "Lake View");
+  // The second [general] section is shadowed by the first, as with the system functions.
+  EXPECT_EQ(ini.ReadString("General", "Publisher", "none"), "none");
+  EXPECT_EQ(ini.ReadInteger("default", "duration", 30), 12);
+  EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"General", "Default"}));
+}
+
+TEST(IniFile, KeysKeepFileOrderAndValuesAreTrimmedAndUnquoted) {
+  IniFile ini = IniFile::Parse(
+      "junk before\n[FileList]\nb.mpp=1\n  a.mpp = 0\nB.MPP=0\nnoequals\n\n[Q]\nq=\"  spaced  \"\n");
+  EXPECT_EQ(ini.KeyNames("filelist"), (std::vector<std::string>{"b.mpp", "a.mpp", "noequals"}));
+  EXPECT_TRUE(ini.ReadBool("FileList", "B.mpp", false));
+  EXPECT_FALSE(ini.ReadBool("FileList", "a.mpp", true));
+  EXPECT_EQ(ini.ReadString("FileList", "noequals", "d"), "");
+  EXPECT_EQ(ini.ReadString("Q", "q", ""), "  spaced  ");
+  EXPECT_TRUE(ini.KeyNames("missing").empty());
+}
+
+TEST(IniFile, IntegersFallBackToTheDefaultOnText) {
+  IniFile ini = IniFile::Parse(
+      "[S]\nA=abc\nB=-7\nC=12abc\nD=\nE=$10\nF=0x10\nG=99999999999\nH=2\nZ=0\n");
+  EXPECT_EQ(ini.ReadInteger("S", "A", 30), 30);
+  EXPECT_EQ(ini.ReadInteger("S", "B", 30), -7);
+  EXPECT_EQ(ini.ReadInteger("S", "C", 30), 30);
+  EXPECT_EQ(ini.ReadInteger("S", "D", 30), 30);
+  EXPECT_EQ(ini.ReadInteger("S", "E", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("S", "F", 0), 16);
+  EXPECT_EQ(ini.ReadInteger("S", "G", 5), 5);
+  EXPECT_TRUE(ini.ReadBool("S", "H", false));
+  EXPECT_FALSE(ini.ReadBool("S", "Z", true));
+  EXPECT_TRUE(ini.ReadBool("S", "A", true));
+  EXPECT_FALSE(ini.ReadBool("S", "A", false));
+}
+
+TEST(IniFile, WritingChangesOnlyWhatItTouches) {
+  const std::string text =
+      "; a comment the program does not know\r\n[Setting]\r\nImageSize=1\r\nFuture = kept  as is\r\n"
+      "\r\n[Other]\r\nx=1\r\n";
+  IniFile ini = IniFile::Parse(text);
+  EXPECT_EQ(ini.ToText(), text);
+  ini.WriteInteger("setting", "imagesize", 2);
+  ini.WriteBool("Setting", "Sound", false);
+  ini.WriteString("New", "k", "v");
+  EXPECT_EQ(ini.ToText(),
+            "; a comment the program does not know\r\n[Setting]\r\nImageSize=2\r\nFuture = kept  as is\r\n"
+            "Sound=0\r\n\r\n[Other]\r\nx=1\r\n[New]\r\nk=v\r\n");
+  ini.EraseSection("OTHER");
+  ini.DeleteKey("setting", "future");
+  EXPECT_FALSE(ini.SectionExists("Other"));
+  EXPECT_FALSE(ini.ValueExists("Setting", "Future"));
+  EXPECT_TRUE(ini.ValueExists("Setting", "Sound"));
+}
+
+TEST(IniFile, SaveAtomicReplacesTheFileAndLeavesNoTemporaryBehind) {
+  char dirTemplate[] = "/tmp/tp-ini-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  std::string dir = dirTemplate;
+  std::string path = dir + "/Lake.ini";
+  ASSERT_TRUE(WriteFile(path, "[Setting]\r\nOld=1\r\n"));
+  IniFile ini = IniFile::Load(path);
+  ini.WriteInteger("Setting", "Speed", 10);
+  ASSERT_TRUE(ini.SaveAtomic(path));
+  std::string back;
+  ASSERT_TRUE(ReadFile(path, back));
+  EXPECT_EQ(back, "[Setting]\r\nOld=1\r\nSpeed=10\r\n");
+  std::string listing = "ls -A " + dir + " | wc -l";
+  FILE* p = popen(listing.c_str(), "r");
+  int count = -1;
+  ASSERT_EQ(fscanf(p, "%d", &count), 1);
+  pclose(p);
+  EXPECT_EQ(count, 1);
+  // A folder that cannot be written to: the save fails and reports it.
+  EXPECT_FALSE(ini.SaveAtomic(dir + "/no/such/dir/x.ini"));
+  RemoveFile(path);
+  rmdir(dir.c_str());
+}
+
+}  // namespace
+}  // namespace tp
