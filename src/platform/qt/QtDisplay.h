@@ -1,0 +1,55 @@
+#pragma once
+// The saver window on Qt: frameless, black, on top, covering the primary screen (or an
+// ordinary window, or one window per screen), drawing the display's own screen bitmap.
+#include <memory>
+#include <vector>
+
+#include "platform/Display.h"
+
+class QWidget;
+
+namespace tp {
+
+class SaverWidget;
+
+class QtDisplay : public Display {
+ public:
+  QtDisplay(const DisplayOptions& options, InputHandler* handler);
+  ~QtDisplay() override;
+
+  int ScreenWidth() const override { return screen_.width(); }
+  int ScreenHeight() const override { return screen_.height(); }
+  int BitDepth() const override { return bitDepth_; }
+
+  void Present(const Bitmap32& bitmap, int x, int y) override;
+  void FillBlack() override;
+  void Capture(Bitmap32& out) override;
+
+  bool InitScaled(int width, int height, int bitsPerPixel) override;
+  bool CanDraw() const override { return scaled_; }
+  void PresentScaled(const Bitmap32& bitmap) override;
+  void CaptureBackSurface(Bitmap32& out) override;
+
+  void ShowCursor(bool show) override;
+
+  // The first (primary) window, for tests that grab what it shows.
+  QWidget* primaryWidget() const;
+
+  // What the windows paint: the screen bitmap, or the back surface stretched when scaled.
+  const Bitmap32& screenBitmap() const { return screen_; }
+  const Bitmap32& backSurface() const { return back_; }
+  bool scaledShowing() const { return scaled_ && showingBack_; }
+
+ private:
+  void RepaintAll();
+
+  Bitmap32 screen_;
+  Bitmap32 back_;
+  int bitDepth_ = 32;
+  bool scaled_ = false;
+  bool showingBack_ = false;
+  int cursorCount_ = 0;
+  std::vector<std::unique_ptr<SaverWidget>> widgets_;
+};
+
+}  // namespace tp

@@ -1,0 +1,32 @@
+#include "platform/qt/QtMessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QString>
+
+#include "platform/EventLog.h"
+
+namespace tp {
+
+bool QtMessageBoxes::Show(MessageKind kind, const std::string& text) {
+  const char* kindName = kind == MessageKind::Info ? "info" : kind == MessageKind::Error ? "error" : "confirm";
+  LogEvent("message", std::string(kindName) + " " + text);
+  // The texts carry CR LF line ends; Qt shows a bare LF as the line break.
+  QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  message.remove(QChar('\r'));
+  QString title = QApplication::applicationDisplayName();
+  switch (kind) {
+    case MessageKind::Info:
+      QMessageBox::information(nullptr, title, message, QMessageBox::Ok);
+      return true;
+    case MessageKind::Error:
+      QMessageBox::critical(nullptr, title, message, QMessageBox::Ok);
+      return true;
+    case MessageKind::Confirm:
+      return QMessageBox::question(nullptr, title, message, QMessageBox::Yes | QMessageBox::No,
+                                   QMessageBox::No) == QMessageBox::Yes;
+  }
+  return false;
+}
+
+}  // namespace tp

@@ -1,0 +1,72 @@
+#include "platform/qt/QtPlatform.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/qt/QtClock.h"
+#include "platform/qt/QtDisplay.h"
+#include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/QtRunLoop.h"
+#include "platform/qt/QtShell.h"
+
+namespace tp {
+namespace {
+
+// Audio that has no device: every factory returns nullptr, so the show runs silent.
+class SilentAudioSystem : public AudioSystem {
+ public:
+  std::unique_ptr<MusicDevice> CreateMusicDevice() override { return nullptr; }
+  std::unique_ptr<SoundDevice> CreateSoundDevice() override { return nullptr; }
+  std::unique_ptr<WavePlayer> CreateWavePlayer() override { return nullptr; }
+};
+
+class QtPlatform : public Platform {
+ public:
+  QtPlatform(int& argc, char** argv) {
+    if (!QApplication::instance()) ownApp_ = std::make_unique<QApplication>(argc, argv);
+    audio_ = std::make_unique<SilentAudioSystem>();
+  }
+
+  const char* Name() const override { return "qt"; }
+  Clock& clock() override { return clock_; }
+  RunLoop& runLoop() override { return runLoop_; }
+  MessageBoxes& messageBoxes() override { return messageBoxes_; }
+  Shell& shell() override { return shell_; }
+  Desktop& desktop() override { return desktop_; }
+  AudioSystem& audio() override { return *audio_; }
+
+  int ScreenWidth() const override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().width() : 0;
+  }
+  int ScreenHeight() const override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->geometry().height() : 0;
+  }
+  int DesktopBitDepth() const override {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s && s->depth() > 0 ? s->depth() : 32;
+  }
+
+  std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options, InputHandler* handler) override {
+    return std::make_unique<QtDisplay>(options, handler);
+  }
+
+ private:
+  std::unique_ptr<QApplication> ownApp_;
+  QtClock clock_;
+  QtRunLoop runLoop_;
+  QtMessageBoxes messageBoxes_;
+  QtShell shell_;
+  QtDesktop desktop_;
+  std::unique_ptr<AudioSystem> audio_;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> CreateQtPlatform(int& argc, char** argv) {
+  return std::make_unique<QtPlatform>(argc, argv);
+}
+
+}  // namespace tp

@@ -1,0 +1,13 @@
+#pragma once
+// The desktop backend on Qt Widgets: message boxes, clock, run loop, shell, wallpaper and
+// the saver window.
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace tp {
+
+// Creates the QApplication when none exists yet (argc and argv must outlive the platform).
+std::unique_ptr<Platform> CreateQtPlatform(int& argc, char** argv);
+
+}  // namespace tp
