@@ -1,0 +1,74 @@
+#include "platform/x11/HostWindowDisplay.h"
+
+#include <string>
+
+#include "imaging/Draw.h"
+#include "platform/EventLog.h"
+
+namespace tp {
+
+void CloseRelay::Attach(InputHandler* handler) {
+  handler_ = handler;
+  if (pending_ && handler_) {
+    pending_ = false;
+    handler_->OnCloseRequest();
+  }
+}
+
+void CloseRelay::Detach(InputHandler* handler) {
+  if (handler_ == handler) handler_ = nullptr;
+}
+
+void CloseRelay::RequestClose() {
+  LogEvent("host-close-request");
+  if (handler_) handler_->OnCloseRequest();
+  else pending_ = true;
+}
+
+HostWindowDisplay::HostWindowDisplay(std::unique_ptr<ForeignWindow> window, InputHandler* handler,
+                                     std::shared_ptr<CloseRelay> relay)
+    : window_(std::move(window)), handler_(handler), relay_(std::move(relay)) {
+  screen_.SetSize(window_->width(), window_->height());
+  LogEvent("host-window", std::to_string(window_->id()) + " " + std::to_string(screen_.width()) +
+                              "x" + std::to_string(screen_.height()));
+  if (relay_) relay_->Attach(handler_);
+}
+
+HostWindowDisplay::~HostWindowDisplay() {
+  if (relay_) relay_->Detach(handler_);
+}
+
+void HostWindowDisplay::Present(const Bitmap32& bitmap, int x, int y) {
+  Copy(screen_, x, y, bitmap.width(), bitmap.height(), bitmap, 0, 0);
+  Flush(RectFromSize(x, y, bitmap.width(), bitmap.height()));
+}
+
+void HostWindowDisplay::FillBlack() {
+  screen_.Fill(0);
+  Flush(RectFromSize(0, 0, screen_.width(), screen_.height()));
+}
+
+bool HostWindowDisplay::InitScaled(int width, int height, int /*bitsPerPixel*/) {
+  if (width <= 0 || height <= 0) return false;
+  back_.SetSize(width, height);
+  scaledReady_ = true;
+  return true;
+}
+
+void HostWindowDisplay::PresentScaled(const Bitmap32& bitmap) {
+  back_ = bitmap;
+  Stretch(screen_, 0, 0, screen_.width(), screen_.height(), back_, 0, 0, back_.width(),
+          back_.height());
+  Flush(RectFromSize(0, 0, screen_.width(), screen_.height()));
+}
+
+void HostWindowDisplay::Flush(const Rect& area) {
+  if (hostGone_) return;
+  if (window_->StillThere() && window_->DrawArea(screen_, area)) return;
+  // The host has destroyed its window: end the show as if it had been closed.
+  hostGone_ = true;
+  LogEvent("host-window-gone", std::to_string(window_->id()));
+  if (handler_) handler_->OnCloseRequest();
+}
+
+}  // namespace tp

@@ -1,0 +1,65 @@
+#pragma once
+// The saver's screen inside a host's window (an xscreensaver hack window, the root window
+// or any window given by id): frames are drawn into the host window at its size. Input
+// belongs to the host, so no mouse or key events are delivered; a close is requested only
+// through the CloseRelay (SIGTERM) or when the host destroys its window.
+#include <memory>
+
+#include "imaging/Bitmap32.h"
+#include "platform/Display.h"
+#include "platform/Input.h"
+#include "platform/x11/ForeignWindow.h"
+
+namespace tp {
+
+// Hands close requests to the input handler of the display that is open now, on the UI
+// thread; a request made while no display is open waits for the next one.
+class CloseRelay {
+ public:
+  void Attach(InputHandler* handler);
+  void Detach(InputHandler* handler);
+  void RequestClose();
+
+ private:
+  InputHandler* handler_ = nullptr;
+  bool pending_ = false;
+};
+
+class HostWindowDisplay : public Display {
+ public:
+  HostWindowDisplay(std::unique_ptr<ForeignWindow> window, InputHandler* handler,
+                    std::shared_ptr<CloseRelay> relay);
+  ~HostWindowDisplay() override;
+
+  int ScreenWidth() const override { return screen_.width(); }
+  int ScreenHeight() const override { return screen_.height(); }
+  int BitDepth() const override { return 32; }
+
+  void Present(const Bitmap32& bitmap, int x, int y) override;
+  void FillBlack() override;
+  void Capture(Bitmap32& out) override { out = screen_; }
+
+  bool InitScaled(int width, int height, int bitsPerPixel) override;
+  bool CanDraw() const override { return scaledReady_; }
+  void PresentScaled(const Bitmap32& bitmap) override;
+  void CaptureBackSurface(Bitmap32& out) override { out = back_; }
+
+  // The host owns the pointer; the count is kept only so the calls pair up.
+  void ShowCursor(bool show) override { cursorCount_ += show ? 1 : -1; }
+
+ private:
+  // Sends the changed block of screen_ to the host window; a vanished window becomes a
+  // close request.
+  void Flush(const Rect& area);
+
+  std::unique_ptr<ForeignWindow> window_;
+  InputHandler* handler_;
+  std::shared_ptr<CloseRelay> relay_;
+  Bitmap32 screen_;
+  Bitmap32 back_;
+  bool scaledReady_ = false;
+  bool hostGone_ = false;
+  int cursorCount_ = 0;
+};
+
+}  // namespace tp

@@ -1,0 +1,80 @@
+#include "platform/x11/HostWindowPlatform.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/x11/ForeignWindow.h"
+#include "platform/x11/HostWindowDisplay.h"
+#include "platform/x11/TerminationSignals.h"
+#include "platform/x11/WindowId.h"
+
+namespace tp {
+namespace {
+
+class HostWindowPlatform : public Platform {
+ public:
+  HostWindowPlatform(std::unique_ptr<Platform> desktop, unsigned long windowId)
+      : desktop_(std::move(desktop)), windowId_(windowId), relay_(std::make_shared<CloseRelay>()) {
+    ForeignWindow probe(windowId);
+    width_ = probe.width();
+    height_ = probe.height();
+    // The watcher thread only posts; the request itself runs on the UI thread.
+    signals_ = std::make_unique<TerminationSignals>([this] {
+      desktop_->runLoop().Post([relay = relay_] { relay->RequestClose(); });
+    });
+  }
+
+  const char* Name() const override { return desktop_->Name(); }
+  Clock& clock() override { return desktop_->clock(); }
+  RunLoop& runLoop() override { return desktop_->runLoop(); }
+  MessageBoxes& messageBoxes() override { return desktop_->messageBoxes(); }
+  Shell& shell() override { return desktop_->shell(); }
+  Desktop& desktop() override { return desktop_->desktop(); }
+  AudioSystem& audio() override { return desktop_->audio(); }
+
+  int ScreenWidth() const override { return width_; }
+  int ScreenHeight() const override { return height_; }
+  int DesktopBitDepth() const override { return 32; }
+
+  // Whatever window the caller asks for, the show goes into the host window.
+  std::unique_ptr<Display> CreateDisplay(const DisplayOptions& /*options*/,
+                                         InputHandler* handler) override {
+    return std::make_unique<HostWindowDisplay>(std::make_unique<ForeignWindow>(windowId_), handler,
+                                               relay_);
+  }
+
+ private:
+  std::unique_ptr<Platform> desktop_;
+  unsigned long windowId_;
+  int width_ = 0;
+  int height_ = 0;
+  std::shared_ptr<CloseRelay> relay_;
+  std::unique_ptr<TerminationSignals> signals_;  // last: stopped before the rest goes
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> CreateHostWindowPlatform(std::unique_ptr<Platform> desktop,
+                                                   unsigned long windowId) {
+  return std::make_unique<HostWindowPlatform>(std::move(desktop), windowId);
+}
+
+unsigned long RootWindowId() {
+  ::Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) throw std::runtime_error("cannot connect to the X server (is DISPLAY set?)");
+  unsigned long root = DefaultRootWindow(dpy);
+  XCloseDisplay(dpy);
+  return root;
+}
+
+std::optional<unsigned long> ScreensaverHostWindow() {
+  const char* value = std::getenv("XSCREENSAVER_WINDOW");
+  if (!value || !*value) return std::nullopt;
+  auto id = ParseWindowId(value);
+  if (!id) throw std::runtime_error(std::string("XSCREENSAVER_WINDOW is not a window id: ") + value);
+  return id;
+}
+
+}  // namespace tp

@@ -1,0 +1,18 @@
+#pragma once
+// Xlib reports protocol errors through one process-wide handler whose default ends the
+// process. Our connections register here instead: their errors are recorded and read
+// back after a sync, errors of other connections go to the handler that was there before.
+// Internal to platform/x11; includes Xlib.
+#include <X11/Xlib.h>
+
+namespace tp::x11 {
+
+// Starts recording errors for dpy (installs the process-wide handler on first use).
+void TrapErrors(::Display* dpy);
+// Stops recording for dpy (before XCloseDisplay).
+void UntrapErrors(::Display* dpy);
+// XSync, then the error code of the first request that failed since the last call
+// (Success when none did).
+int SyncAndTakeError(::Display* dpy);
+
+}  // namespace tp::x11
