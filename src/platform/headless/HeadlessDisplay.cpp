@@ -1,0 +1,111 @@
+#include "platform/headless/HeadlessDisplay.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/EventLog.h"
+#include "platform/headless/FrameHash.h"
+#include "platform/headless/FramePng.h"
+
+namespace tp {
+
+FrameRecorder::FrameRecorder(const HeadlessOptions& options)
+    : dir_(options.framesDir), every_(options.framesEvery ? options.framesEvery : 1) {
+  if (!options.frameLogPath.empty()) {
+    log_ = std::fopen(options.frameLogPath.c_str(), "a");
+    if (!log_) std::fprintf(stderr, "tidepool: cannot open frame log %s\n", options.frameLogPath.c_str());
+  }
+}
+
+FrameRecorder::~FrameRecorder() {
+  if (log_) std::fclose(log_);
+}
+
+void FrameRecorder::Record(uint32_t tick, const char* path, int x, int y, int w, int h, uint64_t hash,
+                           const Bitmap32& screen) {
+  const uint64_t index = frames_++;
+  if (log_) {
+    std::fprintf(log_, "%u %s %d %d %d %d %s\n", tick, path, x, y, w, h, HashHex(hash).c_str());
+    std::fflush(log_);
+  }
+  if (!dir_.empty() && index % every_ == 0) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06llu.png", (unsigned long long)index);
+    if (!WriteFramePng(screen, dir_ + name))
+      std::fprintf(stderr, "tidepool: cannot write frame %s%s\n", dir_.c_str(), name);
+  }
+}
+
+HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, HeadlessRunLoop& loop,
+                                 FrameRecorder& recorder, const HeadlessOptions& options,
+                                 InputHandler* handler)
+    : screen_(width, height),
+      clock_(clock),
+      loop_(loop),
+      recorder_(recorder),
+      presentMs_(options.presentMs),
+      scaledFails_(options.scaledFails),
+      handler_(handler) {
+  loop_.SetInputHandler(handler_);
+  LogEvent("display", "open " + std::to_string(width) + "x" + std::to_string(height));
+}
+
+HeadlessDisplay::~HeadlessDisplay() {
+  loop_.ClearInputHandler(handler_);
+  LogEvent("display", "close");
+}
+
+void HeadlessDisplay::Presented(const char* path, int x, int y, int w, int h, uint64_t hash) {
+  recorder_.Record(clock_.Tick(), path, x, y, w, h, hash, screen_);
+  clock_.Advance(presentMs_);
+}
+
+void HeadlessDisplay::Present(const Bitmap32& bitmap, int x, int y) {
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = std::min(screen_.width(), x + bitmap.width());
+  const int y1 = std::min(screen_.height(), y + bitmap.height());
+  for (int sy = y0; sy < y1; ++sy)
+    std::memcpy(screen_.scanline(sy) + x0, bitmap.scanline(sy - y) + (x0 - x), size_t(x1 - x0) * sizeof(Pixel));
+  Presented("window", x, y, bitmap.width(), bitmap.height(), FrameHash(bitmap));
+}
+
+void HeadlessDisplay::FillBlack() {
+  screen_.Fill(0);
+  Presented("black", 0, 0, screen_.width(), screen_.height(),
+            SolidFrameHash(screen_.width(), screen_.height(), 0));
+}
+
+void HeadlessDisplay::Capture(Bitmap32& out) { out = screen_; }
+
+bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
+  scaledReady_ = !scaledFails_ && width > 0 && height > 0 && bitsPerPixel > 0;
+  LogEvent("display", std::string("scaled ") + (scaledReady_ ? "ready " : "failed ") + std::to_string(width) +
+                          "x" + std::to_string(height) + "x" + std::to_string(bitsPerPixel));
+  return scaledReady_;
+}
+
+void HeadlessDisplay::PresentScaled(const Bitmap32& bitmap) {
+  back_ = bitmap;
+  const int sw = screen_.width(), sh = screen_.height();
+  if (!bitmap.empty()) {
+    // Nearest-neighbour stretch over the whole screen.
+    std::vector<int> columns(static_cast<size_t>(sw));
+    for (int x = 0; x < sw; ++x) columns[size_t(x)] = int(int64_t(x) * bitmap.width() / sw);
+    for (int y = 0; y < sh; ++y) {
+      const Pixel* src = bitmap.scanline(int(int64_t(y) * bitmap.height() / sh));
+      Pixel* dst = screen_.scanline(y);
+      for (int x = 0; x < sw; ++x) dst[x] = src[columns[size_t(x)]];
+    }
+  }
+  Presented("scaled", 0, 0, bitmap.width(), bitmap.height(), FrameHash(bitmap));
+}
+
+void HeadlessDisplay::CaptureBackSurface(Bitmap32& out) { out = back_; }
+
+void HeadlessDisplay::ShowCursor(bool show) {
+  cursorCount_ += show ? 1 : -1;
+  LogEvent("cursor", std::string(show ? "show" : "hide") + " count=" + std::to_string(cursorCount_));
+}
+
+}  // namespace tp

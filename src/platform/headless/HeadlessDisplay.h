@@ -1,0 +1,71 @@
+#pragma once
+// The headless screen: a bitmap that Present, PresentScaled and FillBlack write into.
+// Every presented frame goes to the frame log (and optionally a PNG) and costs
+// TIDEPOOL_PRESENT_MS of virtual time.
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/Display.h"
+#include "platform/headless/HeadlessClock.h"
+#include "platform/headless/HeadlessOptions.h"
+#include "platform/headless/HeadlessRunLoop.h"
+
+namespace tp {
+
+// Writes the frame log and the PNG frames; shared by the displays of one platform.
+class FrameRecorder {
+ public:
+  explicit FrameRecorder(const HeadlessOptions& options);
+  ~FrameRecorder();
+  FrameRecorder(const FrameRecorder&) = delete;
+  FrameRecorder& operator=(const FrameRecorder&) = delete;
+  // One presented frame: the log line, and the screen as a PNG when frames are kept.
+  void Record(uint32_t tick, const char* path, int x, int y, int w, int h, uint64_t hash,
+              const Bitmap32& screen);
+  uint64_t frameCount() const { return frames_; }
+
+ private:
+  FILE* log_ = nullptr;
+  std::string dir_;
+  uint32_t every_ = 1;
+  uint64_t frames_ = 0;
+};
+
+class HeadlessDisplay : public Display {
+ public:
+  HeadlessDisplay(int width, int height, HeadlessClock& clock, HeadlessRunLoop& loop,
+                  FrameRecorder& recorder, const HeadlessOptions& options, InputHandler* handler);
+  ~HeadlessDisplay() override;
+
+  int ScreenWidth() const override { return screen_.width(); }
+  int ScreenHeight() const override { return screen_.height(); }
+  int BitDepth() const override { return 32; }
+  void Present(const Bitmap32& bitmap, int x, int y) override;
+  void FillBlack() override;
+  void Capture(Bitmap32& out) override;
+  bool InitScaled(int width, int height, int bitsPerPixel) override;
+  bool CanDraw() const override { return scaledReady_; }
+  void PresentScaled(const Bitmap32& bitmap) override;
+  void CaptureBackSurface(Bitmap32& out) override;
+  void ShowCursor(bool show) override;
+
+  int cursorCount() const { return cursorCount_; }
+
+ private:
+  void Presented(const char* path, int x, int y, int w, int h, uint64_t hash);
+
+  Bitmap32 screen_;
+  Bitmap32 back_;
+  HeadlessClock& clock_;
+  HeadlessRunLoop& loop_;
+  FrameRecorder& recorder_;
+  uint32_t presentMs_;
+  bool scaledFails_;
+  bool scaledReady_ = false;
+  int cursorCount_ = 0;
+  InputHandler* handler_;
+};
+
+}  // namespace tp

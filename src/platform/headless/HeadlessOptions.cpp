@@ -1,0 +1,54 @@
+#include "platform/headless/HeadlessOptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+#include "core/TextUtil.h"
+
+namespace tp {
+namespace {
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+std::optional<uint32_t> EnvUnsigned(const char* name) {
+  std::string v = Env(name);
+  if (v.empty()) return std::nullopt;
+  auto n = ParseInt32(Trim(v));
+  if (!n || *n < 0) {
+    std::fprintf(stderr, "tidepool: ignoring %s=%s (not a number)\n", name, v.c_str());
+    return std::nullopt;
+  }
+  return uint32_t(*n);
+}
+}  // namespace
+
+HeadlessOptions HeadlessOptions::FromEnvironment() {
+  HeadlessOptions o;
+  std::string screen = Env("TIDEPOOL_SCREEN");
+  if (!screen.empty()) {
+    size_t x = screen.find_first_of("xX");
+    auto w = x == std::string::npos ? std::nullopt : ParseInt32(screen.substr(0, x));
+    auto h = x == std::string::npos ? std::nullopt : ParseInt32(screen.substr(x + 1));
+    if (w && h && *w > 0 && *h > 0 && *w <= 16384 && *h <= 16384) {
+      o.screenWidth = *w;
+      o.screenHeight = *h;
+    } else {
+      std::fprintf(stderr, "tidepool: ignoring TIDEPOOL_SCREEN=%s (want WxH)\n", screen.c_str());
+    }
+  }
+  o.realClock = Env("TIDEPOOL_REAL_CLOCK") == "1";
+  o.runMs = EnvUnsigned("TIDEPOOL_RUN_MS");
+  if (auto p = EnvUnsigned("TIDEPOOL_PRESENT_MS")) o.presentMs = *p;
+  o.scriptPath = Env("TIDEPOOL_SCRIPT");
+  o.frameLogPath = Env("TIDEPOOL_FRAME_LOG");
+  o.framesDir = Env("TIDEPOOL_FRAMES_DIR");
+  if (auto k = EnvUnsigned("TIDEPOOL_FRAMES_EVERY"); k && *k > 0) o.framesEvery = *k;
+  o.confirmAnswer = !EqualsIgnoreCase(Env("TIDEPOOL_CONFIRM"), "no");
+  o.scaledFails = EqualsIgnoreCase(Env("TIDEPOOL_SCALED"), "fail");
+  return o;
+}
+
+}  // namespace tp
