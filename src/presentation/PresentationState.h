@@ -28,6 +28,10 @@ struct PresentationState {
 
   // Tick at which the previous frame finished (frame pacing).
   uint32_t lastFrameTick = 0;
+  // The fitted plain picture is on screen as it is now, so drawing it again would change
+  // nothing. Whoever draws anything else on the display (a black clear, a transition, a new
+  // picture) clears it.
+  bool frameOnScreen = false;
 };
 
 struct Size {

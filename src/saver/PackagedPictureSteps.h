@@ -1,0 +1,43 @@
+#pragma once
+// The saver run's packaged-picture steps: the loader (TProject) and the animation engine,
+// as the sequencer and the frame drawing call them.
+#include <memory>
+#include <span>
+#include <string>
+
+#include "imaging/Bitmap32.h"
+#include "presentation/PresentationState.h"
+#include "project/PackagedPicture.h"
+
+namespace tp {
+
+class Display;
+
+class PackagedPictureSteps {
+ public:
+  virtual ~PackagedPictureSteps() = default;
+
+  // Loads the packaged picture at path (only when the file exists), gives it the run's
+  // speed, fits it for the run (scaling it to the screen or the working resolution, which
+  // sets the picture size in state) and hands it to the engine with its objects started
+  // and its weather set. False when nothing was loaded (the file is missing).
+  virtual bool LoadAndFit(const std::string& path, PresentationState& state, int speed,
+                          const std::string& extractionFolder) = 0;
+  // Advances the engine by one frame.
+  virtual void RenderFrame() = 0;
+  // The engine's composed frame; nullptr while the engine has never received a picture.
+  virtual const Bitmap32* Frame() const = 0;
+  // Rebuilds the engine's water frame from the current packaged picture (F1).
+  virtual void ResetOutput() = 0;
+  // The sound slots in use by the picture loaded last (empty when none).
+  virtual std::span<const TSoundSlot> SoundSlots() const = 0;
+  // Tear-down, in the window's close order: the loader first (it owns the object
+  // threads), the engine later.
+  virtual void FreeLoader() = 0;
+  virtual void FreeEngine() = 0;
+};
+
+// The steps of this build.
+std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps();
+
+}  // namespace tp
