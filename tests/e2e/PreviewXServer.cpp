@@ -34,7 +34,10 @@ class XServer {
     char* argv[] = {const_cast<char*>("Xvfb"), const_cast<char*>("-displayfd"),
                     const_cast<char*>("3"), const_cast<char*>("-screen"),
                     const_cast<char*>("0"), const_cast<char*>("640x480x24"),
-                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"), nullptr};
+                    const_cast<char*>("-nolisten"), const_cast<char*>("tcp"),
+                    // Without it the server resets whenever its last client leaves and
+                    // refuses connections meanwhile.
+                    const_cast<char*>("-noreset"), nullptr};
     const int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);

@@ -1,0 +1,131 @@
+// The show inside a host's window: the host-window display, window ids, and SIGTERM as a
+// close request. Drawing tests run on the private Xvfb server.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+
+#include "e2e/PreviewXServer.h"
+#include "platform/x11/HostWindowDisplay.h"
+#include "platform/x11/TerminationSignals.h"
+#include "platform/x11/WindowId.h"
+
+namespace tp {
+namespace {
+
+using test::HelperWindow;
+
+struct CloseCounter : InputHandler {
+  void OnMouseMove(int, int) override {}
+  void OnMouseDown(MouseButton) override {}
+  void OnKeyDown(int) override {}
+  void OnKeyPress(char32_t) override {}
+  void OnCloseRequest() override { ++closes; }
+  int closes = 0;
+};
+
+TEST(WindowId, AcceptsDecimalAndHexAndRejectsEverythingElse) {
+  EXPECT_EQ(ParseWindowId("1234"), 1234ul);
+  EXPECT_EQ(ParseWindowId("0x3a00007"), 0x3a00007ul);
+  EXPECT_EQ(ParseWindowId("0X3A00007"), 0x3a00007ul);  // the handle argument comes upper-cased
+  EXPECT_EQ(ParseWindowId("4294967295"), 4294967295ul);
+  for (const char* bad : {"", "0", "0x", "0x0", "-1", "+5", " 12", "12 ", "12x", "1e3", "0x12g",
+                          "99999999999999999999999"}) {
+    EXPECT_EQ(ParseWindowId(bad), std::nullopt) << '"' << bad << '"';
+  }
+}
+
+TEST(HostWindowDisplay, DrawsFramesIntoTheHostWindowAtItsSize) {
+  TP_REQUIRE_XSERVER();
+  HelperWindow host(200, 100, 0x808000);
+  CloseCounter handler;
+  HostWindowDisplay display(std::make_unique<ForeignWindow>(host.id()), &handler, nullptr);
+  ASSERT_EQ(display.ScreenWidth(), 200);
+  ASSERT_EQ(display.ScreenHeight(), 100);
+
+  // Window drawing: a block placed 1:1 and clipped at the window's edge.
+  display.FillBlack();
+  Bitmap32 block(50, 40);
+  block.Fill(MakePixel(200, 10, 10));
+  display.Present(block, 170, 10);
+  Bitmap32 shown = host.Read();
+  EXPECT_EQ(shown.at(170, 10), MakePixel(200, 10, 10));
+  EXPECT_EQ(shown.at(199, 49), MakePixel(200, 10, 10));
+  EXPECT_EQ(shown.at(169, 10), 0u);
+  EXPECT_EQ(shown.at(170, 50), 0u);
+  Bitmap32 captured;
+  display.Capture(captured);
+  EXPECT_EQ(captured, shown);
+
+  // The scaled path: a 2 x 1 back surface stretched over the whole window.
+  ASSERT_TRUE(display.InitScaled(2, 1, 32));
+  Bitmap32 halves(2, 1);
+  halves.at(0, 0) = MakePixel(0, 0, 255);
+  halves.at(1, 0) = MakePixel(255, 255, 0);
+  display.PresentScaled(halves);
+  shown = host.Read();
+  EXPECT_EQ(shown.at(0, 0), MakePixel(0, 0, 255));
+  EXPECT_EQ(shown.at(99, 99), MakePixel(0, 0, 255));
+  EXPECT_EQ(shown.at(100, 0), MakePixel(255, 255, 0));
+  EXPECT_EQ(shown.at(199, 99), MakePixel(255, 255, 0));
+  display.CaptureBackSurface(captured);
+  EXPECT_EQ(captured, halves);
+  EXPECT_EQ(handler.closes, 0);
+}
+
+TEST(HostWindowDisplay, AVanishedHostWindowClosesTheShowOnce) {
+  TP_REQUIRE_XSERVER();
+  HelperWindow host(40, 30, 0);
+  CloseCounter handler;
+  HostWindowDisplay display(std::make_unique<ForeignWindow>(host.id()), &handler, nullptr);
+  host.Destroy();
+  Bitmap32 frame(40, 30);
+  display.Present(frame, 0, 0);
+  display.FillBlack();
+  EXPECT_EQ(handler.closes, 1);
+}
+
+TEST(CloseRelay, HandsARequestToTheOpenHandlerOrKeepsItForTheNext) {
+  CloseRelay relay;
+  CloseCounter first, second;
+  relay.RequestClose();  // before any display: kept
+  relay.Attach(&first);
+  EXPECT_EQ(first.closes, 1);
+  relay.RequestClose();
+  EXPECT_EQ(first.closes, 2);
+  relay.Detach(&first);
+  relay.Attach(&second);
+  EXPECT_EQ(second.closes, 0);  // the kept request was used up by the first
+  relay.Detach(&second);
+  relay.RequestClose();
+  EXPECT_EQ(first.closes, 2);
+  EXPECT_EQ(second.closes, 0);
+}
+
+TEST(TerminationSignals, SigtermBecomesACallAndTheOldHandlerComesBack) {
+  struct sigaction before {};
+  sigaction(SIGTERM, nullptr, &before);
+  std::mutex m;
+  std::condition_variable cv;
+  int calls = 0;
+  {
+    TerminationSignals watch([&] {
+      std::lock_guard<std::mutex> lock(m);
+      ++calls;
+      cv.notify_all();
+    });
+    EXPECT_THROW(TerminationSignals second([] {}), std::logic_error);
+    raise(SIGTERM);
+    std::unique_lock<std::mutex> lock(m);
+    EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return calls >= 1; }));
+  }
+  struct sigaction after {};
+  sigaction(SIGTERM, nullptr, &after);
+  EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+}  // namespace
+}  // namespace tp
