@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "animation/PixelBlend.h"
+#include "imaging/PixelCombine.h"
 #include "animation/WeatherSpeed.h"
 #include "core/IntMath.h"
 #include "core/ProgramRandom.h"
@@ -15,8 +15,8 @@ namespace {
 int Random(int n) { return ProgramRandom::Random(n); }
 int Round(double v) { return int(RoundHalfEven(v)); }
 
-uint32_t StreakAlpha(int k, int opacity) {
-  return uint32_t(std::clamp<int64_t>(RoundHalfEven(double(k) * opacity * 10 / 100), 0, 255));
+int StreakAlpha(int k, int opacity) {
+  return int(std::clamp<int64_t>(RoundHalfEven(double(k) * opacity * 10 / 100), 0, 255));
 }
 
 }  // namespace
@@ -67,8 +67,8 @@ void TRain::StepAndDraw() {
     const int ym = Round(y0 + double(6 * y1 - 6 * y0) / 8);
     const int xm = Round(x0 + double(6 * x1 - 6 * x0) / 8);
     const Pixel grey = MakePixel(uint8_t(g), uint8_t(g), uint8_t(g));
-    BlendLineClipped(*Target, x0, y0, xm, ym, grey, StreakAlpha(150 - t, o));
-    BlendLineClipped(*Target, xm, ym, x1, y1, grey, StreakAlpha(255 - t, o));
+    BlendLine(*Target, x0, y0, xm, ym, grey, StreakAlpha(150 - t, o));
+    BlendLine(*Target, xm, ym, x1, y1, grey, StreakAlpha(255 - t, o));
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "animation/PixelBlend.h"
+#include "imaging/PixelCombine.h"
 #include "animation/WeatherSpeed.h"
 #include "core/IntMath.h"
 #include "core/ProgramRandom.h"
@@ -25,15 +25,15 @@ constexpr Dot kSize4[] = {{0, 0, 240},  {-1, 0, 240}, {-1, 1, 240}, {0, -1, 240}
                           {0, 1, 240},  {0, 2, 240},  {1, -1, 240}, {1, 0, 240},
                           {1, 1, 240},  {1, 2, 240},  {2, 0, 240},  {2, 1, 240}};
 
-uint32_t FlakeAlpha(int k, int size, int opacity) {
+int FlakeAlpha(int k, int size, int opacity) {
   int64_t a = RoundHalfEven(double(k - (4 - size) * 40) * opacity * 10 / 100);
-  return uint32_t(std::clamp<int64_t>(a, 0, 255));
+  return int(std::clamp<int64_t>(a, 0, 255));
 }
 
 template <size_t N>
 void DrawDots(Bitmap32& t, int x, int y, const Dot (&dots)[N], int size, int opacity) {
   for (const Dot& d : dots) {
-    BlendPixelClipped(t, x + d.dx, y + d.dy, MakePixel(255, 255, 255),
+    BlendPixel(t, x + d.dx, y + d.dy, MakePixel(255, 255, 255),
                       FlakeAlpha(d.k, size, opacity));
   }
 }

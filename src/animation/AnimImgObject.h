@@ -1,0 +1,36 @@
+#pragma once
+// The objects that carry a picture: a still image (TImgObject) or an animated GIF
+// (TGifObject). Buffer holds the picture, FlipBuffer its left-right mirror image; both
+// change only under the object's lock.
+#include <string>
+
+#include "animation/AnimObject.h"
+#include "imaging/Bitmap32.h"
+
+namespace tp {
+
+class TAnimImgObject : public TAnimObject {
+ public:
+  TAnimImgObject* AsImage() override { return this; }
+
+  // Stretches src (Buffer or FlipBuffer) into (left, top, width, height) of dst through
+  // the object's pixel combine. The caller holds the lock.
+  virtual void DrawStretched(Bitmap32& dst, int left, int top, int width, int height,
+                             const Bitmap32& src) const = 0;
+  // True when there is a picture to draw (caller holds the lock while the thread runs).
+  bool HasPicture() const { return !Buffer.empty(); }
+
+  Bitmap32 Buffer;
+  Bitmap32 FlipBuffer;
+  std::string Filename;
+  Pixel KeyColor = 0;
+  bool Transparent = true;
+  uint8_t TransparentType = 1;
+  int32_t TransparentColor = 0;
+
+ protected:
+  // Writes the keys the picture objects share after the common ones.
+  void SaveFileKeys(const char* type);
+};
+
+}  // namespace tp
