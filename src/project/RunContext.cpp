@@ -1,0 +1,10 @@
+#include "project/RunContext.h"
+
+namespace tp {
+
+RunContext& CurrentRun() {
+  static RunContext context;
+  return context;
+}
+
+}  // namespace tp
