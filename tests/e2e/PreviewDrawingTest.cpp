@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/PreviewDrawing.h"
+#include "app/PreviewMode.h"
 #include "e2e/PreviewXServer.h"
 #include "imaging/ImageWriter.h"
 #include "platform/x11/ForeignWindow.h"
@@ -127,6 +128,29 @@ TEST(PreviewDrawing, FailuresLeaveTheHostWindowUntouched) {
 
   EXPECT_TRUE(Untouched(host.Read()));
   fs::remove(garbage);
+  fs::remove(jpeg);
+}
+
+TEST(PreviewMode, RemovesTheUnpackedFilesWhetherItDrawsNothingDrawsOrFails) {
+  TP_REQUIRE_XSERVER();
+  HelperWindow host(30, 20, kBackground);
+  const fs::path jpeg = WriteQuadrantJpeg("mode");
+  int removals = 0;
+  auto remove = [&] { ++removals; };
+
+  // No preview picture: nothing drawn.
+  RunPreview(host.idText(), [] { return std::string(); }, remove);
+  EXPECT_EQ(removals, 1);
+  EXPECT_TRUE(Untouched(host.Read()));
+
+  // A handle that is not a window: the error comes after the clean-up.
+  EXPECT_THROW(RunPreview("/P:1", [&] { return jpeg.string(); }, remove), std::runtime_error);
+  EXPECT_EQ(removals, 2);
+  EXPECT_TRUE(Untouched(host.Read()));
+
+  RunPreview(host.idText(), [&] { return jpeg.string(); }, remove);
+  EXPECT_EQ(removals, 3);
+  EXPECT_TRUE(NearColour(host.Read().at(0, 0), kRed, 24));
   fs::remove(jpeg);
 }
 

@@ -77,4 +77,14 @@ std::optional<unsigned long> ScreensaverHostWindow() {
   return id;
 }
 
+std::optional<unsigned long> ChooseHostWindow(const std::string& windowIdArgument, bool root) {
+  if (!windowIdArgument.empty()) {
+    auto id = ParseWindowId(windowIdArgument);
+    if (!id) throw std::runtime_error("--window-id needs a window id, not \"" + windowIdArgument + "\"");
+    return id;
+  }
+  if (root) return RootWindowId();
+  return ScreensaverHostWindow();
+}
+
 }  // namespace tp

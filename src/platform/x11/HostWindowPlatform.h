@@ -23,4 +23,10 @@ unsigned long RootWindowId();
 // or empty; throws std::runtime_error when it is set to something that is not a window id.
 std::optional<unsigned long> ScreensaverHostWindow();
 
+// The window a show should run in instead of a window of its own: the --window-id
+// argument when given (decimal or 0x hex; throws std::runtime_error when it is not a
+// window id), else the root window with --root, else XSCREENSAVER_WINDOW; nullopt when
+// none of them is set.
+std::optional<unsigned long> ChooseHostWindow(const std::string& windowIdArgument, bool root);
+
 }  // namespace tp

@@ -1,0 +1,25 @@
+#include "app/PreviewMode.h"
+
+#include "app/PreviewDrawing.h"
+#include "platform/EventLog.h"
+
+namespace tp {
+
+void RunPreview(const std::string& handleArgument, const std::function<std::string()>& prepare,
+                const std::function<void()>& removeUnpacked) {
+  struct RemoveOnExit {
+    const std::function<void()>& remove;
+    ~RemoveOnExit() {
+      if (remove) remove();
+    }
+  } cleanUp{removeUnpacked};
+
+  const std::string previewPath = prepare ? prepare() : std::string();
+  if (previewPath.empty()) {
+    LogEvent("preview-none");
+    return;
+  }
+  DrawPreview(previewPath, handleArgument);
+}
+
+}  // namespace tp
