@@ -1,2 +1,4 @@
 // The player's entry point; the run modes live beside it in app/.
-int main() { return 0; }
+#include "app/RunModes.h"
+
+int main(int argc, char** argv) { return tp::RunMain(argc, argv); }

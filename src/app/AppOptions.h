@@ -1,0 +1,23 @@
+#pragma once
+// The command line, parsed once: the run-mode switch and handle argument, and the
+// options this player adds (each starting with "--", taken out before the switch is read).
+#include <string>
+#include <vector>
+
+namespace tp {
+
+struct AppOptions {
+  std::string runSwitch;      // argument 1 upper-cased, cut to its first two characters
+  std::string firstArgument;  // argument 1 upper-cased, whole
+  std::string handleArgument; // argument 2 upper-cased
+  std::string projectFile;    // --project FILE: play the project appended to FILE
+  bool window = false;        // --window: an ordinary window instead of full screen
+  std::string windowId;       // --window-id ID: draw into this foreign window
+  bool root = false;          // --root: draw into the root window
+  bool allScreens = false;    // --all-screens: the show on every screen
+  std::vector<std::string> errors;  // options that could not be read
+};
+
+AppOptions ParseCommandLine(int argc, char** argv);
+
+}  // namespace tp

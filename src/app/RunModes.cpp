@@ -1,0 +1,74 @@
+#include "app/RunModes.h"
+
+#include <cstdio>
+
+#include "core/FileSystem.h"
+#include "platform/EventLog.h"
+#include "platform/Platform.h"
+#include "project/ProjectLoader.h"
+#include "project/UserSettings.h"
+
+namespace tp {
+
+RunMode SelectRunMode(const std::string& s) {
+  auto is = [&](char letter) {
+    const std::string one(1, letter);
+    return s == "/" + one || s == "-" + one || s == one;
+  };
+  if (is('A')) return RunMode::Password;
+  if (is('S')) return RunMode::Saver;
+  if (s.empty() || is('C')) return RunMode::Configuration;
+  if (is('P')) return RunMode::Preview;
+  return RunMode::None;
+}
+
+bool PrepareProject(AppState& state) {
+  state.projectFound = UnpackProject(state.project, SaverPath());
+  if (!state.projectFound) return false;
+  const std::string& ui = state.project.uiSetting.UIFile;
+  // A missing or damaged UI description leaves the forms read so far; the show itself
+  // does not need them.
+  std::string probe;
+  if (FileExists(ui) && ReadFile(ui, probe) && !probe.empty()) {
+    try {
+      state.forms.LoadUiDescription(ui);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "tidepool: UI description: %s\n", e.what());
+    }
+  }
+  return true;
+}
+
+void RunSaver(AppState& state) {
+  if (!PrepareProject(state)) {
+    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
+    return;
+  }
+  TMpCFileList& files = state.project.fileList;
+  if (files.Count() == 0) {
+    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoImageMessage);
+  } else {
+    files.SelectAll(true);
+    ApplyUserSettings(state.project);
+    // The saver window is shown modally here.
+  }
+  RemoveUnpackedProject(state.project);
+}
+
+void RunConfiguration(AppState& state) {
+  if (!PrepareProject(state)) {
+    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
+    return;
+  }
+  // The configuration window built from the form "MainWindow" is shown modally here.
+  RemoveUnpackedProject(state.project);
+}
+
+void RunPreviewMode(AppState& state) {
+  // The preview picture is drawn into the host window here.
+  if (PrepareProject(state)) RemoveUnpackedProject(state.project);
+}
+
+void ChangePassword(AppState& /*state*/) {}
+
+}  // namespace tp

@@ -1,0 +1,38 @@
+#pragma once
+// The run modes and the state they share for the whole process.
+#include <memory>
+
+#include "app/AppOptions.h"
+#include "project/ProjectSettings.h"
+#include "project/UiDescription.h"
+
+namespace tp {
+
+struct AppState {
+  AppOptions options;
+  TMpCProject project;
+  TMpForms forms;
+  bool projectFound = false;  // set by PrepareProject
+};
+
+enum class RunMode { None, Saver, Configuration, Preview, Password };
+// S, C (or no switch), P, A forms: "/X", "-X" or the single letter.
+RunMode SelectRunMode(const std::string& runSwitch);
+
+// Unpacks the project of the saver file and loads its UI description. False when the
+// file holds no project.
+bool PrepareProject(AppState& state);
+void RunSaver(AppState& state);
+void RunConfiguration(AppState& state);
+void RunPreviewMode(AppState& state);
+// There is no password-change function on Linux: ends without effect.
+void ChangePassword(AppState& state);
+
+// The message shown in modes S and C when the saver file carries no project.
+inline constexpr const char* kNoProjectMessage = "This file contains no screensaver project.";
+inline constexpr const char* kNoImageMessage = "This screensaver does not contain any image.";
+
+// The whole entry point; returns the exit code.
+int RunMain(int argc, char** argv);
+
+}  // namespace tp
