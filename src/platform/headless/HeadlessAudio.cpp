@@ -65,7 +65,9 @@ class RecordingMusicDevice : public MusicDevice {
       throw std::runtime_error("cannot open music file " + path);
     }
     LogEvent("music", "open " + path);
+    auto notify = std::move(track_->notify);
     track_ = std::make_shared<Track>();
+    track_->notify = std::move(notify);
     track_->path = path;
     track_->lengthMs = length;
     track_->open = true;
