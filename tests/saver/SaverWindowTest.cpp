@@ -214,7 +214,8 @@ TEST_F(SaverWindow, ScaledPathPreparesTheWorkingResolutionAndFallsBackToWindowDr
   EXPECT_EQ(frames[0]->h, 480);
 
   p.settings.directXQuality = 9;  // out of range: the middle level
-  frames = FramesOf(Run(p, 200), "scaled");
+  const SaverRunResult middle = Run(p, 200);  // frames point into the result: keep it alive
+  frames = FramesOf(middle, "scaled");
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0]->w, 800);
 
