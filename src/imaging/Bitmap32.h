@@ -3,11 +3,34 @@
 // top-down rows. Value-like; copies are deep. Resizing to the same size never allocates.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace tp {
 
 using Pixel = uint32_t;
+
+// Allocator that leaves new elements uninitialised, so a decoder that writes every pixel
+// does not pay for clearing them first. Explicit values are still written as given.
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  DefaultInitAllocator() = default;
+  template <class U>
+  DefaultInitAllocator(const DefaultInitAllocator<U>&) {}
+  template <class U>
+  void construct(U* p) noexcept {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
 
 constexpr Pixel MakePixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 0) {
   return (Pixel(a) << 24) | (Pixel(r) << 16) | (Pixel(g) << 8) | Pixel(b);
@@ -40,6 +63,8 @@ class Bitmap32 {
   // Sets the size; negative sizes count as 0. New contents are black (0). Keeps the
   // allocation when the pixel count does not grow.
   void SetSize(int width, int height);
+  // The same, but the contents are left undefined (for callers that write every pixel).
+  void SetSizeUninitialized(int width, int height);
   void Fill(Pixel value);
 
   // Master alpha (0..255) used when this bitmap is drawn onto another.
@@ -54,7 +79,7 @@ class Bitmap32 {
   int width_ = 0;
   int height_ = 0;
   uint8_t masterAlpha_ = 255;
-  std::vector<Pixel> pixels_;
+  std::vector<Pixel, DefaultInitAllocator<Pixel>> pixels_;
 };
 
 }  // namespace tp

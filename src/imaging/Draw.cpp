@@ -91,6 +91,10 @@ bool PlanStretch(int dstW, int dstH, const Rect& clip, int dx, int dy, int dw, i
 void Copy(Bitmap32& dst, int dx, int dy, int w, int h, const Bitmap32& src, int sx, int sy) {
   if (!ClipCopy(dst.width(), dst.height(), src.width(), src.height(), dx, dy, w, h, sx, sy))
     return;
+  if (w == dst.width() && w == src.width()) {  // whole rows: one contiguous block
+    std::memcpy(dst.scanline(dy), src.scanline(sy), size_t(w) * size_t(h) * sizeof(Pixel));
+    return;
+  }
   const size_t bytes = size_t(w) * sizeof(Pixel);
   for (int y = 0; y < h; ++y) std::memcpy(dst.scanline(dy + y) + dx, src.scanline(sy + y) + sx, bytes);
 }

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include "imaging/ImageWriter.h"
 
@@ -45,10 +44,18 @@ Bitmap32 DecodeImage(const uint8_t* data, size_t size, std::string_view nameHint
 }
 
 std::string ReadWholeFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
+  std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) throw ImageDecodeError("Cannot open file " + path);
-  std::string bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (f.bad()) throw ImageDecodeError("Cannot read file " + path);
+  std::string bytes;
+  long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  bool ok = size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+  if (ok) {
+    bytes.resize(size_t(size));
+    ok = std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  }
+  std::fclose(f);
+  if (!ok) throw ImageDecodeError("Cannot read file " + path);
   return bytes;
 }
 

@@ -68,7 +68,7 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, const uint8_t*
   }
   jpeg_start_decompress(cinfo);
   const int w = int(cinfo->output_width), h = int(cinfo->output_height);
-  out->SetSize(w, h);
+  out->SetSizeUninitialized(w, h);
   if (cmyk) cmykRow->resize(size_t(w) * 4);
   while (cinfo->output_scanline < cinfo->output_height) {
     const int y = int(cinfo->output_scanline);

@@ -206,7 +206,8 @@ void StretchLanczos(const Bitmap32& src, Bitmap32& dst) {
     rowLo = std::min(rowLo, vy.first[size_t(y)]);
     rowHi = std::max(rowHi, vy.first[size_t(y)] + vy.count[size_t(y)]);
   }
-  Bitmap32 mid(dw, rowHi - rowLo);
+  Bitmap32 mid;
+  mid.SetSizeUninitialized(dw, rowHi - rowLo);
   for (int y = rowLo; y < rowHi; ++y) ResampleRow(src.scanline(y), mid.scanline(y - rowLo), hx, dw);
   std::vector<const uint32_t*> rows(size_t(vy.stride));
   for (int y = 0; y < dh; ++y) {
