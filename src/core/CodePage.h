@@ -8,6 +8,9 @@
 
 namespace tp {
 
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 std::string Cp1252ToUtf8(std::string_view bytes);
 // Nothing when the text is not valid UTF-8 or holds a character 1252 cannot represent.
 std::optional<std::string> Utf8ToCp1252(std::string_view utf8);

@@ -32,24 +32,6 @@ int HexValue(char c) {
   return -1;
 }
 
-void AppendCodePoint(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += char(cp);
-  } else if (cp < 0x800) {
-    out += char(0xC0 | (cp >> 6));
-    out += char(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += char(0xE0 | (cp >> 12));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  } else {
-    out += char(0xF0 | (cp >> 18));
-    out += char(0x80 | ((cp >> 12) & 0x3F));
-    out += char(0x80 | ((cp >> 6) & 0x3F));
-    out += char(0x80 | (cp & 0x3F));
-  }
-}
-
 class Lexer {
  public:
   explicit Lexer(std::string_view text) : s_(text) { Advance(); }
@@ -193,7 +175,7 @@ class Lexer {
         if (code < 256)
           out += Cp1252ToUtf8(std::string(1, char(code)));
         else
-          AppendCodePoint(out, code);
+          AppendUtf8(out, char32_t(code));
       } else {
         break;
       }
