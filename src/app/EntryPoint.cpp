@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <cstdlib>
 #include <string>
 
@@ -8,6 +9,10 @@
 #include "platform/headless/HeadlessPlatform.h"
 #include "project/ProjectLoader.h"
 #include "project/RunContext.h"
+
+#ifdef TIDEPOOL_HAVE_X11
+#include "platform/x11/HostWindowPlatform.h"
+#endif
 
 #if __has_include("platform/qt/QtPlatform.h") && defined(TIDEPOOL_HAVE_QT)
 #include "platform/qt/QtPlatform.h"
@@ -53,14 +58,30 @@ int RunMain(int argc, char** argv) {
     return Exit(0);
   }
   InstallPlatform(CreateBackend(argc, argv));
-  switch (mode) {
-    case RunMode::Saver: RunSaver(state); break;
-    case RunMode::Configuration: RunConfiguration(state); break;
-    case RunMode::Preview: RunPreviewMode(state); break;
-    case RunMode::Password:
-    case RunMode::None: break;
+  int code = 0;
+  try {
+#ifdef TIDEPOOL_HAVE_X11
+    // A show asked to run inside a host's window (a screensaver daemon, --window-id,
+    // --root) draws there instead of into a window of its own.
+    if (mode == RunMode::Saver) {
+      if (auto host = ChooseHostWindow(state.options.windowId, state.options.root))
+        InstallPlatform(CreateHostWindowPlatform(UninstallPlatform(), *host));
+    }
+#endif
+    switch (mode) {
+      case RunMode::Saver: RunSaver(state); break;
+      case RunMode::Configuration: RunConfiguration(state); break;
+      case RunMode::Preview: RunPreviewMode(state); break;
+      case RunMode::Password:
+      case RunMode::None: break;
+    }
+  } catch (const std::exception& e) {
+    // A failure outside the show (no such host window, an unreadable preview picture)
+    // ends the process with a message instead of an abort.
+    std::fprintf(stderr, "tidepool: %s\n", e.what());
+    code = 1;
   }
-  int code = Exit(0);
+  code = Exit(code);
   UninstallPlatform();
   return code;
 }

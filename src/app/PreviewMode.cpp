@@ -1,7 +1,9 @@
 #include "app/PreviewMode.h"
 
 #include "app/PreviewDrawing.h"
+#include "app/RunModes.h"
 #include "platform/EventLog.h"
+#include "project/ProjectLoader.h"
 
 namespace tp {
 
@@ -20,6 +22,15 @@ void RunPreview(const std::string& handleArgument, const std::function<std::stri
     return;
   }
   DrawPreview(previewPath, handleArgument);
+}
+
+void RunPreviewMode(AppState& state) {
+  RunPreview(
+      state.options.handleArgument,
+      [&] { return PrepareProject(state) ? state.project.setting.PreviewFile : std::string(); },
+      [&] {
+        if (state.projectFound) RemoveUnpackedProject(state.project);
+      });
 }
 
 }  // namespace tp

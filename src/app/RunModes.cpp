@@ -39,36 +39,6 @@ bool PrepareProject(AppState& state) {
   return true;
 }
 
-void RunSaver(AppState& state) {
-  if (!PrepareProject(state)) {
-    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
-    return;
-  }
-  TMpCFileList& files = state.project.fileList;
-  if (files.Count() == 0) {
-    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoImageMessage);
-  } else {
-    files.SelectAll(true);
-    ApplyUserSettings(state.project);
-    // The saver window is shown modally here.
-  }
-  RemoveUnpackedProject(state.project);
-}
-
-void RunConfiguration(AppState& state) {
-  if (!PrepareProject(state)) {
-    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
-    return;
-  }
-  // The configuration window built from the form "MainWindow" is shown modally here.
-  RemoveUnpackedProject(state.project);
-}
-
-void RunPreviewMode(AppState& state) {
-  // The preview picture is drawn into the host window here.
-  if (PrepareProject(state)) RemoveUnpackedProject(state.project);
-}
-
 void ChangePassword(AppState& /*state*/) {}
 
 }  // namespace tp
