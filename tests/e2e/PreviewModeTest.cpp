@@ -1,0 +1,147 @@
+// The real player in mode P and inside a host window, on the private Xvfb server, with
+// savers built by tidepool-pack.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/PreviewXServer.h"
+#include "imaging/ImageWriter.h"
+
+extern char** environ;
+
+namespace tp {
+namespace {
+
+namespace fs = std::filesystem;
+using test::HelperWindow;
+using test::NearColour;
+
+constexpr unsigned long kBackground = 0x808000;
+constexpr Pixel kTop = MakePixel(230, 30, 30);
+constexpr Pixel kBottom = MakePixel(30, 30, 230);
+
+fs::path BinaryPath(const std::string& name) {
+  const char* dir = std::getenv("TIDEPOOL_BIN_DIR");
+  const fs::path base = dir ? dir : ".";
+  for (const fs::path& p : {base / name, base / "src" / name, base / "tools" / name}) {
+    if (fs::exists(p)) return p;
+  }
+  return base / name;
+}
+
+void WriteJpeg(const fs::path& path, int w, int h, Pixel top, Pixel bottom) {
+  Bitmap32 picture(w, h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) picture.at(x, y) = y < h / 2 ? top : bottom;
+  }
+  const std::vector<uint8_t> jpeg = EncodeJpeg(picture, 95);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
+                                              std::streamsize(jpeg.size()));
+}
+
+// Starts a program with extra environment entries; returns its pid.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+  std::vector<std::string> env(extraEnv);
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> argv, envp;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  return pid;
+}
+
+int WaitExit(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+class PreviewModeRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("tidepool-preview-" + std::to_string(getpid()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "project" / "files");
+    fs::create_directories(root_ / "tmp");
+    fs::create_directories(root_ / "runtime");
+    fs::permissions(root_ / "runtime", fs::perms::owner_all);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // A saver with one picture, with or without a preview picture.
+  fs::path MakeSaver(bool withPreview) {
+    const fs::path project = root_ / "project";
+    WriteJpeg(project / "files" / "picture.jpg", 64, 48, MakePixel(20, 200, 20), MakePixel(20, 200, 20));
+    std::ofstream settings(project / "settings.ini");
+    settings << "[General]\r\nProductName=Preview test\r\n[Default]\r\nDuration=5\r\n";
+    if (withPreview) {
+      WriteJpeg(project / "files" / "preview.jpg", 30, 40, kTop, kBottom);
+      settings << "[Advance]\r\nPreviewFile=preview.jpg\r\n";
+    }
+    settings.close();
+    const fs::path saver = root_ / "test.scr";
+    const pid_t pack = Spawn({BinaryPath("tidepool-pack").string(), "--player",
+                              BinaryPath("tidepool").string(), project.string(), saver.string()},
+                             {});
+    EXPECT_EQ(WaitExit(pack), 0) << "tidepool-pack failed";
+    return saver;
+  }
+
+  std::string TmpEnv() const { return "TMPDIR=" + (root_ / "tmp").string(); }
+  // The desktop toolkit puts its runtime folder under TMPDIR when XDG_RUNTIME_DIR is unset;
+  // keep it elsewhere so only the player's own files are looked for.
+  std::string RuntimeEnv() const { return "XDG_RUNTIME_DIR=" + (root_ / "runtime").string(); }
+  bool TmpEmpty() const { return fs::is_empty(root_ / "tmp"); }
+
+  fs::path root_;
+};
+
+TEST_F(PreviewModeRun, DrawsThePreviewPictureStretchedIntoTheHostWindowAndLeavesNoFiles) {
+  TP_REQUIRE_XSERVER();
+  const fs::path saver = MakeSaver(true);
+  HelperWindow host(152, 112, kBackground);
+
+  const pid_t pid = Spawn({BinaryPath("tidepool").string(), "--project", saver.string(), "/p",
+                           host.idText()}, {TmpEnv(), RuntimeEnv()});
+  ASSERT_EQ(WaitExit(pid), 0);
+
+  const Bitmap32 shown = host.Read();
+  EXPECT_TRUE(NearColour(shown.at(0, 0), kTop, 24));
+  EXPECT_TRUE(NearColour(shown.at(151, 50), kTop, 24));
+  EXPECT_TRUE(NearColour(shown.at(0, 60), kBottom, 24));
+  EXPECT_TRUE(NearColour(shown.at(151, 111), kBottom, 24));
+  EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
+}
+
+TEST_F(PreviewModeRun, WithoutAPreviewPictureTheHostWindowStaysUntouched) {
+  TP_REQUIRE_XSERVER();
+  const fs::path saver = MakeSaver(false);
+  HelperWindow host(50, 40, kBackground);
+
+  const pid_t pid = Spawn({BinaryPath("tidepool").string(), "--project", saver.string(), "/p",
+                           host.idText()}, {TmpEnv(), RuntimeEnv()});
+  ASSERT_EQ(WaitExit(pid), 0);
+
+  const Bitmap32 shown = host.Read();
+  for (int y = 0; y < shown.height(); ++y) {
+    for (int x = 0; x < shown.width(); ++x) ASSERT_EQ(shown.at(x, y), Pixel(kBackground)) << x << "," << y;
+  }
+  EXPECT_TRUE(TmpEmpty());
+}
+
+}  // namespace
+}  // namespace tp
