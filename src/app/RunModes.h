@@ -5,6 +5,8 @@
 #include "app/AppOptions.h"
 #include "project/ProjectSettings.h"
 #include "project/UiDescription.h"
+#include "platform/Display.h"
+#include "saver/RunSettings.h"
 
 namespace tp {
 
@@ -27,6 +29,11 @@ void RunConfiguration(AppState& state);
 void RunPreviewMode(AppState& state);
 // There is no password-change function on Linux: ends without effect.
 void ChangePassword(AppState& state);
+
+// What the saver window reads of the project (after the user settings were laid over it).
+SaverProject MakeSaverProject(const TMpCProject& project);
+// The saver window of mode S: full screen unless --window, every screen with --all-screens.
+DisplayOptions SaverDisplayOptions(const AppOptions& options);
 
 // The message shown in modes S and C when the saver file carries no project.
 inline constexpr const char* kNoProjectMessage = "This file contains no screensaver project.";

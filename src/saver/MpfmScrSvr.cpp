@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
+#include <string>
 
 #include "core/ProgramRandom.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
 #include "presentation/FramePresenter.h"
 #include "presentation/PictureLoading.h"
+#include "presentation/TransitionDriver.h"
 #include "saver/Music.h"
 #include "saver/PackagedPictureSteps.h"
 #include "saver/SaverInput.h"
@@ -70,7 +73,7 @@ void TMpfmScrSvr::FormShow() {
   SaverInputState& input = ProcessInputState();
 
   // 1. Effect list, sound-effect player, transition buffers, empty fitted picture.
-  allowedEffects_.clear();
+  allowedEffects_ = ParseTransitionEffects(project_.settings.transitionEffects);
   soundEffect_ = std::make_unique<TSoundEffect>(platform_.audio());
   oldPicture_.SetSize(800, 600);
   newPicture_.SetSize(800, 600);
@@ -118,7 +121,7 @@ void TMpfmScrSvr::FormShow() {
 
   // 7. The first picture and the idle steps.
   if (!pictureList_.empty()) {
-    packaged_ = CreatePackagedPictureSteps();
+    packaged_ = CreatePackagedPictureSteps(clock);
     displayTime_ = DisplayTimeSetting();
     try {
       LoadAndFitPicture(chosenFile_);
@@ -239,10 +242,34 @@ void TMpfmScrSvr::LoadAndFitPicture(const std::string& path) {
 }
 
 void TMpfmScrSvr::ShowChangedPicture() {
-  // Until the transition driver is part of the build a change clears to black; the new
-  // picture is drawn by the next step.
-  display_->FillBlack();
   state_.frameOnScreen = false;
+  if (!settings_.transition) {
+    // Without a transition the screen is cleared and the next step draws the new picture.
+    display_->FillBlack();
+    return;
+  }
+  TransitionContext context;
+  context.display = display_.get();
+  context.runLoop = &platform_.runLoop();
+  context.clock = &platform_.clock();
+  context.oldPicture = &oldPicture_;
+  context.newPicture = &newPicture_;
+  context.work = &work_;
+  context.plainPicture = state_.plainPicture;
+  context.fittedPicture = &state_.fittedPicture;
+  if (!state_.plainPicture) {
+    context.advanceEngine = [this]() -> const Bitmap32& {
+      packaged_->RenderFrame();
+      const Bitmap32* frame = packaged_->Frame();
+      if (!frame) throw std::runtime_error("the animation engine has no frame");
+      return *frame;
+    };
+  }
+  context.stretch = state_.stretch;
+  context.proportional = state_.proportional;
+  context.directDrawInUse = state_.directDrawInUse;
+  context.allowedEffects = &allowedEffects_;
+  RunTransition(context, settings_.transitionTime);
 }
 
 void TMpfmScrSvr::StartMusic() {

@@ -11,7 +11,7 @@
 
 namespace tp {
 
-class Display;
+class Clock;
 
 class PackagedPictureSteps {
  public:
@@ -37,7 +37,7 @@ class PackagedPictureSteps {
   virtual void FreeEngine() = 0;
 };
 
-// The steps of this build.
-std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps();
+// The loader and the animation engine, timed by clock.
+std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps(Clock& clock);
 
 }  // namespace tp
