@@ -164,7 +164,7 @@ SaverRunResult SaverRunTest::Run(const SaverProject& project, uint32_t runMs, co
   for (const std::string& line : ReadLines(frames)) {
     std::istringstream in(line);
     FrameLine f;
-    in >> f.tick >> f.path >> f.x >> f.y >> f.w >> f.h;
+    in >> f.tick >> f.path >> f.x >> f.y >> f.w >> f.h >> f.hash;
     result.frames.push_back(f);
   }
   return result;

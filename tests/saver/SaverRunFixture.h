@@ -25,6 +25,7 @@ struct FrameLine {
   uint32_t tick = 0;
   std::string path;
   int x = 0, y = 0, w = 0, h = 0;
+  std::string hash;  // of the presented pixels
 };
 
 struct SaverRunResult {
