@@ -13,6 +13,7 @@ namespace tp {
 namespace {
 
 using testing::CountDifferent;
+using testing::Extents;
 using testing::NewPicture;
 using testing::OldPicture;
 
@@ -20,17 +21,6 @@ struct Size {
   int w, h;
 };
 constexpr Size kSizes[] = {{64, 40}, {30, 72}, {101, 67}, {2, 2}, {1, 1}, {1, 9}, {13, 1}};
-
-// The extents the driver hands an effect.
-void Extents(int w, int h, int p, int& x, int& y) {
-  if (w >= h) {
-    x = MulDiv(w, p, 100);
-    y = MulDiv(x, h, w);
-  } else {
-    y = MulDiv(h, p, 100);
-    x = MulDiv(y, w, h);
-  }
-}
 
 Bitmap32 Frame(int number, int w, int h, int p) {
   Bitmap32 dst = OldPicture(w, h);
