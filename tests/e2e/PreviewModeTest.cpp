@@ -143,5 +143,28 @@ TEST_F(PreviewModeRun, WithoutAPreviewPictureTheHostWindowStaysUntouched) {
   EXPECT_TRUE(TmpEmpty());
 }
 
+TEST_F(PreviewModeRun, ShowInAHostWindowDrawsThePicturesAndEndsCleanlyOnSigterm) {
+  TP_REQUIRE_XSERVER();
+  const fs::path saver = MakeSaver(false);
+  HelperWindow host(120, 90, kBackground);
+
+  const pid_t pid = Spawn({BinaryPath("tidepool").string(), "--project", saver.string(), "/s",
+                           "--window-id", host.idText()}, {TmpEnv(), RuntimeEnv()});
+  ASSERT_GT(pid, 0);
+  // The picture (green, stretched over the window) appears within a few seconds.
+  bool green = false;
+  for (int i = 0; i < 100 && !green; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const Bitmap32 shown = host.Read();
+    green = NearColour(shown.at(5, 5), MakePixel(20, 200, 20), 24) &&
+            NearColour(shown.at(114, 84), MakePixel(20, 200, 20), 24);
+  }
+  EXPECT_TRUE(green) << "the show never drew its picture into the host window";
+  EXPECT_FALSE(TmpEmpty()) << "the project should be unpacked while the show runs";
+  ::kill(pid, SIGTERM);
+  EXPECT_EQ(WaitExit(pid), 0);
+  EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
+}
+
 }  // namespace
 }  // namespace tp
