@@ -1,20 +1,181 @@
 // Mode C: the configuration window.
-#include "app/RunModes.h"
+#include <QApplication>
+#include <QDialog>
+#include <QMouseEvent>
+#include <QWidget>
+#include <cstdio>
+#include <memory>
+#include <vector>
 
+#include "animation/ObjectFiles.h"
+#include "app/RunModes.h"
+#include "config/ConfigServices.h"
+#include "config/MpConfigWindow.h"
+#include "config/SettingWindow.h"
+#include "core/TextUtil.h"
+#include "platform/EventLog.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessRunLoop.h"
+#include "platform/headless/HeadlessScript.h"
 #include "project/ProjectLoader.h"
 #include "project/UserSettings.h"
+#include "saver/MpfmScrSvr.h"
 
 namespace tp {
+namespace {
+
+constexpr const char* kMainWindow = "MainWindow";
+
+bool HeadlessBackend() { return std::string_view(CurrentPlatform().Name()) == "headless"; }
+
+// A script's close request (or the end of the run time) closes the window it reaches.
+class CloseOnRequest : public InputHandler {
+ public:
+  explicit CloseOnRequest(QDialog& dialog) : dialog_(dialog) {}
+  void OnMouseMove(int, int) override {}
+  void OnMouseDown(MouseButton) override {}
+  void OnKeyDown(int) override {}
+  void OnKeyPress(char32_t) override {}
+  void OnCloseRequest() override { dialog_.reject(); }
+  QDialog& dialog() const { return dialog_; }
+
+ private:
+  QDialog& dialog_;
+};
+
+// The modal windows open now, innermost last.
+std::vector<CloseOnRequest*>& OpenWindows() {
+  static std::vector<CloseOnRequest*> windows;
+  return windows;
+}
+
+// Under the headless backend the windows live on Qt's offscreen platform and the modal
+// loop is ours: it pumps Qt and the headless run loop (script events, the virtual clock)
+// until the window closes.
+int HeadlessExec(QDialog& dialog) {
+  Platform& platform = CurrentPlatform();
+  auto* loop = dynamic_cast<HeadlessRunLoop*>(&platform.runLoop());
+  CloseOnRequest handler(dialog);
+  OpenWindows().push_back(&handler);
+  if (loop) loop->SetInputHandler(&handler);
+  dialog.setModal(true);
+  dialog.show();
+  while (dialog.isVisible()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    platform.runLoop().PumpMessages();
+    if (!dialog.isVisible()) break;
+    platform.runLoop().WaitMessage();
+  }
+  OpenWindows().pop_back();
+  if (loop) {
+    loop->ClearInputHandler(&handler);
+    // Input goes back to the window below.
+    if (!OpenWindows().empty()) loop->SetInputHandler(OpenWindows().back());
+  }
+  return dialog.result();
+}
+
+QWidget* FindByName(QWidget* root, const QString& name) {
+  if (root->objectName().compare(name, Qt::CaseInsensitive) == 0) return root;
+  for (QWidget* w : root->findChildren<QWidget*>())
+    if (w->objectName().compare(name, Qt::CaseInsensitive) == 0) return w;
+  return nullptr;
+}
+
+// "at T click-on NAME": a left click in the middle of the named component of the topmost window.
+bool ClickOn(const ScriptEvent& e) {
+  if (!EqualsIgnoreCase(e.command, "click-on")) return false;
+  const QString name = QString::fromStdString(Trim(e.arguments));
+  QWidget* target = OpenWindows().empty() ? nullptr : FindByName(&OpenWindows().back()->dialog(), name);
+  if (!target) {
+    std::fprintf(stderr, "tidepool: script line %d: no component \"%s\" in the top window\n", e.line,
+                 name.toStdString().c_str());
+    return true;
+  }
+  LogEvent("click-on", name.toStdString());
+  const QPointF local(target->width() / 2.0, target->height() / 2.0);
+  const QPointF global = target->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &release);
+  return true;
+}
+
+// A one-picture show started from the window (action 4), as mode S runs its show.
+void RunSaverOn(const TMpCProject& project, const AppOptions& options) {
+  const SaverProject saver = MakeSaverProject(project);
+  SetObjectCommonFolder(saver.commonFolder);
+  TMpfmScrSvr window(saver, CurrentPlatform(), SaverDisplayOptions(options));
+  window.ShowModal();
+  // The show took the headless input for its own window; the configuration window gets it back.
+  if (auto* loop = dynamic_cast<HeadlessRunLoop*>(&CurrentPlatform().runLoop()); loop && !OpenWindows().empty())
+    loop->SetInputHandler(OpenWindows().back());
+}
+
+ConfigServices ServicesFor(const AppState& state) {
+  ConfigServices services = ConfigServices::Default();
+  const AppOptions options = state.options;
+  services.runSaver = [options](const TMpCProject& project) { RunSaverOn(project, options); };
+  if (HeadlessBackend()) {
+    services.exec = HeadlessExec;
+    services.chooseMusicFile = [](QWidget*) { return QString(); };  // no file dialog without a desktop
+  }
+  return services;
+}
+
+// Without a usable main window the user can still change the settings.
+void ShowSettingsOnly(AppState& state, const ConfigServices& services) {
+  TfmSettingWindow dialog;
+  UserSettingsValues values;
+  const bool readable = ReadUserSettings(state.project, values);
+  dialog.SetValues(values);
+  dialog.SetOkEnabled(readable);
+  dialog.chooseFile = services.chooseMusicFile;
+  if (services.exec(dialog) != QDialog::Accepted || !readable) return;
+  std::string error;
+  if (auto chosen = dialog.Values(&error)) {
+    if (WriteUserSettings(*chosen)) LogEvent("settings-written");
+  } else if (services.inform) {
+    services.inform(error);
+  }
+}
+
+void ShowConfiguration(AppState& state) {
+  std::unique_ptr<QApplication> ownApp;
+  static int argc = 1;
+  static char name[] = "tidepool";
+  static char* argv[] = {name, nullptr};
+  if (!QApplication::instance()) {
+    if (HeadlessBackend() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ownApp = std::make_unique<QApplication>(argc, argv);
+  }
+  const ConfigServices services = ServicesFor(state);
+  if (HeadlessBackend()) SetScriptCommandHook(ClickOn);
+  bool shown = false;
+  if (state.forms.FindForm(kMainWindow)) {
+    shown = ShowUiForm(state.forms, state.project, kMainWindow, services);
+  } else {
+    std::fprintf(stderr, "tidepool: the saver has no configuration window (no form \"%s\")\n", kMainWindow);
+  }
+  if (!shown) ShowSettingsOnly(state, services);
+  if (HeadlessBackend()) SetScriptCommandHook(nullptr);
+}
+
+}  // namespace
 
 void RunConfiguration(AppState& state) {
   if (!PrepareProject(state)) {
     CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
     return;
   }
-  // The configuration window built from the form "MainWindow" is shown modally here.
-  RemoveUnpackedProject(state.project);
+  // The unpacked project goes whatever happens in the window.
+  struct RemoveOnExit {
+    TMpCProject& project;
+    ~RemoveOnExit() { RemoveUnpackedProject(project); }
+  } cleanUp{state.project};
+  ShowConfiguration(state);
 }
 
 }  // namespace tp

@@ -176,6 +176,19 @@ TfmSettingWindow::TfmSettingWindow(QWidget* parent) : QDialog(parent) {
   Label3->move(10, 20);
   Label3->setCursor(Qt::PointingHandCursor);
 
+  // Every control answers to its name (scripts and tests find them so).
+  const std::pair<QObject*, const char*> names[] = {
+      {PageControl1, "PageControl1"}, {TabSheet1, "TabSheet1"}, {TabSheet2, "TabSheet2"},
+      {cbMusic, "cbMusic"}, {cbSound, "cbSound"}, {cbDirectX, "cbDirectX"},
+      {lblImgQuality, "lblImgQuality"}, {cbImageQuality, "cbImageQuality"}, {Label5, "Label5"},
+      {cbImageSize, "cbImageSize"}, {Label6, "Label6"}, {cbShowImageMode, "cbShowImageMode"},
+      {lblDuration, "lblDuration"}, {txtDuration, "txtDuration"}, {UpDown1, "UpDown1"},
+      {lblSec, "lblSec"}, {Label8, "Label8"}, {tbSpeed, "tbSpeed"}, {cbCustomMusic, "cbCustomMusic"},
+      {cbShuffleMusic, "cbShuffleMusic"}, {lstMusic, "lstMusic"}, {Button3, "Button3"},
+      {Button4, "Button4"}, {Button1, "Button1"}, {Button2, "Button2"}, {cbTransition, "cbTransition"},
+      {GroupBox1, "GroupBox1"}};
+  for (const auto& [object, name] : names) object->setObjectName(name);
+
   connect(Button1, &QPushButton::clicked, this, [this] {
     Button1Click();
     accept();
