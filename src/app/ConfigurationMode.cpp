@@ -1,10 +1,13 @@
 // Mode C: the configuration window.
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QMouseEvent>
 #include <QWidget>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <stdlib.h>
 #include <vector>
 
 #include "animation/ObjectFiles.h"
@@ -12,6 +15,7 @@
 #include "config/ConfigServices.h"
 #include "config/MpConfigWindow.h"
 #include "config/SettingWindow.h"
+#include "core/Paths.h"
 #include "core/TextUtil.h"
 #include "platform/EventLog.h"
 #include "platform/MessageBox.h"
@@ -142,7 +146,30 @@ void ShowSettingsOnly(AppState& state, const ConfigServices& services) {
   }
 }
 
+// Qt wants a private runtime folder; a headless run without one gets a temporary folder
+// of its own, removed again at the end, so the run leaves nothing behind.
+class TemporaryRuntimeFolder {
+ public:
+  TemporaryRuntimeFolder() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+    std::string pattern = JoinPath(TempDirectory(), "tidepool-runtime-XXXXXX");
+    if (!::mkdtemp(pattern.data())) return;
+    path_ = QString::fromStdString(pattern);
+    qputenv("XDG_RUNTIME_DIR", path_.toLocal8Bit());
+  }
+  ~TemporaryRuntimeFolder() {
+    if (path_.isEmpty()) return;
+    QDir(path_).removeRecursively();
+    qunsetenv("XDG_RUNTIME_DIR");
+  }
+
+ private:
+  QString path_;
+};
+
 void ShowConfiguration(AppState& state) {
+  std::optional<TemporaryRuntimeFolder> runtimeFolder;
+  if (HeadlessBackend()) runtimeFolder.emplace();
   std::unique_ptr<QApplication> ownApp;
   static int argc = 1;
   static char name[] = "tidepool";
