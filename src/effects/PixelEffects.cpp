@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -39,6 +40,82 @@ const std::vector<int>& ShadeRamp(int amount, int count) {
     }
   }
   return ramp;
+}
+
+// k draws of the generator at once: seed := a * seed + c.
+struct RandomJump {
+  uint32_t a = 1, c = 0;
+};
+
+RandomJump JumpOf(int k) {
+  RandomJump j;
+  for (int i = 0; i < k; ++i) {
+    j.a *= 134775813u;
+    j.c = j.c * 134775813u + 1u;
+  }
+  return j;
+}
+
+// Random(100) < p for the seed a draw leaves behind is the same as seed < this bound
+// (p from 1 to 99): floor(seed * 100 / 2^32) < p exactly when seed * 100 < p * 2^32.
+uint32_t DrawBelowBound(int p) { return uint32_t(((uint64_t(p) << 32) + 99) / 100); }
+
+// The dissolve draws for one row: pixel x takes the seed of draw x + 1 after `seed`.
+// Sixteen interleaved runs of the generator, four to a vector, so the draws do not wait
+// on each other and the choice is a mask rather than a branch (the draws are
+// unpredictable by design).
+void DissolveRow(Pixel* out, const Pixel* in, int w, uint32_t seed, uint32_t bound,
+                 const RandomJump& sixteen) {
+  using Lanes = uint32_t __attribute__((vector_size(16)));
+  constexpr int kVectors = 4, kLanes = 16;
+  Lanes lanes[kVectors];
+  for (int j = 0; j < kLanes; ++j) {
+    seed = seed * 134775813u + 1u;
+    lanes[j / 4][j % 4] = seed;
+  }
+  const Lanes bounds = {bound, bound, bound, bound};
+  int x = 0;
+  for (; x + kLanes <= w; x += kLanes) {
+    for (int k = 0; k < kVectors; ++k) {
+      Lanes o, i;
+      std::memcpy(&o, out + x + 4 * k, sizeof o);
+      std::memcpy(&i, in + x + 4 * k, sizeof i);
+      const Lanes take = Lanes(lanes[k] < bounds);
+      o = (i & take) | (o & ~take);
+      std::memcpy(out + x + 4 * k, &o, sizeof o);
+      lanes[k] = lanes[k] * sixteen.a + sixteen.c;
+    }
+  }
+  for (int j = 0; x < w; ++x, ++j) {
+    if (lanes[j / 4][j % 4] < bound) out[x] = in[x];
+  }
+}
+
+// The columns x in [first, last) of 0..width-1 for which
+// v(x) = ((base + x * step) >> 16) + offset lies in 0..limit-1. v is monotone in x, so
+// they form one run (empty when first >= last).
+struct ColumnRun {
+  int first, last;
+};
+
+ColumnRun InsideRun(int64_t base, int64_t step, int64_t offset, int64_t limit, int width) {
+  auto v = [&](int64_t x) { return ((base + x * step) >> 16) + offset; };
+  // The smallest x in 0..width for which pred holds, pred turning from false to true.
+  auto firstWhere = [&](auto pred) {
+    int lo = 0, hi = width;
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (pred(mid)) hi = mid;
+      else lo = mid + 1;
+    }
+    return lo;
+  };
+  if (step >= 0) {
+    return {firstWhere([&](int x) { return v(x) >= 0; }),
+            firstWhere([&](int x) { return v(x) >= limit; })};
+  }
+  return {firstWhere([&](int x) { return v(x) < limit; }),
+          firstWhere([&](int x) { return v(x) < 0; })};
 }
 
 // Roll width of the Unroll family: a tenth of the length, limited by the part already
@@ -91,17 +168,37 @@ void RotatePixels(Bitmap32& dst, const Bitmap32& src, int w, int h, int pivotX, 
   if (w <= 0 || h <= 0) return;
   const int64_t s = int64_t(std::trunc(std::sin(-angle) * 65536.0));
   const int64_t c = int64_t(std::trunc(std::cos(-angle) * 65536.0));
-  for (int y = 0; y < h; ++y) {
-    Pixel* out = dst.scanline(y);
-    const int64_t dy = int64_t(y) - pivotY;
-    // Rotated offsets for x = 0, then stepped by the factors per column.
-    int64_t ax = -int64_t(pivotX) * c - dy * s;
-    int64_t ay = -int64_t(pivotX) * s + dy * c;
-    for (int x = 0; x < w; ++x, ax += c, ay += s) {
-      const int64_t sx = (ax >> 16) + pivotX;
-      const int64_t sy = (ay >> 16) + pivotY;
-      if (uint64_t(sx) < uint64_t(w) && uint64_t(sy) < uint64_t(h)) {
-        out[x] = src.scanline(int(sy))[sx];
+  // Square tiles keep the source reads of neighbouring rows close together; within a row
+  // only the run of columns whose source lies inside the picture is visited.
+  constexpr int kTile = 16;
+  int runFirst[kTile], runLast[kTile];
+  // Held locally: stores into dst could otherwise alias the source's size fields.
+  const Pixel* const pixels = src.data();
+  const int64_t stride = src.stride();
+  for (int ty = 0; ty < h; ty += kTile) {
+    const int yEnd = std::min(ty + kTile, h);
+    for (int y = ty; y < yEnd; ++y) {
+      const int64_t dy = int64_t(y) - pivotY;
+      // Source column and row for column x: (x - pivotX) * c - dy * s and
+      // (x - pivotX) * s + dy * c, shifted down by 16, plus the pivot.
+      const ColumnRun across = InsideRun(-int64_t(pivotX) * c - dy * s, c, pivotX, w, w);
+      const ColumnRun down = InsideRun(-int64_t(pivotX) * s + dy * c, s, pivotY, h, w);
+      runFirst[y - ty] = std::max(across.first, down.first);
+      runLast[y - ty] = std::min(across.last, down.last);
+    }
+    for (int tx = 0; tx < w; tx += kTile) {
+      const int xEnd = std::min(tx + kTile, w);
+      for (int y = ty; y < yEnd; ++y) {
+        const int first = std::max(runFirst[y - ty], tx), last = std::min(runLast[y - ty], xEnd);
+        if (first >= last) continue;
+        Pixel* out = dst.scanline(y);
+        const int64_t dy = int64_t(y) - pivotY;
+        const int64_t dx = int64_t(first) - pivotX;
+        int64_t ax = dx * c - dy * s;
+        int64_t ay = dx * s + dy * c;
+        for (int x = first; x < last; ++x, ax += c, ay += s) {
+          out[x] = pixels[((ay >> 16) + pivotY) * stride + (ax >> 16) + pivotX];
+        }
       }
     }
   }
@@ -138,24 +235,36 @@ void PixelateFamily(int, Bitmap32& dst, const Bitmap32& src, int w, int h, int x
 void DissolveFamily(int number, Bitmap32& dst, const Bitmap32& src, int w, int h, int, int,
                     int p) {
   // The pattern depends on w and h only; the shared generator is left untouched.
-  EffectRandom random(uint32_t(w + h));
+  if (p <= 0) return;
+  const uint32_t seed = uint32_t(w + h);
+  const uint32_t bound = DrawBelowBound(std::min(p, 99));
+  const bool all = p >= 100;  // every draw is below 100
   if (number == 168) {
+    EffectRandom random(seed);
     for (int y = h - 1; y >= 0; --y) {
       if (random.Next(100) < p) std::copy_n(src.scanline(y), w, dst.scanline(y));
     }
   } else if (number == 169) {
-    for (int x = 0; x < w; ++x) {
-      if (random.Next(100) < p) {
-        for (int y = 0; y < h; ++y) dst.scanline(y)[x] = src.scanline(y)[x];
-      }
-    }
-  } else {
-    for (int y = h - 1; y >= 0; --y) {
+    // One draw per column, then the chosen columns copied row by row.
+    static thread_local std::vector<Pixel> columnMask;
+    columnMask.resize(size_t(w));
+    EffectRandom random(seed);
+    for (int x = 0; x < w; ++x) columnMask[size_t(x)] = random.Next(100) < p ? ~Pixel(0) : 0;
+    const Pixel* mask = columnMask.data();
+    for (int y = 0; y < h; ++y) {
       Pixel* out = dst.scanline(y);
       const Pixel* in = src.scanline(y);
-      for (int x = 0; x < w; ++x) {
-        if (random.Next(100) < p) out[x] = in[x];
-      }
+      for (int x = 0; x < w; ++x) out[x] = (in[x] & mask[x]) | (out[x] & ~mask[x]);
+    }
+  } else if (all) {
+    for (int y = 0; y < h; ++y) std::copy_n(src.scanline(y), w, dst.scanline(y));
+  } else {
+    // Memory order: the bottom row first, each row left to right.
+    const RandomJump sixteen = JumpOf(16), row = JumpOf(w);
+    uint32_t rowSeed = seed;
+    for (int y = h - 1; y >= 0; --y) {
+      DissolveRow(dst.scanline(y), src.scanline(y), w, rowSeed, bound, sixteen);
+      rowSeed = rowSeed * row.a + row.c;
     }
   }
 }

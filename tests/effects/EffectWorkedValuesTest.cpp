@@ -2,6 +2,7 @@
 // new picture shows, where the old one stays, and how pixels are mixed or moved.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/ProgramRandom.h"
 #include "effects/EffectCatalogue.h"
 #include "effects/EffectTestSupport.h"
+#include "effects/PixelEffects.h"
 
 namespace tp {
 namespace {
@@ -114,6 +116,60 @@ TEST(DissolveEffects, DrawInMemoryOrderFromTheBottomRow) {
     EXPECT_EQ(DrawFrame(169, old, fresh, p), expected);
   }
   EXPECT_EQ(ProgramRandom::Seed(), 4242u);
+}
+
+TEST(DissolveEffects, EveryProgressAndRowLengthFollowsTheDraws) {
+  // Row lengths around the drawing code's blocks of 16, and the extreme progress values.
+  for (int w : {1, 15, 16, 17, 48, 50}) {
+    const int h = 5;
+    const Bitmap32 old = OldPicture(w, h), fresh = NewPicture(w, h);
+    for (int p : {1, 2, 37, 98, 99, 100}) {
+      Lcg r{uint32_t(w + h)};
+      Bitmap32 expected = old;
+      for (int y = h - 1; y >= 0; --y)
+        for (int x = 0; x < w; ++x)
+          if (r.Next(100) < p) expected.at(x, y) = fresh.at(x, y);
+      EXPECT_EQ(DrawFrame(3, old, fresh, p), expected) << w << " wide at P=" << p;
+    }
+  }
+}
+
+// RotatePixels as its definition reads: every pixel's offset from the pivot turned with
+// 16.16 factors, taken from the source when it lands inside.
+Bitmap32 RotateReference(const Bitmap32& old, const Bitmap32& src, int px, int py, double angle) {
+  Bitmap32 out = old;
+  const int64_t s = int64_t(std::trunc(std::sin(-angle) * 65536.0));
+  const int64_t c = int64_t(std::trunc(std::cos(-angle) * 65536.0));
+  for (int y = 0; y < out.height(); ++y) {
+    for (int x = 0; x < out.width(); ++x) {
+      const int64_t dx = x - px, dy = y - py;
+      const int64_t sx = ((dx * c - dy * s) >> 16) + px;
+      const int64_t sy = ((dx * s + dy * c) >> 16) + py;
+      if (sx >= 0 && sx < src.width() && sy >= 0 && sy < src.height()) {
+        out.at(x, y) = src.at(int(sx), int(sy));
+      }
+    }
+  }
+  return out;
+}
+
+TEST(PivotEffects, RotatePixelsMatchesItsDefinitionForAnyPivotAndAngle) {
+  struct Size {
+    int w, h;
+  };
+  for (const Size sz : {Size{37, 23}, Size{16, 40}, Size{70, 33}}) {
+    const Bitmap32 old = OldPicture(sz.w, sz.h), fresh = NewPicture(sz.w, sz.h);
+    const int pivots[][2] = {{-1, -1}, {-1, sz.h}, {sz.w, -1}, {sz.w, sz.h}, {sz.w / 2, sz.h / 3},
+                             {-30, 5}};
+    for (const auto& pv : pivots) {
+      for (double angle : {0.0, 0.3, -0.3, 0.785, -1.2, 1.5707963, 2.5, -2.9, 3.14159}) {
+        Bitmap32 out = old;
+        RotatePixels(out, fresh, sz.w, sz.h, pv[0], pv[1], angle);
+        ASSERT_EQ(out, RotateReference(old, fresh, pv[0], pv[1], angle))
+            << sz.w << "x" << sz.h << " pivot " << pv[0] << "," << pv[1] << " angle " << angle;
+      }
+    }
+  }
 }
 
 TEST(BlockEffects, HalfWayCopiesStretchesAndPushes) {
