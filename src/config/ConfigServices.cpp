@@ -20,7 +20,12 @@ ConfigServices ConfigServices::Default() {
   s.setWallpaper = [](const std::string& path) {
     return HasPlatform() && CurrentPlatform().desktop().SetWallpaper(path);
   };
-  s.exec = [](QDialog& dialog) { return dialog.exec(); };
+  s.exec = [](QDialog& dialog) {
+    // Modal to its own parents only, so that a window opened from it (the full-screen
+    // show of one picture) still receives input.
+    dialog.setWindowModality(Qt::WindowModal);
+    return dialog.exec();
+  };
   s.chooseMusicFile = [](QWidget* parent) {
     QFileDialog dialog(parent);
     dialog.setFileMode(QFileDialog::ExistingFile);  // the file must exist
