@@ -13,6 +13,9 @@
 #ifdef TIDEPOOL_HAVE_X11
 #include "platform/x11/HostWindowPlatform.h"
 #endif
+#ifdef TIDEPOOL_HAVE_SDL
+#include "platform/sdlaudio/SdlAudio.h"
+#endif
 
 #if __has_include("platform/qt/QtPlatform.h") && defined(TIDEPOOL_HAVE_QT)
 #include "platform/qt/QtPlatform.h"
@@ -23,11 +26,18 @@ namespace tp {
 namespace {
 
 // TIDEPOOL_PLATFORM=headless selects the headless backend, anything else the desktop.
-std::unique_ptr<Platform> CreateBackend(int& argc, char** argv) {
+std::unique_ptr<Platform> CreateBackend(int& argc, char** argv, bool withAudio) {
   const char* name = std::getenv("TIDEPOOL_PLATFORM");
   if (name && std::string(name) == "headless") return CreateHeadlessPlatform();
 #ifdef TIDEPOOL_QT_BACKEND
-  return CreateQtPlatform(argc, argv);
+  std::unique_ptr<AudioSystem> audio;
+#ifdef TIDEPOOL_HAVE_SDL
+  // Music and sound effects play through SDL; without an audio device the show is silent.
+  if (withAudio) audio = CreateSdlAudioSystem();
+#else
+  (void)withAudio;
+#endif
+  return CreateQtPlatform(argc, argv, std::move(audio));
 #else
   (void)argc;
   (void)argv;
@@ -57,7 +67,8 @@ int RunMain(int argc, char** argv) {
     ChangePassword(state);
     return Exit(0);
   }
-  InstallPlatform(CreateBackend(argc, argv));
+  // Only the show plays music and sounds.
+  InstallPlatform(CreateBackend(argc, argv, mode == RunMode::Saver));
   int code = 0;
   try {
 #ifdef TIDEPOOL_HAVE_X11

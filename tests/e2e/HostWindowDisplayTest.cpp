@@ -10,7 +10,7 @@
 
 #include "e2e/PreviewXServer.h"
 #include "platform/x11/HostWindowDisplay.h"
-#include "platform/x11/TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 #include "platform/x11/WindowId.h"
 
 namespace tp {

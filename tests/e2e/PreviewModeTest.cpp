@@ -2,8 +2,6 @@
 // savers built by tidepool-pack.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,9 +13,8 @@
 #include <vector>
 
 #include "e2e/PreviewXServer.h"
+#include "e2e/SpawnedProcess.h"
 #include "imaging/ImageWriter.h"
-
-extern char** environ;
 
 namespace tp {
 namespace {
@@ -25,6 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::HelperWindow;
 using test::NearColour;
+using test::Spawn;
+using test::WaitExit;
 
 constexpr unsigned long kBackground = 0x808000;
 constexpr Pixel kTop = MakePixel(230, 30, 30);
@@ -47,26 +46,6 @@ void WriteJpeg(const fs::path& path, int w, int h, Pixel top, Pixel bottom) {
   const std::vector<uint8_t> jpeg = EncodeJpeg(picture, 95);
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()),
                                               std::streamsize(jpeg.size()));
-}
-
-// Starts a program with extra environment entries; returns its pid.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
-  std::vector<std::string> env(extraEnv);
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  std::vector<char*> argv, envp;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
-  return pid;
-}
-
-int WaitExit(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 class PreviewModeRun : public ::testing::Test {
@@ -162,7 +141,7 @@ TEST_F(PreviewModeRun, ShowInAHostWindowDrawsThePicturesAndEndsCleanlyOnSigterm)
   EXPECT_TRUE(green) << "the show never drew its picture into the host window";
   EXPECT_FALSE(TmpEmpty()) << "the project should be unpacked while the show runs";
   ::kill(pid, SIGTERM);
-  EXPECT_EQ(WaitExit(pid), 0);
+  EXPECT_EQ(test::WaitExitWithin(pid, 15000), 0) << "the show did not end on SIGTERM";
   EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
 }
 

@@ -11,7 +11,8 @@
 
 namespace tp {
 
-QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler) {
+QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, std::shared_ptr<CloseRelay> relay)
+    : handler_(handler), relay_(std::move(relay)) {
   QScreen* primary = QGuiApplication::primaryScreen();
   if (primary) bitDepth_ = primary->depth();
   if (bitDepth_ <= 0) bitDepth_ = 32;
@@ -48,9 +49,11 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler) {
     widgets_.front()->activateWindow();
     widgets_.front()->setFocus();
   }
+  if (relay_) relay_->Attach(handler_);
 }
 
 QtDisplay::~QtDisplay() {
+  if (relay_) relay_->Detach(handler_);
   for (auto& w : widgets_) w->hide();
 }
 

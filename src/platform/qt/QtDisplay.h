@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/CloseRelay.h"
 #include "platform/Display.h"
 
 class QWidget;
@@ -14,7 +15,8 @@ class SaverWidget;
 
 class QtDisplay : public Display {
  public:
-  QtDisplay(const DisplayOptions& options, InputHandler* handler);
+  // relay (optional) hands close requests from outside the show to handler.
+  QtDisplay(const DisplayOptions& options, InputHandler* handler, std::shared_ptr<CloseRelay> relay = nullptr);
   ~QtDisplay() override;
 
   int ScreenWidth() const override { return screen_.width(); }
@@ -50,6 +52,8 @@ class QtDisplay : public Display {
   bool showingBack_ = false;
   int cursorCount_ = 0;
   std::vector<std::unique_ptr<SaverWidget>> widgets_;
+  InputHandler* handler_ = nullptr;
+  std::shared_ptr<CloseRelay> relay_;
 };
 
 }  // namespace tp

@@ -9,23 +9,17 @@
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtRunLoop.h"
 #include "platform/qt/QtShell.h"
+#include "platform/CloseRelay.h"
+#include "platform/TerminationSignals.h"
 
 namespace tp {
 namespace {
 
-// Audio that has no device: every factory returns nullptr, so the show runs silent.
-class SilentAudioSystem : public AudioSystem {
- public:
-  std::unique_ptr<MusicDevice> CreateMusicDevice() override { return nullptr; }
-  std::unique_ptr<SoundDevice> CreateSoundDevice() override { return nullptr; }
-  std::unique_ptr<WavePlayer> CreateWavePlayer() override { return nullptr; }
-};
-
 class QtPlatform : public Platform {
  public:
-  QtPlatform(int& argc, char** argv) {
+  QtPlatform(int& argc, char** argv, std::unique_ptr<AudioSystem> audio) : audio_(std::move(audio)) {
     if (!QApplication::instance()) ownApp_ = std::make_unique<QApplication>(argc, argv);
-    audio_ = std::make_unique<SilentAudioSystem>();
+    if (!audio_) audio_ = std::make_unique<SilentAudioSystem>();
   }
 
   const char* Name() const override { return "qt"; }
@@ -50,7 +44,14 @@ class QtPlatform : public Platform {
   }
 
   std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options, InputHandler* handler) override {
-    return std::make_unique<QtDisplay>(options, handler);
+    // From the first saver window on, SIGTERM and SIGINT end the show like any other close
+    // request, so the unpacked project is removed.
+    if (!signals_) {
+      signals_ = std::make_unique<TerminationSignals>([this] {
+        runLoop_.Post([relay = relay_] { relay->RequestClose(); });
+      });
+    }
+    return std::make_unique<QtDisplay>(options, handler, relay_);
   }
 
  private:
@@ -61,12 +62,14 @@ class QtPlatform : public Platform {
   QtShell shell_;
   QtDesktop desktop_;
   std::unique_ptr<AudioSystem> audio_;
+  std::shared_ptr<CloseRelay> relay_ = std::make_shared<CloseRelay>();
+  std::unique_ptr<TerminationSignals> signals_;  // last: stopped before the rest goes
 };
 
 }  // namespace
 
-std::unique_ptr<Platform> CreateQtPlatform(int& argc, char** argv) {
-  return std::make_unique<QtPlatform>(argc, argv);
+std::unique_ptr<Platform> CreateQtPlatform(int& argc, char** argv, std::unique_ptr<AudioSystem> audio) {
+  return std::make_unique<QtPlatform>(argc, argv, std::move(audio));
 }
 
 }  // namespace tp

@@ -8,6 +8,7 @@
 namespace tp {
 
 // Creates the QApplication when none exists yet (argc and argv must outlive the platform).
-std::unique_ptr<Platform> CreateQtPlatform(int& argc, char** argv);
+// Without an audio system the show runs silent.
+std::unique_ptr<Platform> CreateQtPlatform(int& argc, char** argv, std::unique_ptr<AudioSystem> audio = nullptr);
 
 }  // namespace tp

@@ -20,6 +20,9 @@ void Debug(const char* what) {
 }  // namespace
 
 std::shared_ptr<SdlMixerSession> SdlMixerSession::Open() {
+  // The program handles SIGTERM and SIGINT itself: SDL would turn them into quit events
+  // that nobody reads, and the process could no longer be ended.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     Debug("audio subsystem");
     return nullptr;

@@ -7,24 +7,6 @@
 
 namespace tp {
 
-void CloseRelay::Attach(InputHandler* handler) {
-  handler_ = handler;
-  if (pending_ && handler_) {
-    pending_ = false;
-    handler_->OnCloseRequest();
-  }
-}
-
-void CloseRelay::Detach(InputHandler* handler) {
-  if (handler_ == handler) handler_ = nullptr;
-}
-
-void CloseRelay::RequestClose() {
-  LogEvent("host-close-request");
-  if (handler_) handler_->OnCloseRequest();
-  else pending_ = true;
-}
-
 HostWindowDisplay::HostWindowDisplay(std::unique_ptr<ForeignWindow> window, InputHandler* handler,
                                      std::shared_ptr<CloseRelay> relay)
     : window_(std::move(window)), handler_(handler), relay_(std::move(relay)) {

@@ -6,24 +6,12 @@
 #include <memory>
 
 #include "imaging/Bitmap32.h"
+#include "platform/CloseRelay.h"
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "platform/x11/ForeignWindow.h"
 
 namespace tp {
-
-// Hands close requests to the input handler of the display that is open now, on the UI
-// thread; a request made while no display is open waits for the next one.
-class CloseRelay {
- public:
-  void Attach(InputHandler* handler);
-  void Detach(InputHandler* handler);
-  void RequestClose();
-
- private:
-  InputHandler* handler_ = nullptr;
-  bool pending_ = false;
-};
 
 class HostWindowDisplay : public Display {
  public:

@@ -7,7 +7,7 @@
 
 #include "platform/x11/ForeignWindow.h"
 #include "platform/x11/HostWindowDisplay.h"
-#include "platform/x11/TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 #include "platform/x11/WindowId.h"
 
 namespace tp {

@@ -1,4 +1,4 @@
-#include "platform/x11/TerminationSignals.h"
+#include "platform/TerminationSignals.h"
 
 #include <fcntl.h>
 #include <poll.h>
