@@ -88,8 +88,17 @@ QWidget* FindByName(QWidget* root, const QString& name) {
 }
 
 // "at T click-on NAME": a left click in the middle of the named component of the topmost window.
+bool& ShowRunning() {
+  static bool running = false;
+  return running;
+}
+
 bool ClickOn(const ScriptEvent& e) {
   if (!EqualsIgnoreCase(e.command, "click-on")) return false;
+  if (ShowRunning()) {
+    std::fprintf(stderr, "tidepool: script line %d: click-on while the show is on top\n", e.line);
+    return true;
+  }
   const QString name = QString::fromStdString(Trim(e.arguments));
   QWidget* target = OpenWindows().empty() ? nullptr : FindByName(&OpenWindows().back()->dialog(), name);
   if (!target) {
@@ -112,7 +121,9 @@ void RunSaverOn(const TMpCProject& project, const AppOptions& options) {
   const SaverProject saver = MakeSaverProject(project);
   SetObjectCommonFolder(saver.commonFolder);
   TMpfmScrSvr window(saver, CurrentPlatform(), SaverDisplayOptions(options));
+  ShowRunning() = true;
   window.ShowModal();
+  ShowRunning() = false;
   // The show took the headless input for its own window; the configuration window gets it back.
   if (auto* loop = dynamic_cast<HeadlessRunLoop*>(&CurrentPlatform().runLoop()); loop && !OpenWindows().empty())
     loop->SetInputHandler(OpenWindows().back());
