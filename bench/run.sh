@@ -6,7 +6,7 @@ build=${1:-build/release}
 only=${2:-}
 figures=$(mktemp)
 status=0
-for exe in "$build"/bench_*; do
+for exe in "$build"/bench/bench_* "$build"/bench_*; do
   [ -x "$exe" ] || continue
   name=$(basename "$exe"); group=${name#bench_}
   if [ -n "$only" ] && [ "$only" != "$group" ]; then continue; fi

@@ -67,6 +67,16 @@ TEST(FadeEffect, MixesEachChannelWithFlooredWeights) {
   EXPECT_EQ(DrawFrame(1, old, fresh, 100).at(0, 1), MakePixel(100, 255, 0, 7));
 }
 
+TEST(FadeEffect, EveryPixelOfAnOddSizedFrameFollowsTheFormula) {
+  const Bitmap32 old = OldPicture(37, 5), fresh = NewPicture(37, 5);
+  for (int p : {1, 13, 50, 77, 99}) {
+    const int alpha = (256 * p + 50) / 100;
+    ExpectFrame(DrawFrame(1, old, fresh, p), [&](int x, int y) {
+      return Mix(old.at(x, y), fresh.at(x, y), alpha);
+    }, "P=" + std::to_string(p));
+  }
+}
+
 TEST(PixelateEffect, ZoomsIntoTheOldCentreThenOutOfTheNewPicture) {
   const Bitmap32 old = OldPicture(100, 60), fresh = NewPicture(100, 60);
   // P = 25: k = 139, offsets (35, 21), a 30 x 18 block of the old picture blown up
