@@ -22,9 +22,9 @@ void Pump(TransitionContext& c) {
   if (c.runLoop) c.runLoop->PumpMessages();
 }
 
-// A whole decimal number from 1 to the catalogue size, or 0.
+// A whole decimal number from 1 to the catalogue size (leading zeros allowed), or 0.
 int EffectNumber(const std::string& entry) {
-  if (entry.empty() || entry.size() > 4) return 0;
+  if (entry.empty()) return 0;
   int value = 0;
   const auto [end, ec] = std::from_chars(entry.data(), entry.data() + entry.size(), value);
   if (ec != std::errc() || end != entry.data() + entry.size()) return 0;

@@ -316,6 +316,7 @@ TEST(ParseTransitionEffects, KeepsWholeNumbersInRangeWithRepeats) {
   EXPECT_EQ(ParseTransitionEffects(" 4 , 7\t9 "), (std::vector<int>{4, 7, 9}));
   EXPECT_EQ(ParseTransitionEffects("\"12\",\"13\""), (std::vector<int>{12, 13}));
   EXPECT_EQ(ParseTransitionEffects("5,5,6"), (std::vector<int>{5, 5, 6}));
+  EXPECT_EQ(ParseTransitionEffects("005,00000012"), (std::vector<int>{5, 12}));
   // The project default: every effect once, in order.
   std::string all;
   for (int i = 1; i <= 169; ++i) all += (i > 1 ? "," : "") + std::to_string(i);
@@ -329,7 +330,7 @@ TEST(ParseTransitionEffects, DropsEverythingElseAndFallsBackToOne) {
   EXPECT_EQ(ParseTransitionEffects(""), std::vector<int>{1});
   EXPECT_EQ(ParseTransitionEffects("   "), std::vector<int>{1});
   EXPECT_EQ(ParseTransitionEffects(",,,"), std::vector<int>{1});
-  EXPECT_EQ(ParseTransitionEffects("0,170,-3,abc,5.0,7x,+8,99999999999"), std::vector<int>{1});
+  EXPECT_EQ(ParseTransitionEffects("0,170,-3,abc,5.0,7x,99999999999,0000000170"), std::vector<int>{1});
   EXPECT_EQ(ParseTransitionEffects("0,44,170,fade,45,"), (std::vector<int>{44, 45}));
 }
 
