@@ -2,7 +2,11 @@
 // step counts, progress values, effect choice, offsets, both drawing paths.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +14,7 @@
 #include "effects/EffectRandom.h"
 #include "platform/Clock.h"
 #include "platform/Display.h"
+#include "platform/EventLog.h"
 #include "platform/RunLoop.h"
 #include "presentation/TransitionDriver.h"
 
@@ -132,6 +137,22 @@ TEST(RunTransition, FirstFrameCostSetsTheStepCountAndProgressRunsToOneHundred) {
   // The last transition frame is the new picture; pumped after every later frame.
   EXPECT_EQ(rig.display.screen, rig.picture);
   EXPECT_GE(rig.loop.pumps, 100);
+}
+
+TEST(RunTransition, EventLogNamesTheEffectAndTheSteps) {
+  const std::string path = ::testing::TempDir() + "transition-events.log";
+  std::remove(path.c_str());
+  setenv("TIDEPOOL_EVENT_LOG", path.c_str(), 1);
+  ResetEventLog();
+  Rig rig(100, 40, {5});
+  rig.display.firstCost = 19;
+  RunTransition(rig.context, 2000);
+  unsetenv("TIDEPOOL_EVENT_LOG");
+  ResetEventLog();
+  std::ifstream in(path);
+  const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(log.find("transition effect=5 steps=100"), std::string::npos) << log;
+  std::remove(path.c_str());
 }
 
 TEST(RunTransition, EightStepsRoundTiesToEven) {
