@@ -137,8 +137,7 @@ Angle=10
 LengthScale=3
 [Sound1]
 File=rain.wav
-PlayMode=2
-ValueA=0
+PlayMode=0
 INI
 "$mpp" "$src/lake.ini" "$files/lake.mpp"
 "$mpp" "$src/winter.ini" "$files/winter.mpp"

@@ -94,5 +94,36 @@ TEST_F(SaverMode, BrokenPicturesInTheProjectAreSkipped) {
   EXPECT_TRUE(tmp.List().empty());
 }
 
+TEST_F(SaverMode, MusicTracksFollowEachOtherInSaverTime) {
+  ProjectFolder music(work / "music");
+  music.SetSettings("[Default]\r\nDuration=30\r\nMusic=1\r\n[Advance]\r\nMusicFile=one.wav;;two.wav;\r\nMusicMode=1\r\n");
+  music.AddPicture("a.jpg");
+  ASSERT_EQ(RunCommand("sox -n -r 8000 -c 1 '" + (work / "music/files/one.wav") + "' synth 1 sine 440"), 0);
+  ASSERT_EQ(RunCommand("sox -n -r 8000 -c 1 '" + (work / "music/files/two.wav") + "' synth 0.5 sine 660"), 0);
+  ASSERT_EQ(music.Pack(work / "Music.scr"), 0);
+  RunOptions o;
+  o.tmpDir = tmp.path();
+  o.runMs = 3200;
+  const RunResult r = RunHeadless(work / "Music.scr", {"/s"}, o);
+  EXPECT_EQ(r.exitCode, 0) << r.stderrText;
+  // Sequential order: one (1 s), two (0.5 s), one, two, then one again at 3 s.
+  std::vector<std::string> opened;
+  std::vector<long> ticks;
+  for (const std::string& line : r.events) {
+    const size_t at = line.find(" music open ");
+    if (at == std::string::npos) continue;
+    ticks.push_back(std::stol(line.substr(0, at)));
+    opened.push_back(line.substr(line.rfind('/') + 1));
+  }
+  EXPECT_EQ(opened, (std::vector<std::string>{"one.wav", "two.wav", "one.wav", "two.wav", "one.wav"}));
+  const std::vector<long> due = {0, 1000, 1500, 2500, 3000};
+  ASSERT_EQ(ticks.size(), due.size());
+  // A track's end is seen at the next idle step, within one frame period.
+  for (size_t i = 0; i < due.size(); ++i) {
+    EXPECT_GE(ticks[i], due[i]) << i;
+    EXPECT_LE(ticks[i], due[i] + 34 * long(i) + 1) << i;
+  }
+}
+
 }  // namespace
 }  // namespace tp::test

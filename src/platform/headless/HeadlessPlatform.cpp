@@ -63,7 +63,10 @@ class HeadlessPlatform : public Platform {
         loop_(clock_, LoadScript(options.scriptPath), options.runMs),
         boxes_(options.confirmAnswer),
         recorder_(options),
-        audio_(CreateHeadlessAudioSystem()) {}
+        audio_(CreateHeadlessAudioSystem(HeadlessAudioOptions::FromEnvironment(), &clock_,
+                                          [this](uint32_t tick, std::function<void()> fn) {
+                                            loop_.PostAt(tick, std::move(fn));
+                                          })) {}
 
   const char* Name() const override { return "headless"; }
   Clock& clock() override { return clock_; }

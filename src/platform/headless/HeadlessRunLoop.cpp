@@ -25,6 +25,19 @@ void HeadlessRunLoop::Post(std::function<void()> fn) {
   posted_.notify_all();
 }
 
+void HeadlessRunLoop::PostAt(uint32_t tick, std::function<void()> fn) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    timed_.push_back({tick, std::move(fn)});
+  }
+  posted_.notify_all();
+}
+
+namespace {
+// True when tick is at or before now on the wrapping clock.
+bool Reached(uint32_t tick, uint32_t now) { return int32_t(now - tick) >= 0; }
+}  // namespace
+
 void HeadlessRunLoop::Deliver(const ScriptEvent& e) {
   if (e.kind == ScriptEvent::Kind::Other) {
     const ScriptCommandHook& hook = GetScriptCommandHook();
@@ -57,13 +70,21 @@ void HeadlessRunLoop::Deliver(const ScriptEvent& e) {
 
 void HeadlessRunLoop::PumpMessages() {
   std::deque<std::function<void()>> due;
+  const uint32_t now = clock_.Tick();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     due.swap(queue_);
+    for (size_t i = 0; i < timed_.size();) {
+      if (Reached(timed_[i].tick, now)) {
+        due.push_back(std::move(timed_[i].fn));
+        timed_.erase(timed_.begin() + std::ptrdiff_t(i));
+      } else {
+        ++i;
+      }
+    }
   }
   for (auto& fn : due) fn();
 
-  const uint32_t now = clock_.Tick();
   // A handler may pump again (e.g. from a message box), so advance before delivering.
   while (nextEvent_ < events_.size() && events_[nextEvent_].time <= now) {
     const ScriptEvent& e = events_[nextEvent_++];
@@ -82,9 +103,13 @@ void HeadlessRunLoop::WaitMessage() {
     posted_.wait_for(lock, std::chrono::milliseconds(5), [&] { return !queue_.empty(); });
     return;
   }
-  lock.unlock();
   const uint32_t now = clock_.Tick();
   uint32_t target = now + 10;
+  for (const Timed& t : timed_) {
+    if (Reached(t.tick, now)) return;  // due at the next pump
+    if (int32_t(target - t.tick) > 0) target = t.tick;
+  }
+  lock.unlock();
   if (nextEvent_ < events_.size() && events_[nextEvent_].time < target)
     target = events_[nextEvent_].time > now ? events_[nextEvent_].time : now + 1;
   if (runMs_ && !closeRequested_ && *runMs_ < target) target = *runMs_ > now ? *runMs_ : now + 1;

@@ -24,6 +24,9 @@ class HeadlessRunLoop : public RunLoop {
   // ahead, unless a posted function is waiting. Real clock: waits up to 5 ms for a post.
   void WaitMessage() override;
   void Post(std::function<void()> fn) override;
+  // Runs fn at the first pump once the clock has reached tick (a wrapping millisecond
+  // count); the virtual clock's waits stop there.
+  void PostAt(uint32_t tick, std::function<void()> fn);
 
   // The open display's handler receives input; a display clears it when it closes.
   void SetInputHandler(InputHandler* handler);
@@ -41,6 +44,11 @@ class HeadlessRunLoop : public RunLoop {
   std::mutex mutex_;
   std::condition_variable posted_;
   std::deque<std::function<void()>> queue_;
+  struct Timed {
+    uint32_t tick;
+    std::function<void()> fn;
+  };
+  std::vector<Timed> timed_;  // in the order they were posted
 };
 
 }  // namespace tp
