@@ -203,5 +203,29 @@ TEST(FormBuilder, StandardControlsTimerMemoAndGrid) {
   EXPECT_EQ(names, (std::vector<std::string>{"Edit1", "Check", "Bit", "Timer1", "Memo", "Grid", "Shape"}));
 }
 
+TEST(FormBuilder, CursorHintShowHintAndEnabled) {
+  Built b = Build(
+      "object W: TForm\n"
+      "  ShowHint = True\n"
+      "  object A: TEdit\n Cursor = crHandPoint\n Hint = 'Type here'\n TabOrder = 2\n end\n"
+      "  object B: TEdit\n Cursor = -4\n Enabled = False\n TabOrder = 0\n end\n"
+      "  object C: TEdit\n Hint = 'quiet'\n ShowHint = False\n TabOrder = 1\n end\n"
+      "  object P: TPanel\n ShowHint = False\n"
+      "    object D: TLabel\n Hint = 'inherits no hints'\n end\n"
+      "  end\n"
+      "end\n");
+  auto* a = b.Get<QLineEdit>("A");
+  auto* bb = b.Get<QLineEdit>("B");
+  auto* c = b.Get<QLineEdit>("C");
+  ASSERT_TRUE(a && bb && c);
+  EXPECT_EQ(a->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(bb->cursor().shape(), Qt::IBeamCursor);
+  EXPECT_EQ(a->toolTip(), "Type here");
+  EXPECT_EQ(c->toolTip(), "");
+  EXPECT_EQ(b.Get<FormLabel>("D")->toolTip(), "");
+  EXPECT_FALSE(bb->isEnabled());
+  EXPECT_TRUE(b.Get<FormLabel>("D")->isVisibleTo(b.window.get()));
+}
+
 }  // namespace
 }  // namespace tp::test
