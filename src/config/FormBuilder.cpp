@@ -121,9 +121,17 @@ class Builder {
       QWidget* w = Build(child, into, inherited, depth);
       if (w && child.Find("TabOrder")) tabOrder.emplace_back(IntProperty(child, "TabOrder", 0), w);
     }
+    if (tabOrder.size() < 2) return;
     std::stable_sort(tabOrder.begin(), tabOrder.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    // Qt 6.4 leaves the chain unchanged when nothing focusable follows the first widget
+    // before the chain wraps; a hidden focusable widget at the end, removed afterwards,
+    // avoids that.
+    auto* sentinel = new QWidget(into);
+    sentinel->setFocusPolicy(Qt::StrongFocus);
+    sentinel->hide();
     for (size_t i = 1; i < tabOrder.size(); ++i) QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    delete sentinel;
   }
 
  private:

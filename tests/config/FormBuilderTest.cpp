@@ -203,7 +203,7 @@ TEST(FormBuilder, StandardControlsTimerMemoAndGrid) {
   EXPECT_EQ(names, (std::vector<std::string>{"Edit1", "Check", "Bit", "Timer1", "Memo", "Grid", "Shape"}));
 }
 
-TEST(FormBuilder, CursorHintShowHintAndEnabled) {
+TEST(FormBuilder, CursorHintsEnabledAndTabOrder) {
   Built b = Build(
       "object W: TForm\n"
       "  ShowHint = True\n"
@@ -225,6 +225,9 @@ TEST(FormBuilder, CursorHintShowHintAndEnabled) {
   EXPECT_EQ(b.Get<FormLabel>("D")->toolTip(), "");
   EXPECT_FALSE(bb->isEnabled());
   EXPECT_TRUE(b.Get<FormLabel>("D")->isVisibleTo(b.window.get()));
+  // Focus moves in TabOrder: B, C, A.
+  EXPECT_EQ(bb->nextInFocusChain(), c);
+  EXPECT_EQ(c->nextInFocusChain(), a);
 }
 
 }  // namespace
