@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -246,6 +247,7 @@ void TfmSettingWindow::showEvent(QShowEvent* e) {
   QDialog::showEvent(e);
   if (!shown_) {
     shown_ = true;
+    if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
     FormShow();
   }
 }
