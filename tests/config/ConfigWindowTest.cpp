@@ -412,3 +412,46 @@ TEST_F(ConfigWindow, AMissingFormOrATextThatDoesNotParseShowsNothing) {
 
 }  // namespace
 }  // namespace tp::test
+
+namespace tp::test {
+namespace {
+
+TEST(FormParent, TheSixFlagsDecideBorderButtonsAndFirstState) {
+  App();
+  auto flagsOf = [](const std::string& props) {
+    TfmMpFormParent w;
+    w.resize(200, 100);
+    w.ReadParentProperties(ParseFormText("object F: TfmMpConfigWindow\n" + props + "end\n"));
+    w.ApplyBorder();
+    return std::make_pair(w.windowFlags(), w.minimumSize() == w.maximumSize());
+  };
+  auto [plain, plainFixed] = flagsOf("");
+  EXPECT_FALSE(plain & Qt::FramelessWindowHint);
+  EXPECT_FALSE(plain & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(plain & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(plainFixed);
+  auto [buttons, buttonsFixed] =
+      flagsOf("ShowButtons = True\nMaximizeButton = True\nMinimizeButton = True\nSizeable = True\n");
+  EXPECT_TRUE(buttons & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(buttons & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(buttons & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(buttonsFixed);
+  auto [frameless, framelessFixed] = flagsOf("NoFrame = True\nSizeable = True\nShowButtons = True\n");
+  EXPECT_TRUE(frameless & Qt::FramelessWindowHint);  // NoFrame wins over Sizeable
+  EXPECT_TRUE(framelessFixed);
+  auto [wrongKind, wrongFixed] = flagsOf("ShowButtons = 1\nSizeable = 'yes'\n");
+  EXPECT_FALSE(wrongKind & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(wrongFixed);
+}
+
+TEST_F(ConfigWindow, MaximizeOnShowOpensTheWindowMaximised) {
+  TMpForms maxForms;
+  maxForms.LoadUiDescriptionText(
+      "1\r\n4\r\nobject MainWindow: TfmForm\r\n  MaximizeOnShow = True\r\n  Sizeable = True\r\nend\r\n0\r\n0\r\n");
+  TfmMpCOnfigWindow w(maxForms, project, *maxForms.FindForm("MainWindow"), services);
+  w.show();
+  EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+}
+
+}  // namespace
+}  // namespace tp::test
