@@ -20,6 +20,7 @@
 #include "platform/EventLog.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessRunLoop.h"
 #include "platform/headless/HeadlessScript.h"
 #include "project/ProjectLoader.h"
@@ -116,14 +117,42 @@ bool ClickOn(const ScriptEvent& e) {
   return true;
 }
 
+// SIGTERM and SIGINT close the open windows, innermost first, so that the window writes
+// its settings and the unpacked project is removed as after any close.
+void CloseAllWindows() {
+  for (int guard = 0; guard < 64; ++guard) {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) break;
+    dialog->reject();
+  }
+}
+
+std::unique_ptr<TerminationSignals>& WindowSignals() {
+  static std::unique_ptr<TerminationSignals> watcher;
+  return watcher;
+}
+
+void WatchTerminationSignals() {
+  try {
+    WindowSignals() = std::make_unique<TerminationSignals>([] {
+      QMetaObject::invokeMethod(qApp, &CloseAllWindows, Qt::QueuedConnection);
+    });
+  } catch (const std::exception&) {
+    // Someone else watches them already (the show's own handling after a show).
+  }
+}
+
 // A one-picture show started from the window (action 4), as mode S runs its show.
 void RunSaverOn(const TMpCProject& project, const AppOptions& options) {
+  // The show watches the termination signals itself while it runs.
+  WindowSignals().reset();
   const SaverProject saver = MakeSaverProject(project);
   SetObjectCommonFolder(saver.commonFolder);
   TMpfmScrSvr window(saver, CurrentPlatform(), SaverDisplayOptions(options));
   ShowRunning() = true;
   window.ShowModal();
   ShowRunning() = false;
+  if (!HeadlessBackend()) WatchTerminationSignals();
   // The show took the headless input for its own window; the configuration window gets it back.
   if (auto* loop = dynamic_cast<HeadlessRunLoop*>(&CurrentPlatform().runLoop()); loop && !OpenWindows().empty())
     loop->SetInputHandler(OpenWindows().back());
@@ -191,6 +220,10 @@ void ShowConfiguration(AppState& state) {
   }
   const ConfigServices services = ServicesFor(state);
   if (HeadlessBackend()) SetScriptCommandHook(ClickOn);
+  if (!HeadlessBackend()) WatchTerminationSignals();
+  struct StopWatching {
+    ~StopWatching() { WindowSignals().reset(); }
+  } stopWatching;
   bool shown = false;
   if (state.forms.FindForm(kMainWindow)) {
     shown = ShowUiForm(state.forms, state.project, kMainWindow, services);
