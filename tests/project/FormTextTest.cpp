@@ -119,6 +119,13 @@ TEST(FormText, PictureDataLosesItsClassNameAndSizeButKeepsPlainFiles) {
   EXPECT_EQ(withSize.className, "TJPEGImage");
   EXPECT_EQ(withSize.bytes, jpeg);
   EXPECT_EQ(SplitPictureData(bmp).bytes, bmp);
+  // A glyph: no class name, the size, then the bitmap file.
+  PictureData glyph = SplitPictureData(std::string("\x16\x00\x00\x00", 4) + bmp);
+  EXPECT_EQ(glyph.className, "");
+  EXPECT_EQ(glyph.bytes, bmp);
+  // A size larger than what follows is no size.
+  const std::string oversized = std::string("\x40\x00\x00\x00", 4) + bmp;
+  EXPECT_EQ(SplitPictureData(oversized).bytes, oversized);
   EXPECT_EQ(SplitPictureData("").bytes, "");
   // A length byte beyond the data is no class name.
   EXPECT_EQ(SplitPictureData("\x50TBit").className, "");
