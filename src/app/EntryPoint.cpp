@@ -50,6 +50,15 @@ int Exit(int code) {
   return code;
 }
 
+// The desktop toolkit ends the process outright when it finds no display, so look first.
+bool DisplayReachable() {
+  for (const char* name : {"TIDEPOOL_PLATFORM", "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* v = std::getenv(name);
+    if (v && *v) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int RunMain(int argc, char** argv) {
@@ -66,6 +75,12 @@ int RunMain(int argc, char** argv) {
   if (mode == RunMode::Password) {
     ChangePassword(state);
     return Exit(0);
+  }
+  // Any other switch shows nothing: no window system is needed for that.
+  if (mode == RunMode::None) return Exit(0);
+  if (!DisplayReachable()) {
+    std::fprintf(stderr, "tidepool: no display to show on (DISPLAY is not set)\n");
+    return Exit(1);
   }
   // Only the show plays music and sounds.
   InstallPlatform(CreateBackend(argc, argv, mode == RunMode::Saver));

@@ -77,5 +77,15 @@ TEST_F(EntryPoint, ProjectOptionPlaysAnotherSaverFile) {
   EXPECT_TRUE(tmp.List().empty());
 }
 
+TEST_F(EntryPoint, WithoutADisplayTheShowEndsWithAMessageAndOtherSwitchesStillEndQuietly) {
+  const std::string clean = "env -i PATH=/usr/bin:/bin TMPDIR='" + tmp.path() + "' ";
+  EXPECT_EQ(RunCommand(clean + "'" + (work / "Lake.scr") + "' /s 2>'" + (work / "err.txt") + "'"), 1);
+  std::string err;
+  ASSERT_TRUE(ReadFile(work / "err.txt", err));
+  EXPECT_NE(err.find("no display"), std::string::npos) << err;
+  EXPECT_EQ(RunCommand(clean + "'" + (work / "Lake.scr") + "' /x"), 0);
+  EXPECT_TRUE(tmp.List().empty());
+}
+
 }  // namespace
 }  // namespace tp::test

@@ -158,5 +158,24 @@ TEST_F(SaverShow, F1ResetsThePackagedPictureOutput) {
   EXPECT_TRUE(r.Details("close-request") == std::vector<std::string>{"system"});
 }
 
+TEST_F(SaverShow, AKeyDuringATransitionEndsTheShowOnceTheTransitionIsOver) {
+  SaverProject p = Project({Picture("a.bmp", 64, 48, kRed), Picture("b.bmp", 64, 48, kBlue)});
+  p.settings.orderMode = 1;
+  p.settings.displayTime = 1;
+  p.settings.transition = true;
+  p.settings.transitionTime = 2000;
+  const SaverRunResult r = Run(p, 10000, "at 1500 key x\n");
+  ASSERT_EQ(r.Ticks("transition").size(), 1u);
+  const uint32_t started = r.Ticks("transition")[0];
+  ASSERT_LT(started, 1500u);
+  // The key is seen while the transition pumps its messages; the close waits for its end:
+  // 2000 / 11 = 181 steps of 10 ms after the first frame.
+  ASSERT_EQ(r.Details("close-request"), std::vector<std::string>{"key"});
+  EXPECT_GE(r.Ticks("close-request")[0], 1500u);
+  EXPECT_LT(r.Ticks("close-request")[0], 1600u);
+  EXPECT_GE(r.Ticks("close-query")[0], started + 1810u);
+  EXPECT_EQ(r.Details("transition")[0].substr(r.Details("transition")[0].find(' ')), " steps=181");
+}
+
 }  // namespace
 }  // namespace tp::test

@@ -1,0 +1,177 @@
+// The whole player on the headless backend with the real clock, against its own parts:
+//   static_picture_cpu_percent  processor use while one 1920x1080 plain picture is on
+//                               screen: the CPU time of a 10.5 s show minus that of a
+//                               0.5 s show (start-up, unpacking and the first picture),
+//                               over the 10 s between them, in percent of one core
+//   first_frame_vs_parts        wall time from starting a 20-picture saver to its first
+//                               presented frame, over the time this process needs to
+//                               unpack the same project and decode and fit its first
+//                               picture
+#include <benchmark/benchmark.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "imaging/ImageWriter.h"
+#include "presentation/PictureLoading.h"
+#include "presentation/PresentationState.h"
+#include "project/ProjectLoader.h"
+#include "project/ProjectSettings.h"
+#include "support/BenchFiles.h"
+#include "support/BenchReport.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace tp;
+using namespace tp::bench;
+
+Bitmap32 Scene(int w, int h, int seed) {
+  Bitmap32 b(w, h);
+  for (int y = 0; y < h; ++y) {
+    Pixel* row = b.scanline(y);
+    for (int x = 0; x < w; ++x)
+      row[x] = MakePixel(uint8_t((x + seed * 40) * 255 / (w + 800)), uint8_t(y * 255 / h),
+                         uint8_t(((x / 16) ^ (y / 16) ^ seed) * 9), 255);
+  }
+  return b;
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              std::streamsize(bytes.size()));
+}
+
+// A saver with `count` 1920x1080 JPEG pictures in dir; returns its path.
+std::string MakeSaver(const ScratchDir& dir, int count) {
+  const std::string project = dir / "project";
+  std::filesystem::create_directories(project + "/files");
+  std::ofstream list(project + "/filelist.ini");
+  list << "[FileList]\r\n";
+  for (int i = 0; i < count; ++i) {
+    const std::string name = "picture" + std::to_string(100 + i) + ".jpg";
+    WriteBytes(project + "/files/" + name, EncodeJpeg(Scene(1920, 1080, i), 90));
+    list << name << "=1\r\n";
+  }
+  list.close();
+  std::ofstream(project + "/settings.ini")
+      << "[Default]\r\nStretch=1\r\nProportional=1\r\nShowImageMode=1\r\nDuration=3600\r\nMusic=0\r\nSound=0\r\n";
+  const std::string saver = dir / "Bench.scr";
+  const ChildRun pack = RunChild({ToolPath("tidepool-pack"), "--player", PlayerPath(), project, saver}, {});
+  return pack.exitCode == 0 ? saver : std::string();
+}
+
+std::vector<std::string> ShowEnv(const ScratchDir& dir, unsigned runMs) {
+  return {"TIDEPOOL_PLATFORM=headless", "TIDEPOOL_REAL_CLOCK=1", "TIDEPOOL_SCREEN=1920x1080",
+          "TIDEPOOL_RUN_MS=" + std::to_string(runMs), "TMPDIR=" + dir.path()};
+}
+
+double StaticPictureCpuPercent(const ScratchDir& dir, const std::string& saver) {
+  const ChildRun shortRun = RunChild({saver, "/s"}, ShowEnv(dir, 500));
+  const ChildRun longRun = RunChild({saver, "/s"}, ShowEnv(dir, 10500));
+  if (shortRun.exitCode != 0 || longRun.exitCode != 0) return -1;
+  return (longRun.cpuSeconds - shortRun.cpuSeconds) / 10.0 * 100.0;
+}
+
+// Starts the saver and returns the seconds until its frame log holds a line.
+double SecondsToFirstFrame(const ScratchDir& dir, const std::string& saver) {
+  const std::string log = dir / "frames.log";
+  std::filesystem::remove(log);
+  std::vector<std::string> env = ShowEnv(dir, 2000);
+  env.push_back("TIDEPOOL_FRAME_LOG=" + log);
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string a0 = saver, a1 = "/s";
+  char* argv[] = {a0.data(), a1.data(), nullptr};
+  const auto t0 = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  if (posix_spawn(&pid, saver.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
+  double seconds = -1;
+  for (;;) {
+    struct stat st {};
+    if (::stat(log.c_str(), &st) == 0 && st.st_size > 0) {
+      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      break;
+    }
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return -1;  // ended without a frame
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return seconds;
+}
+
+// Unpacking the project and decoding and fitting its first picture, in this process.
+double PartsSeconds(const std::string& saver) {
+  SetSaverPath(saver);
+  return MedianSeconds(
+      [&] {
+        ::mkdir(ExtractionFolderPath().c_str(), 0700);  // removed by the previous round
+        TMpCProject project;
+        UnpackProject(project, saver);
+        PresentationState state;
+        state.screenWidth = 1920;
+        state.screenHeight = 1080;
+        state.stretch = state.proportional = true;
+        LoadAndFitPlainPicture(project.fileList.pictures.at(0), state);
+        RemoveUnpackedProject(project);
+      },
+      5, 1.0);
+}
+
+void BM_UnpackAndFitFirstPicture(benchmark::State& state) {
+  static ScratchDir dir("saver-bm");
+  static const std::string saver = MakeSaver(dir, 4);
+  setenv("TMPDIR", dir.path().c_str(), 1);
+  SetSaverPath(saver);
+  for (auto _ : state) {
+    ::mkdir(ExtractionFolderPath().c_str(), 0700);
+    TMpCProject project;
+    UnpackProject(project, saver);
+    PresentationState s;
+    s.screenWidth = 1920;
+    s.screenHeight = 1080;
+    LoadAndFitPlainPicture(project.fileList.pictures.at(0), s);
+    RemoveUnpackedProject(project);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  {
+    ScratchDir dir("saver");
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    const std::string one = MakeSaver(dir, 1);
+    if (!one.empty()) Figure("static_picture_cpu_percent", StaticPictureCpuPercent(dir, one));
+  }
+  {
+    ScratchDir dir("saver20");
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    const std::string twenty = MakeSaver(dir, 20);
+    if (!twenty.empty()) {
+      std::vector<double> firsts;
+      for (int i = 0; i < 5; ++i) firsts.push_back(SecondsToFirstFrame(dir, twenty));
+      std::sort(firsts.begin(), firsts.end());
+      const double parts = PartsSeconds(twenty);
+      Figure("first_frame_ms", firsts[2] * 1000.0);
+      Figure("first_frame_parts_ms", parts * 1000.0);
+      Figure("first_frame_vs_parts", firsts[2] / parts);
+    }
+  }
+  benchmark::RegisterBenchmark("BM_UnpackAndFitFirstPicture", BM_UnpackAndFitFirstPicture)
+      ->Unit(benchmark::kMillisecond);
+  return RunAndReport(argc, argv);
+}

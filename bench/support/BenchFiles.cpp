@@ -1,0 +1,59 @@
+#include "support/BenchFiles.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+extern char** environ;
+
+namespace tp::bench {
+
+std::string BuildDir() {
+  std::error_code ec;
+  const auto exe = std::filesystem::canonical("/proc/self/exe", ec);
+  return ec ? std::string(".") : exe.parent_path().parent_path().string();
+}
+
+std::string PlayerPath() { return BuildDir() + "/src/tidepool"; }
+std::string ToolPath(const std::string& name) { return BuildDir() + "/tools/" + name; }
+
+ScratchDir::ScratchDir(const std::string& tag) {
+  const char* t = std::getenv("TMPDIR");
+  std::string pattern = std::string(t && *t ? t : "/tmp") + "/tidepool-bench-" + tag + "-XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back(0);
+  path_ = mkdtemp(buf.data()) ? buf.data() : "/tmp";
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  if (path_ != "/tmp") std::filesystem::remove_all(path_, ec);
+}
+
+ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+  std::vector<std::string> env(extraEnv);
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> argv, envp;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  ChildRun run;
+  const auto t0 = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return run;
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return run;
+  run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                   double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return run;
+}
+
+}  // namespace tp::bench

@@ -1,0 +1,38 @@
+#pragma once
+// Files and programs the benchmarks work with: the build tree's player and tools, fresh
+// temporary folders and child processes.
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+namespace tp::bench {
+
+// The build tree holding this benchmark: BUILD/bench/bench_NAME -> BUILD.
+std::string BuildDir();
+std::string PlayerPath();                   // BUILD/src/tidepool
+std::string ToolPath(const std::string& name);  // BUILD/tools/NAME
+
+// A new folder under $TMPDIR (or /tmp), removed with its contents on destruction.
+class ScratchDir {
+ public:
+  explicit ScratchDir(const std::string& tag);
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct ChildRun {
+  int exitCode = -1;
+  double wallSeconds = 0;
+  double cpuSeconds = 0;  // user + system time of the child
+};
+
+// Runs program with args and extra "NAME=value" environment entries; waits for it.
+ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv);
+
+}  // namespace tp::bench
