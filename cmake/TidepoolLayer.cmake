@@ -24,6 +24,6 @@ function(tidepool_tests name dir)
   target_link_libraries(${name} PRIVATE ${T_DEPS} tp_testsupport GTest::gtest GTest::gtest_main GTest::gmock)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "TIDEPOOL_BIN_DIR=${CMAKE_BINARY_DIR};TIDEPOOL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy"
+    ENVIRONMENT "TIDEPOOL_BIN_DIR=${CMAKE_BINARY_DIR};TIDEPOOL_SOURCE_DIR=${CMAKE_SOURCE_DIR};QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
     LABELS "${T_LABELS}")
 endfunction()

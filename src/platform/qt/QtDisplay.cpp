@@ -11,8 +11,8 @@
 
 namespace tp {
 
-QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, std::shared_ptr<CloseRelay> relay)
-    : handler_(handler), relay_(std::move(relay)) {
+QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLoop* signalLoop)
+    : handler_(handler) {
   QScreen* primary = QGuiApplication::primaryScreen();
   if (primary) bitDepth_ = primary->depth();
   if (bitDepth_ <= 0) bitDepth_ = 32;
@@ -49,10 +49,25 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, std::
     widgets_.front()->activateWindow();
     widgets_.front()->setFocus();
   }
-  if (relay_) relay_->Attach(handler_);
+  if (signalLoop) {
+    relay_ = std::make_shared<CloseRelay>();
+    relay_->Attach(handler_);
+    try {
+      // The watcher thread only posts; the request itself runs on the UI thread, and a
+      // request that arrives after the display went is dropped with the relay.
+      signals_ = std::make_unique<TerminationSignals>([signalLoop, weak = std::weak_ptr<CloseRelay>(relay_)] {
+        signalLoop->Post([weak] {
+          if (auto relay = weak.lock()) relay->RequestClose();
+        });
+      });
+    } catch (const std::exception&) {
+      // Another part of the program watches the signals already.
+    }
+  }
 }
 
 QtDisplay::~QtDisplay() {
+  signals_.reset();
   if (relay_) relay_->Detach(handler_);
   for (auto& w : widgets_) w->hide();
 }

@@ -6,6 +6,8 @@
 
 #include "platform/CloseRelay.h"
 #include "platform/Display.h"
+#include "platform/RunLoop.h"
+#include "platform/TerminationSignals.h"
 
 class QWidget;
 
@@ -15,8 +17,9 @@ class SaverWidget;
 
 class QtDisplay : public Display {
  public:
-  // relay (optional) hands close requests from outside the show to handler.
-  QtDisplay(const DisplayOptions& options, InputHandler* handler, std::shared_ptr<CloseRelay> relay = nullptr);
+  // With a run loop, SIGTERM and SIGINT become close requests for handler while the
+  // display is open (unless something else watches those signals already).
+  QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLoop* signalLoop = nullptr);
   ~QtDisplay() override;
 
   int ScreenWidth() const override { return screen_.width(); }
@@ -54,6 +57,7 @@ class QtDisplay : public Display {
   std::vector<std::unique_ptr<SaverWidget>> widgets_;
   InputHandler* handler_ = nullptr;
   std::shared_ptr<CloseRelay> relay_;
+  std::unique_ptr<TerminationSignals> signals_;
 };
 
 }  // namespace tp

@@ -9,8 +9,6 @@
 #include "platform/qt/QtMessageBoxes.h"
 #include "platform/qt/QtRunLoop.h"
 #include "platform/qt/QtShell.h"
-#include "platform/CloseRelay.h"
-#include "platform/TerminationSignals.h"
 
 namespace tp {
 namespace {
@@ -44,14 +42,7 @@ class QtPlatform : public Platform {
   }
 
   std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options, InputHandler* handler) override {
-    // From the first saver window on, SIGTERM and SIGINT end the show like any other close
-    // request, so the unpacked project is removed.
-    if (!signals_) {
-      signals_ = std::make_unique<TerminationSignals>([this] {
-        runLoop_.Post([relay = relay_] { relay->RequestClose(); });
-      });
-    }
-    return std::make_unique<QtDisplay>(options, handler, relay_);
+    return std::make_unique<QtDisplay>(options, handler, &runLoop_);
   }
 
  private:
@@ -62,8 +53,6 @@ class QtPlatform : public Platform {
   QtShell shell_;
   QtDesktop desktop_;
   std::unique_ptr<AudioSystem> audio_;
-  std::shared_ptr<CloseRelay> relay_ = std::make_shared<CloseRelay>();
-  std::unique_ptr<TerminationSignals> signals_;  // last: stopped before the rest goes
 };
 
 }  // namespace
