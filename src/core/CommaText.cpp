@@ -28,7 +28,9 @@ std::vector<std::string> SplitCommaText(std::string_view text) {
       }
     } else {
       size_t start = p;
-      while (p < n && (unsigned char)text[p] > 32 && text[p] != ',') ++p;
+      // Up to the next blank or comma; a NUL byte is not blank, so it belongs to the item
+      // (stopping at it would never advance).
+      while (p < n && !IsBlank(text[p]) && text[p] != ',') ++p;
       item.assign(text.substr(start, p - start));
     }
     items.push_back(std::move(item));

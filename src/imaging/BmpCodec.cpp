@@ -148,7 +148,8 @@ Bitmap32 DecodeBmp(const uint8_t* data, size_t size) {
     if (offBits > after) n = std::min(n, size_t(offBits - after) / entrySize);
     n = std::min(n, avail);
     palette.assign(size_t(1) << bpp, MakePixel(0, 0, 0, 255));
-    for (size_t i = 0; i < n; ++i) {
+    // A colour count above the depth's palette size lists entries no pixel can use.
+    for (size_t i = 0; i < n && i < palette.size(); ++i) {
       const uint8_t* e = data + after + i * entrySize;
       palette[i] = MakePixel(e[2], e[1], e[0], 255);
     }

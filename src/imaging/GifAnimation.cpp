@@ -81,9 +81,9 @@ GifImage GifImage::Decode(const uint8_t* data, size_t size) {
         if (!img.frames_.empty()) break;
         Fail("bad extension");
       }
-      if (code == GRAPHICS_EXT_FUNC_CODE && ext && ext[0] >= 4) {
-        GraphicsControlBlock gcb;
-        DGifExtensionToGCB(ext[0], ext + 1, &gcb);
+      GraphicsControlBlock gcb{};
+      // giflib fills the block only for the standard 4-byte extension.
+      if (code == GRAPHICS_EXT_FUNC_CODE && ext && DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
         pendingControl.disposal = GifDisposal(std::clamp(gcb.DisposalMode, 0, 3));
         pendingControl.delayMs = gcb.DelayTime * 10;
         pendingControl.transparentIndex = gcb.TransparentColor;

@@ -26,6 +26,8 @@ TEST(CommaText, SplitsOnCommasAndBlanksWithQuotes) {
   EXPECT_TRUE(SplitCommaText("   ").empty());
   V odd{"", "a,b", "x y", "q\"", "plain"};
   EXPECT_EQ(SplitCommaText(JoinCommaText(odd)), odd);
+  // A NUL byte is an ordinary item character (it used to stop the scan from advancing).
+  EXPECT_EQ(SplitCommaText(std::string_view("a\0b,\0", 5)), (V{std::string("a\0b", 3), std::string(1, '\0')}));
 }
 
 TEST(Paths, SplitOnBothSeparators) {

@@ -171,6 +171,14 @@ TEST(BmpCodec, Rle8OddAbsoluteRunsArePaddedAndDeltasMoveDown) {
   EXPECT_EQ(test::Row(b, 0), std::vector<Pixel>(7, g(0)));
 }
 
+TEST(BmpCodec, MoreColoursThanTheDepthAllowsUseTheFirstOnes) {
+  // A 1-bit picture whose header lists 5 palette entries: pixels use entries 0 and 1,
+  // the pixel data starts after all five.
+  const Bitmap32 b = Decode(BuildBmp(3, 1, 1, 0, {}, {0xFF0000, 0x00FF00, 0x0000FF, 0x123456, 0x654321}, {0xA0, 0, 0, 0}));
+  EXPECT_EQ(test::Row(b, 0), (std::vector<Pixel>{MakePixel(0, 255, 0, 255), MakePixel(255, 0, 0, 255),
+                                                  MakePixel(0, 255, 0, 255)}));
+}
+
 TEST(BmpCodec, DamagedFilesThrowDecodeErrors) {
   TempDir dir;
   const std::string src = dir / "src.png", file = dir / "pic.bmp";

@@ -114,6 +114,23 @@ TEST(GifAnimation, FirstFrameOfStillAndInterlacedPictures) {
             (std::vector<Pixel>{0, MakePixel(0, 0, 128, 255), 0}));
 }
 
+TEST(GifAnimation, AGraphicControlBlockOfTheWrongSizeIsIgnored) {
+  TempDir dir;
+  std::vector<uint8_t> bytes = ReadBytes(MakeAnimation(dir));
+  // Make the second frame's control block 5 bytes long (a stray byte before its end).
+  size_t at = 0;
+  for (int seen = 0; at + 3 < bytes.size(); ++at)
+    if (bytes[at] == 0x21 && bytes[at + 1] == 0xF9 && bytes[at + 2] == 4 && ++seen == 2) break;
+  ASSERT_LT(at + 3, bytes.size());
+  bytes[at + 2] = 5;
+  bytes.insert(bytes.begin() + long(at + 7), 0x99);
+  const GifImage gif = GifImage::Decode(bytes.data(), bytes.size());
+  ASSERT_EQ(gif.frames().size(), 4u);
+  EXPECT_EQ(gif.frames()[1].delayMs, 0);  // defaults, not whatever was in memory
+  EXPECT_EQ(gif.frames()[1].disposal, GifDisposal::None);
+  EXPECT_EQ(gif.frames()[2].delayMs, 300);
+}
+
 TEST(GifAnimation, DamagedFilesThrowOrKeepTheFramesReadBeforeTheDamage) {
   TempDir dir;
   const std::vector<uint8_t> good = ReadBytes(MakeAnimation(dir));
