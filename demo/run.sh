@@ -5,8 +5,8 @@
 #
 #   bash demo/run.sh [BUILD_DIR]
 #
-# With a desktop (DISPLAY or WAYLAND_DISPLAY set) the saver runs in a window: any key or
-# click ends it. Without one (or with DEMO_HEADLESS=1) it runs on the headless backend
+# With a desktop (DISPLAY or WAYLAND_DISPLAY set) the saver runs full screen (in an
+# 800 x 600 window with DEMO_WINDOW=1): any key or click ends it. Without one (or with DEMO_HEADLESS=1) it runs on the headless backend
 # for DEMO_SECONDS (default 20) of virtual time and leaves its frames, the event log and a
 # contact sheet in build/demo/.
 set -euo pipefail
@@ -173,8 +173,9 @@ saver="$out/Tidepool-Demo.scr"
 "$pack" --player "$player" "$project" "$saver"
 
 if [[ -z ${DEMO_HEADLESS:-} && -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
-  echo "demo: playing $saver in a window (any key or click ends it)"
-  exec "$saver" /s --window
+  echo "demo: playing $saver (any key or click ends it)"
+  if [[ -n ${DEMO_WINDOW:-} ]]; then exec "$saver" /s --window; fi
+  exec "$saver" /s
 fi
 
 echo "demo: no desktop here; playing $seconds s on the headless backend"
