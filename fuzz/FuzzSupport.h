@@ -1,0 +1,33 @@
+#pragma once
+// Shared by the fuzz targets: a private scratch folder for targets whose parser reads
+// files, created once per process and emptied by the caller's paths being rewritten.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace tp::fuzz {
+
+inline const std::string& ScratchFolder() {
+  static const std::string folder = [] {
+    char tmpl[] = "/tmp/tp-fuzz-XXXXXX";
+    const char* made = ::mkdtemp(tmpl);
+    return std::string(made ? made : "/tmp") + "/";
+  }();
+  return folder;
+}
+
+// Writes the input to a file in the scratch folder and returns its path.
+inline std::string InputFile(const char* name, const uint8_t* data, size_t size) {
+  const std::string path = ScratchFolder() + name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f) {
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+  }
+  return path;
+}
+
+}  // namespace tp::fuzz

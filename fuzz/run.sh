@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a build tree for a set time.
+#   fuzz/run.sh BUILD_DIR SECONDS
+# Seed inputs are made here, by ImageMagick and by our own tools, into
+# BUILD_DIR/fuzz-seeds/<target>/; the growing corpus lives in BUILD_DIR/fuzz-corpus/<target>/
+# and crash inputs land in BUILD_DIR/fuzz-artifacts/. Exits non-zero when any target fails.
+set -u
+build=${1:?usage: fuzz/run.sh BUILD_DIR SECONDS}
+seconds=${2:-20}
+bin="$build/fuzz"
+seeds="$build/fuzz-seeds"
+corpus="$build/fuzz-corpus"
+artifacts="$build/fuzz-artifacts"
+tools=${TIDEPOOL_TOOLS_DIR:-$build/tools}  # tidepool-mpp and tidepool-pack make seeds
+mkdir -p "$seeds" "$corpus" "$artifacts"
+# Undefined behaviour ends a run like a memory error does.
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+
+have_convert=0
+command -v convert >/dev/null 2>&1 && have_convert=1
+
+make_seeds() {
+  local work
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' RETURN
+  mkdir -p "$seeds"/{fuzz_bmp,fuzz_jpeg,fuzz_gif,fuzz_packaged_picture,fuzz_container,fuzz_ini,fuzz_settings}
+
+  if [ "$have_convert" = 1 ]; then
+    convert -size 13x7 gradient:red-blue "$work/src.png"
+    convert "$work/src.png" -colors 2 -type palette -compress None BMP3:"$seeds/fuzz_bmp/p1.bmp"
+    convert "$work/src.png" -colors 16 -type palette -compress None BMP3:"$seeds/fuzz_bmp/p4.bmp"
+    convert "$work/src.png" -colors 64 -type palette -compress RLE BMP3:"$seeds/fuzz_bmp/rle8.bmp"
+    convert "$work/src.png" -colors 64 -type palette BMP2:"$seeds/fuzz_bmp/core.bmp"
+    convert "$work/src.png" -type truecolor BMP3:"$seeds/fuzz_bmp/t24.bmp"
+    convert "$work/src.png" -define bmp:subtype=RGB565 BMP:"$seeds/fuzz_bmp/b565.bmp"
+    convert "$work/src.png" -alpha set BMP:"$seeds/fuzz_bmp/argb.bmp"
+    convert "$work/src.png" -quality 80 "$seeds/fuzz_jpeg/base.jpg"
+    convert "$work/src.png" -interlace JPEG "$seeds/fuzz_jpeg/prog.jpg"
+    convert "$work/src.png" -colorspace Gray "$seeds/fuzz_jpeg/grey.jpg"
+    convert "$work/src.png" -colorspace CMYK "$seeds/fuzz_jpeg/cmyk.jpg"
+    convert "$work/src.png" -colors 16 "$seeds/fuzz_gif/still.gif"
+    convert "$work/src.png" -interlace GIF "$seeds/fuzz_gif/interlaced.gif"
+    convert -dispose None -delay 10 -size 8x8 xc:red -dispose Background -delay 20 -page +2+2 \
+      -size 4x4 xc:blue -dispose Previous -page +1+1 \( -size 3x3 xc:none -fill lime \
+      -draw 'point 1 1' \) -loop 0 "$seeds/fuzz_gif/anim.gif"
+  fi
+
+  # Packaged pictures from our own tool: whole, and cut after items 10 and 12.
+  if [ -x "$tools/tidepool-mpp" ] && [ "$have_convert" = 1 ]; then
+    convert -size 24x16 gradient:orange-navy "$work/pic.jpg"
+    convert -size 24x16 xc:black -fill '#0000FF' -draw 'rectangle 0,8 23,15' PNG24:"$work/mask.png"
+    printf '[Object1]\nImage=duck.gif\n' >"$work/objects.txt"
+    cat >"$work/m.ini" <<'INI'
+[Picture]
+Picture=pic.jpg
+Mask=mask.png
+Name=Seed
+SingleSound=drip.wav
+[Wave1]
+Reflection=1
+[Weather]
+Kind=rain
+ParticleCount=40
+[Sound1]
+File=birds.wav
+PlayMode=1
+ValueA=100
+ValueB=900
+[Animation]
+File=objects.txt
+[Build]
+ScrFilename=Seed.scr
+INI
+    "$tools/tidepool-mpp" "$work/m.ini" "$seeds/fuzz_packaged_picture/full.mpp"
+    "$tools/tidepool-mpp" --stop-after 10 "$work/m.ini" "$seeds/fuzz_packaged_picture/to10.mpp"
+    "$tools/tidepool-mpp" --stop-after 12 "$work/m.ini" "$seeds/fuzz_packaged_picture/to12.mpp"
+  fi
+
+  # A project container from our packing tool (without the player in front).
+  if [ -x "$tools/tidepool-pack" ]; then
+    mkdir -p "$work/proj/files"
+    printf '[General]\r\nProductName=Seed\r\n[Default]\r\nDuration=5\r\n' >"$work/proj/settings.ini"
+    printf 'abc' >"$work/proj/files/a.jpg"
+    printf 'de' >"$work/proj/files/b.mpp"
+    printf 'Object MainWindow: TfmMpCOnfigWindow\r\nend\r\n' >"$work/proj/MpGUI.mui"
+    "$tools/tidepool-pack" --no-player --build-entry "$work/proj" "$seeds/fuzz_container/project.bin" >/dev/null
+  fi
+
+  local ini='[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nb.mpp=1\r\na.mpp=0\r\n[General]\r\nProductName=Lake\r\n[Default]\r\nSound=0\r\nDuration=abc\r\nTransitionEffects=1,2,3\r\n[Advance]\r\nMusicFile=a.mp3;b.mid\r\n[UI]\r\nUIFile=x.mui\r\n'
+  printf "$ini" >"$seeds/fuzz_ini/project.ini"
+  printf '; note\n[S]\nA = " quoted "\nB=0x10\n[s]\nA=second\n' >"$seeds/fuzz_ini/odd.ini"
+  printf "$ini" >"$seeds/fuzz_settings/project.ini"
+  printf '[Setting]\r\nImageSize=2\r\nImageMode=3\r\nIndex=1\r\nSpeed=20\r\nCustomMusic=1\r\nShuffleMusic=0\r\n[Files]\r\n0=\r\n[MusicList]\r\n/m/a.mp3=\r\n' \
+    >"$seeds/fuzz_settings/user.ini"
+  printf '[BuildScr],Filename=,MusicFile=,Music=0,Sound=1,,[BuildExe],Filename=,MusicFile=,Music=0,Sound=1,' \
+    >"$seeds/fuzz_settings/build.txt"
+}
+
+make_seeds
+
+status=0
+found=0
+for target in "$bin"/fuzz_*; do
+  [ -x "$target" ] || continue
+  found=1
+  name=$(basename "$target")
+  mkdir -p "$corpus/$name" "$seeds/$name"
+  echo "== $name for ${seconds}s"
+  if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2560 -timeout=30 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/$name-" "$corpus/$name" "$seeds/$name" >"$artifacts/$name.log" 2>&1; then
+    echo "!! $name failed; see $artifacts/$name.log"
+    tail -n 40 "$artifacts/$name.log"
+    status=1
+  else
+    grep -E '^stat::number_of_executed_units|^#[0-9]+.*DONE' "$artifacts/$name.log" | tail -n 2
+  fi
+done
+if [ "$found" = 0 ]; then
+  echo "no fuzz targets in $bin (configure with -DTIDEPOOL_BUILD_FUZZ=ON and clang)"
+  exit 1
+fi
+exit $status
