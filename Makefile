@@ -52,7 +52,7 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTIDEPOOL_BUILD_FUZZ=ON -DTIDEPOOL_BUILD_TESTS=OFF -DTIDEPOOL_BUILD_BENCH=OFF \
 	  -DTIDEPOOL_WITH_QT=OFF -DTIDEPOOL_WITH_SDL=OFF
-	cmake --build build/fuzz -j $(JOBS)
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
 	@bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 install: build

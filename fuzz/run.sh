@@ -11,7 +11,18 @@ bin="$build/fuzz"
 seeds="$build/fuzz-seeds"
 corpus="$build/fuzz-corpus"
 artifacts="$build/fuzz-artifacts"
-tools=${TIDEPOOL_TOOLS_DIR:-$build/tools}  # tidepool-mpp and tidepool-pack make seeds
+# tidepool-mpp and tidepool-pack make seeds: from TIDEPOOL_TOOLS_DIR, this build tree or
+# another build tree of the repository (the fuzz tree itself builds only the targets).
+tools=${TIDEPOOL_TOOLS_DIR:-}
+if [ -z "$tools" ]; then
+  for d in "$build/tools" "$(dirname "$build")/release/tools" "$(dirname "$build")/test/tools"; do
+    if [ -x "$d/tidepool-mpp" ]; then tools=$d; break; fi
+  done
+fi
+if [ -z "$tools" ]; then
+  echo "note: no tidepool-mpp/tidepool-pack found; packaged picture and container seeds are the hand-made ones only"
+  tools=/nonexistent
+fi
 mkdir -p "$seeds" "$corpus" "$artifacts"
 # Undefined behaviour ends a run like a memory error does.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
@@ -44,6 +55,35 @@ make_seeds() {
       -size 4x4 xc:blue -dispose Previous -page +1+1 \( -size 3x3 xc:none -fill lime \
       -draw 'point 1 1' \) -loop 0 "$seeds/fuzz_gif/anim.gif"
   fi
+
+  # A packaged picture and a project container laid out here byte by byte, so fuzzing
+  # starts from valid files even without the tools.
+  i32() { local v=$(($1 & 0xFFFFFFFF)); printf '\\x%02x\\x%02x\\x%02x\\x%02x' $((v & 255)) $((v >> 8 & 255)) $((v >> 16 & 255)) $((v >> 24 & 255)); }
+  block() { printf "$(i32 "${#1}")"; printf '%s' "$1"; }
+  fileblock() { printf "$(i32 "$(stat -c %s "$1")")"; cat "$1"; }
+  wave() { printf "$(i32 6)$(i32 17)$(i32 15)$(i32 1)\\x00\\x01\\x01\\x00$(i32 360)$(i32 0)\\x00\\x01\\x00\\x00"; }
+  if [ "$have_convert" = 1 ]; then
+    convert -size 8x6 gradient:white-teal "$work/small.jpg"
+    {
+      printf 'Mp060697'; block Seed; block Lake; fileblock "$work/small.jpg"; printf "$(i32 4)"
+      for _ in 1 2 3 4; do wave; done
+      printf "$(i32 5)$(i32 8)$(i32 6)$(i32 240)$(i32 121)$(i32 120)"  # 8 x 6 mask: areas 0, 1, 0
+      fileblock "$work/small.jpg"; block drip.wav
+      printf "$(i32 1)$(i32 30)$(i32 10)$(i32 0)$(i32 1)$(i32 0)"  # snow
+      head -c 2144 /dev/zero
+      block '[Object1]'; block '[BuildScr],Filename=a.scr'; printf "$(i32 1)"; wave
+    } >"$seeds/fuzz_packaged_picture/bytes.mpp"
+  fi
+  local marker='|NqSFTSPVSDF~'
+  printf '[FileList]\r\na.mpp=1\r\n' >"$work/e1"
+  printf '' >"$work/e2"
+  printf '[UI]\r\nUIFile=x\r\n' >"$work/e3"
+  printf 'a.mpp\r\n' >"$work/names"
+  printf 'Mp060697' >"$work/a.mpp"
+  { printf "$marker$(i32 3)"; fileblock "$work/e1"; fileblock "$work/e2"; fileblock "$work/e3"; } >"$work/settings"
+  { printf "$marker$(i32 1)"; fileblock "$work/a.mpp"; } >"$work/files"
+  { printf "player$marker$(i32 4)"; fileblock "$work/settings"; fileblock "$work/names"; fileblock "$work/files"
+    block 'ui'; } >"$seeds/fuzz_container/bytes.bin"
 
   # Packaged pictures from our own tool: whole, and cut after items 10 and 12.
   if [ -x "$tools/tidepool-mpp" ] && [ "$have_convert" = 1 ]; then
