@@ -26,7 +26,15 @@ int g_argc = 1;
 char g_arg0[] = "tests_qt";
 char* g_argv[] = {g_arg0, nullptr};
 
-// Installs the Qt platform once for the whole test program.
+// Installs the Qt platform once for the whole test program; it goes before the program's
+// static objects do, as the toolkit needs.
+class QtPlatformEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { UninstallPlatform(); }
+};
+[[maybe_unused]] ::testing::Environment* const g_environment =
+    ::testing::AddGlobalTestEnvironment(new QtPlatformEnvironment);
+
 Platform& QtTestPlatform() {
   if (!HasPlatform()) InstallPlatform(CreateQtPlatform(g_argc, g_argv));
   return CurrentPlatform();
