@@ -162,7 +162,6 @@ Bitmap32 DecodeBmp(const uint8_t* data, size_t size) {
   const uint8_t* pix = data + pixelOffset;
   const uint8_t* end = data + size;
 
-  Bitmap32 out(w, hgt);
   auto rowOf = [&](int fileRow) { return topDown ? fileRow : hgt - 1 - fileRow; };
 
   if (compression == 1 || compression == 2) {
@@ -170,6 +169,7 @@ Bitmap32 DecodeBmp(const uint8_t* data, size_t size) {
     if (topDown) Fail("top-down RLE");
     std::vector<uint8_t> idx;
     DecodeRle(pix, end, w, hgt, compression == 2, idx);
+    Bitmap32 out(w, hgt);
     for (int fy = 0; fy < hgt; ++fy) {
       Pixel* row = out.scanline(rowOf(fy));
       const uint8_t* in = &idx[size_t(fy) * size_t(w)];
@@ -185,6 +185,8 @@ Bitmap32 DecodeBmp(const uint8_t* data, size_t size) {
     // The last row may lack its padding; anything shorter is truncated data.
     if (size_t(end - pix) < stride * size_t(hgt - 1) + (size_t(w) * bpp + 7) / 8) Fail("pixel data truncated");
   }
+  // Allocated only once the file is known to hold every row.
+  Bitmap32 out(w, hgt);
   if (!haveMasks) {
     if (bpp == 16) {
       masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
