@@ -160,6 +160,7 @@ Music=1
 MusicFile=tune.wav
 PreviewFile=aurora.jpg
 INI
+cp "$(dirname "$0")/MpGUI.mui" "$project/MpGUI.mui"
 cat > "$project/filelist.ini" <<'INI'
 [FileList]
 lake.mpp=1
