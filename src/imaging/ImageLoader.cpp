@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include <sys/stat.h>
+
 #include "imaging/ImageWriter.h"
 
 namespace tp {
@@ -47,8 +49,10 @@ std::string ReadWholeFile(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) throw ImageDecodeError("Cannot open file " + path);
   std::string bytes;
+  // Only regular files: a folder opens too but reports a meaningless size.
+  struct stat st;
   long size = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
+  if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
   bool ok = size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
   if (ok) {
     bytes.resize(size_t(size));

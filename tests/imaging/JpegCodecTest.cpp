@@ -92,6 +92,8 @@ TEST(JpegCodec, DamagedDataThrowsInsteadOfExiting) {
   EXPECT_THROW(DecodeJpeg(junk.data(), junk.size()), ImageDecodeError);
   EXPECT_THROW(LoadJpegFile(dir / "missing.jpg"), ImageDecodeError);
   EXPECT_THROW(LoadImageFile(dir / "missing.bmp"), ImageDecodeError);
+  // A folder is not a picture (it opens, but its size means nothing).
+  EXPECT_THROW(LoadImageFile(dir.path()), ImageDecodeError);
   // The decoder keeps working after errors (no state left behind).
   EXPECT_EQ(DecodeJpeg(good.data(), good.size()).width(), 24);
 }

@@ -325,6 +325,7 @@ TEST(PackagedPicture, FromAFileAndTheThumbnailReadersErrorBox) {
   EXPECT_EQ(p.filePath, good);
   EXPECT_FALSE(p.LoadPackagedPicture(bad));
   EXPECT_FALSE(p.LoadPackagedPicture(dir / "missing.mpp"));
+  EXPECT_FALSE(p.LoadPackagedPicture(dir.path()));  // a folder
 
   TProject t;
   EXPECT_TRUE(t.LoadPackagedThumbnail(good));
