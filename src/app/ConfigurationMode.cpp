@@ -237,16 +237,7 @@ void ShowConfiguration(AppState& state) {
 }  // namespace
 
 void RunConfiguration(AppState& state) {
-  if (!PrepareProject(state)) {
-    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
-    return;
-  }
-  // The unpacked project goes whatever happens in the window.
-  struct RemoveOnExit {
-    TMpCProject& project;
-    ~RemoveOnExit() { RemoveUnpackedProject(project); }
-  } cleanUp{state.project};
-  ShowConfiguration(state);
+  WithUnpackedProject(state, [&] { ShowConfiguration(state); });
 }
 
 }  // namespace tp

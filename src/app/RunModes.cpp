@@ -4,6 +4,7 @@
 
 #include "core/FileSystem.h"
 #include "platform/EventLog.h"
+#include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "project/ProjectLoader.h"
 #include "project/UserSettings.h"
@@ -37,6 +38,19 @@ bool PrepareProject(AppState& state) {
     }
   }
   return true;
+}
+
+void WithUnpackedProject(AppState& state, const std::function<void()>& mode) {
+  if (!PrepareProject(state)) {
+    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
+    return;
+  }
+  // The unpacked project goes whatever happens in the mode.
+  struct RemoveOnExit {
+    TMpCProject& project;
+    ~RemoveOnExit() { RemoveUnpackedProject(project); }
+  } cleanUp{state.project};
+  mode();
 }
 
 void ChangePassword(AppState& /*state*/) {}

@@ -1,5 +1,6 @@
 #pragma once
 // The run modes and the state they share for the whole process.
+#include <functional>
 #include <memory>
 
 #include "app/AppOptions.h"
@@ -24,6 +25,9 @@ RunMode SelectRunMode(const std::string& runSwitch);
 // Unpacks the project of the saver file and loads its UI description. False when the
 // file holds no project.
 bool PrepareProject(AppState& state);
+// Modes S and C: PrepareProject, then mode, then the unpacked files are removed (also when
+// mode throws). A file without a project shows kNoProjectMessage instead.
+void WithUnpackedProject(AppState& state, const std::function<void()>& mode);
 void RunSaver(AppState& state);
 void RunConfiguration(AppState& state);
 void RunPreviewMode(AppState& state);

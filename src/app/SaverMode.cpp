@@ -45,17 +45,9 @@ DisplayOptions SaverDisplayOptions(const AppOptions& options) {
   return display;
 }
 
-void RunSaver(AppState& state) {
-  if (!PrepareProject(state)) {
-    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
-    return;
-  }
-  // The unpacked project goes whatever happens in the show.
-  struct RemoveOnExit {
-    TMpCProject& project;
-    ~RemoveOnExit() { RemoveUnpackedProject(project); }
-  } cleanUp{state.project};
+namespace {
 
+void ShowSaver(AppState& state) {
   TMpCFileList& files = state.project.fileList;
   if (files.Count() == 0) {
     CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoImageMessage);
@@ -68,6 +60,12 @@ void RunSaver(AppState& state) {
   SetObjectCommonFolder(project.commonFolder);
   TMpfmScrSvr window(project, CurrentPlatform(), SaverDisplayOptions(state.options));
   window.ShowModal();
+}
+
+}  // namespace
+
+void RunSaver(AppState& state) {
+  WithUnpackedProject(state, [&] { ShowSaver(state); });
 }
 
 }  // namespace tp

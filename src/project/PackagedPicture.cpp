@@ -196,11 +196,11 @@ void TProject::Finish() {
   if (build) animObjects = build(*this, animationText);
 }
 
-bool TProject::LoadPackagedPictureFrom(const uint8_t* data, size_t size, const std::string& path) {
+bool TProject::Load(const std::string& path, const std::function<TFileLoader()>& open) {
   Reset();
   filePath = path;
   try {
-    TFileLoader loader(data, size);
+    TFileLoader loader = open();
     loader.ReadSignature();
     ReadFrom(loader.stream());
   } catch (const std::runtime_error&) {
@@ -210,18 +210,12 @@ bool TProject::LoadPackagedPictureFrom(const uint8_t* data, size_t size, const s
   return true;
 }
 
+bool TProject::LoadPackagedPictureFrom(const uint8_t* data, size_t size, const std::string& path) {
+  return Load(path, [&] { return TFileLoader(data, size); });
+}
+
 bool TProject::LoadPackagedPicture(const std::string& path) {
-  Reset();
-  filePath = path;
-  try {
-    TFileLoader loader(path);
-    loader.ReadSignature();
-    ReadFrom(loader.stream());
-  } catch (const std::runtime_error&) {
-    return false;
-  }
-  Finish();
-  return true;
+  return Load(path, [&] { return TFileLoader(path); });
 }
 
 bool TProject::LoadPackagedThumbnail(const std::string& path) {

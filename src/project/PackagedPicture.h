@@ -19,6 +19,7 @@
 
 namespace tp {
 
+class TFileLoader;
 class TMyStream;
 class TAnimObjects;  // built by the animation layer from animationText
 
@@ -156,6 +157,8 @@ class TProject {
 
  private:
   void Reset();
+  // Reset, then the whole file from the loader open() gives; false on any read error.
+  bool Load(const std::string& path, const std::function<TFileLoader()>& open);
   void ReadFrom(TMyStream& in);
   void Finish();
 };
