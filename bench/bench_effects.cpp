@@ -12,14 +12,12 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <thread>
 #include <vector>
 
@@ -29,25 +27,9 @@
 #include "platform/Clock.h"
 #include "platform/Display.h"
 #include "presentation/TransitionDriver.h"
+#include "support/AllocationCounter.h"
 #include "support/BenchReport.h"
 
-namespace {
-
-std::atomic<long> gAllocations{0};
-
-}  // namespace
-
-// Counts every heap allocation of the process, so a frame's allocations can be read off.
-void* operator new(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return ::operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -209,9 +191,9 @@ void BM_HeadlineFigures(benchmark::State& state) {
       p.Draw(e.number);  // first frame: warms caches and per-thread scratch buffers
       if (PixelOrBlockFamily(e.number)) {
         p.Reset();
-        const long before = gAllocations.load();
+        const long before = bench::ProcessAllocations();
         p.Draw(e.number);
-        worstAllocations = std::max(worstAllocations, gAllocations.load() - before);
+        worstAllocations = std::max(worstAllocations, bench::ProcessAllocations() - before);
       }
       // The memcpy is timed again beside each effect, so both see the same machine.
       const double localMemcpySec = MedianTimed(nothing, memcpyFrame, 20, 0.02);

@@ -10,12 +10,10 @@
 //   stretch_lanczos_ms            StretchLanczos of the same picture to the same size
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -26,26 +24,9 @@
 #include "platform/Clock.h"
 #include "project/PackagedPicture.h"
 #include "project/PackagedPictureWriter.h"
+#include "support/AllocationCounter.h"
 #include "support/BenchReport.h"
 
-namespace {
-
-thread_local bool t_counting = false;
-thread_local long t_allocations = 0;
-
-}  // namespace
-
-// Counts the allocations of the thread that asked for it.
-void* operator new(std::size_t size) {
-  if (t_counting) ++t_allocations;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return ::operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -171,11 +152,9 @@ struct Figures {
         30, 0.5);
     bench::Figure("render_frame_vs_memcpy", render / copy);
 
-    t_allocations = 0;
-    t_counting = true;
+    const long before = bench::ThreadAllocations();
     for (int i = 0; i < 100; ++i) s.engine->RenderFrame();
-    t_counting = false;
-    bench::Figure("render_allocations_per_frame", double(t_allocations) / 100.0);
+    bench::Figure("render_allocations_per_frame", double(bench::ThreadAllocations() - before) / 100.0);
 
     const Bitmap32 source = Scene(1600, 1200);
     const double resize = bench::MedianSeconds(
