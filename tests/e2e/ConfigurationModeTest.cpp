@@ -222,6 +222,45 @@ TEST_F(ConfigurationMode, ASaverWithoutUiDescriptionOpensTheSettingsDialogAlone)
   EXPECT_TRUE(tmp.List().empty());
 }
 
+// "R,G,B" of one pixel of a PNG, read with ImageMagick.
+std::string Pixel(const std::string& png, int x, int y) {
+  const std::string at = "p{" + std::to_string(x) + "," + std::to_string(y) + "}";
+  return CommandOutput("convert '" + png + "' -format '%[fx:int(255*" + at + ".r)],%[fx:int(255*" + at +
+                       ".g)],%[fx:int(255*" + at + ".b)]' info:");
+}
+
+struct Rgb {
+  int r = -1, g = -1, b = -1;
+};
+Rgb PixelRgb(const std::string& png, int x, int y) {
+  Rgb c;
+  char comma;
+  std::istringstream(Pixel(png, x, y)) >> c.r >> comma >> c.g >> comma >> c.b;
+  return c;
+}
+
+TEST_F(ConfigurationMode, RenderOfTheSaverShowsItsCurrentPictureAndLeavesNothingBehind) {
+  // The preview of the demo window sits at about (22..302, 105..315).
+  const std::string shot = work / "shot.png";
+  const std::string render = "TMPDIR='" + tmp.path() + "' " + ToolPath("tidepool-render") + " --saver '" + saver +
+                             "' --out '" + shot + "' >/dev/null 2>&1";
+  ASSERT_EQ(RunCommand("env -u XDG_RUNTIME_DIR " + render), 0);
+  Rgb first = PixelRgb(shot, 160, 210);
+  EXPECT_GT(first.r, 200);
+  EXPECT_LT(first.g, 60);
+  EXPECT_LT(first.b, 60);
+  // The stored current picture is the one shown.
+  std::ofstream(work / "Show.ini") << "[Setting]\r\nIndex=2\r\n";
+  ASSERT_EQ(RunCommand("env -u XDG_RUNTIME_DIR " + render), 0);
+  Rgb third = PixelRgb(shot, 160, 210);
+  EXPECT_LT(third.r, 60);
+  EXPECT_LT(third.g, 60);
+  EXPECT_GT(third.b, 200);
+  EXPECT_TRUE(tmp.List().empty()) << tmp.List().front();
+  // Drawing writes nothing into the user settings.
+  EXPECT_EQ(ReadAll(work / "Show.ini"), "[Setting]\r\nIndex=2\r\n");
+}
+
 // tidepool-render draws the forms of a description without a display.
 class FormRender : public ::testing::Test {
  protected:
@@ -230,12 +269,6 @@ class FormRender : public ::testing::Test {
     int rc = RunCommand(ToolPath("tidepool-render") + " " + arguments + " >/dev/null 2>" + err);
     if (errors) *errors = ReadAll(err);
     return rc;
-  }
-  // "R,G,B" of one pixel of a PNG, read with ImageMagick.
-  static std::string Pixel(const std::string& png, int x, int y) {
-    return CommandOutput("convert '" + png + "' -format '%[fx:int(255*p{" + std::to_string(x) + "," +
-                         std::to_string(y) + "}.r)],%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) +
-                         "}.g)],%[fx:int(255*p{" + std::to_string(x) + "," + std::to_string(y) + "}.b)]' info:");
   }
   static std::string Size(const std::string& png) { return CommandOutput("identify -format '%wx%h' '" + png + "'"); }
   TempDir work;
@@ -248,13 +281,10 @@ TEST_F(FormRender, DrawsTheDemoWindowsWithTheirColoursAndPicture) {
   EXPECT_EQ(Size(main), "640x460");
   EXPECT_EQ(Pixel(main, 636, 64), "29,43,83");  // the window colour 5450525 (BGR)
   // The sun of the logo picture at (16, 12) + (70, 16): yellow.
-  std::istringstream sun(Pixel(main, 86, 28));
-  int r = 0, g = 0, b = 0;
-  char comma;
-  sun >> r >> comma >> g >> comma >> b;
-  EXPECT_GT(r, 200);
-  EXPECT_GT(g, 150);
-  EXPECT_LT(b, 150);
+  Rgb sun = PixelRgb(main, 86, 28);
+  EXPECT_GT(sun.r, 200);
+  EXPECT_GT(sun.g, 150);
+  EXPECT_LT(sun.b, 150);
 
   const std::string about = work / "about.png";
   ASSERT_EQ(Render("--ui '" + ui + "' --form aboutwindow --out '" + about + "'"), 0);
