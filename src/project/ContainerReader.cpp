@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -33,17 +36,6 @@ ssize_t ReadSome(int fd, void* buf, size_t n) {
     ssize_t r = ::read(fd, buf, n);
     if (r >= 0 || errno != EINTR) return r;
   }
-}
-
-// Reads exactly n bytes unless the file ends; returns the count read.
-size_t ReadFull(int fd, void* buf, size_t n) {
-  size_t done = 0;
-  while (done < n) {
-    ssize_t r = ReadSome(fd, static_cast<char*>(buf) + done, n - done);
-    if (r <= 0) break;
-    done += size_t(r);
-  }
-  return done;
 }
 
 bool WriteFull(int fd, const char* buf, size_t n) {
@@ -106,25 +98,35 @@ std::array<uint8_t, kSectionMarkerLength> SectionMarkerBytes() {
   return bytes;
 }
 
-SectionMarker FindSectionMarker(const std::string& path) {
+namespace {
+
+int64_t FileSize(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? int64_t(st.st_size) : INT64_MAX;
+}
+
+// The first marker in bytes [begin, end) of fd; offsets are positions in the file.
+SectionMarker FindMarker(int fd, int64_t begin, int64_t end) {
   SectionMarker result;
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!fd) return result;
   const auto marker = SectionMarkerBytes();
   std::vector<uint8_t> buffer(kBufferSize);
   int m = 0;  // marker bytes matched so far
-  int64_t consumed = 0;
-  for (;;) {
-    ssize_t n = ReadSome(fd.get(), buffer.data(), buffer.size());
+  int64_t pos = begin;
+  while (pos < end) {
+    const size_t want = size_t(std::min<int64_t>(int64_t(buffer.size()), end - pos));
+    ssize_t n;
+    do {
+      n = ::pread(fd, buffer.data(), want, off_t(pos));
+    } while (n < 0 && errno == EINTR);
     if (n <= 0) return result;
     const uint8_t* p = buffer.data();
-    const uint8_t* end = p + n;
-    while (p < end) {
+    const uint8_t* stop = p + n;
+    while (p < stop) {
       if (m == 0) {
         // Fast path: jump to the next possible first byte.
-        const void* hit = std::memchr(p, marker[0], size_t(end - p));
+        const void* hit = std::memchr(p, marker[0], size_t(stop - p));
         if (!hit) {
-          p = end;
+          p = stop;
           break;
         }
         p = static_cast<const uint8_t*>(hit) + 1;
@@ -134,11 +136,10 @@ SectionMarker FindSectionMarker(const std::string& path) {
       uint8_t b = *p++;
       if (b == marker[size_t(m)]) {
         if (++m == kSectionMarkerLength) {
-          consumed += p - buffer.data();
           result.found = true;
-          result.offset = consumed;
+          result.offset = pos + (p - buffer.data());
           uint8_t count[4];
-          if (::lseek(fd.get(), off_t(consumed), SEEK_SET) >= 0 && ReadFull(fd.get(), count, 4) == 4)
+          if (result.offset + 4 <= end && ::pread(fd, count, 4, off_t(result.offset)) == 4)
             result.entryCount = Int32LE(count);
           return result;
         }
@@ -148,31 +149,61 @@ SectionMarker FindSectionMarker(const std::string& path) {
         m = (b == marker[0]) ? 1 : 0;
       }
     }
-    consumed += n;
+    pos += n;
   }
+  return result;
 }
 
-void ExtractEntries(const std::string& path, const std::vector<std::string>& outputPaths) {
-  SectionMarker marker = FindSectionMarker(path);
-  if (!marker.found) return;
-  Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in) return;
+// The container in bytes [begin, end) of in, extracted as from a file of just those bytes.
+std::vector<ContainerEntry> ExtractFrom(int in, int64_t begin, int64_t end,
+                                        const std::vector<std::string>& outputPaths) {
+  std::vector<ContainerEntry> entries;
+  const SectionMarker marker = FindMarker(in, begin, end);
+  if (!marker.found) return entries;
+  int64_t pos = marker.offset;
   uint8_t word[4];
-  if (::lseek(in.get(), off_t(marker.offset), SEEK_SET) < 0 || ReadFull(in.get(), word, 4) != 4) return;
+  if (pos + 4 > end || ::pread(in, word, 4, off_t(pos)) != 4) return entries;
+  pos += 4;
   const int32_t count = Int32LE(word);
   std::vector<char> buffer(kBufferSize);
   for (int64_t i = 0; i < count && i < int64_t(outputPaths.size()); ++i) {
-    if (ReadFull(in.get(), word, 4) != 4) return;
+    if (pos + 4 > end || ::pread(in, word, 4, off_t(pos)) != 4) return entries;
+    pos += 4;
     const int32_t length = Int32LE(word);
-    if (length < 0) return;
+    if (length < 0) return entries;
+    // A length past the end copies what is there.
+    const int64_t available = std::min<int64_t>(length, end - pos);
+    entries.push_back({pos, available});
     const std::string& out = outputPaths[size_t(i)];
-    if (out.empty()) {
-      CopyBytes(in.get(), -1, uint64_t(length), buffer);
-      continue;
+    if (!out.empty()) {
+      Fd fdOut(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+      if (fdOut && ::lseek(in, off_t(pos), SEEK_SET) >= 0) CopyBytes(in, fdOut.get(), uint64_t(available), buffer);
     }
-    Fd fdOut(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-    CopyBytes(in.get(), fdOut ? fdOut.get() : -1, uint64_t(length), buffer);
+    pos += available;
   }
+  return entries;
+}
+
+}  // namespace
+
+SectionMarker FindSectionMarker(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) return {};
+  return FindMarker(fd.get(), 0, FileSize(fd.get()));
+}
+
+std::vector<ContainerEntry> ExtractEntries(const std::string& path, const std::vector<std::string>& outputPaths) {
+  Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in) return {};
+  return ExtractFrom(in.get(), 0, FileSize(in.get()), outputPaths);
+}
+
+void ExtractNestedEntries(const std::string& path, const ContainerEntry& container,
+                          const std::vector<std::string>& outputPaths) {
+  Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in) return;
+  const int64_t end = std::min(FileSize(in.get()), container.offset + container.length);
+  ExtractFrom(in.get(), container.offset, end, outputPaths);
 }
 
 }  // namespace tp

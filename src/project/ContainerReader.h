@@ -29,10 +29,22 @@ struct SectionMarker {
 // is found.
 SectionMarker FindSectionMarker(const std::string& path);
 
+// Where an entry's bytes lie in the file (the length cut at the end of the file).
+struct ContainerEntry {
+  int64_t offset = 0;
+  int64_t length = 0;
+};
+
 // Copies entry k of the container in path to outputPaths[k], for the first
 // min(entry count, outputPaths.size()) entries. Each output file is created new. A
 // negative entry length ends the extraction; a length past the end of the file copies
 // what is there. Paths left empty skip their entry (it is read past, not written).
-void ExtractEntries(const std::string& path, const std::vector<std::string>& outputPaths);
+// Returns the places of the entries it went through.
+std::vector<ContainerEntry> ExtractEntries(const std::string& path, const std::vector<std::string>& outputPaths);
+
+// The same for a container stored as an entry of another one: extracts from the bytes of
+// `container` in path exactly what ExtractEntries would from a file holding just them.
+void ExtractNestedEntries(const std::string& path, const ContainerEntry& container,
+                          const std::vector<std::string>& outputPaths);
 
 }  // namespace tp

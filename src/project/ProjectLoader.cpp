@@ -103,13 +103,14 @@ bool UnpackProject(TMpCProject& project, const std::string& saverPath) {
   LogEvent("unpack", folder);
   const std::string settings = folder + kSettingsContainerName;
   const std::string names = folder + kFileNamesName;
-  const std::string files = folder + kFilesContainerName;
   const std::string ui = folder + kUiDescriptionName;
-  ExtractEntries(saverPath, {settings, names, files, ui});
+  // The files container is not written out: its entries are copied straight from the
+  // saver, which halves the bytes written and the disk space a run takes.
+  const std::vector<ContainerEntry> entries = ExtractEntries(saverPath, {settings, names, std::string(), ui});
 
   std::vector<std::string> outputs;
   for (const std::string& n : UnpackedNames(names)) outputs.push_back(n.empty() ? std::string() : folder + n);
-  ExtractEntries(files, outputs);
+  if (entries.size() > 2) ExtractNestedEntries(saverPath, entries[2], outputs);
 
   project.LoadSettingsContainer(settings, folder);
   for (std::string& picture : project.fileList.pictures) picture = InFolder(folder, picture);
