@@ -94,6 +94,8 @@ class ConfigurationMode : public ::testing::Test {
 };
 
 TEST_F(ConfigurationMode, StepsThroughThePicturesAndKeepsTheCurrentOneOnClose) {
+  // The second picture is switched off; 7 names no picture.
+  std::ofstream(work / "Show.ini") << "[Files]\r\n1=\r\n7=\r\n";
   const RunResult r = Run(
       "at 100 click-on btnNext\n"
       "at 200 click-on btnNext\n"
@@ -112,6 +114,10 @@ TEST_F(ConfigurationMode, StepsThroughThePicturesAndKeepsTheCurrentOneOnClose) {
   auto ini = UserSettings();
   ASSERT_TRUE(ini) << "no user settings file beside the saver";
   EXPECT_EQ(ini->ReadInteger("Setting", "Index", -1), 1);  // last (2), then back one
+  // The grid's check marks went through the window and back into the file.
+  EXPECT_TRUE(ini->ValueExists("Files", "1"));
+  EXPECT_FALSE(ini->ValueExists("Files", "0"));
+  EXPECT_FALSE(ini->ValueExists("Files", "7"));
   EXPECT_TRUE(tmp.List().empty()) << "the extraction folder was left behind";
 }
 

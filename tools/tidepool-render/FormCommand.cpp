@@ -70,7 +70,7 @@ int RenderForm(const TMpForms& forms, TMpCProject& project, const TMpForm& form,
   try {
     (void)ParseFormText(raw);
   } catch (const FormTextError& e) {
-    std::fprintf(stderr, "tidepool-render: %s: form \"%s\": %s\n", where.c_str(), form.Name.c_str(), e.what());
+    std::fprintf(stderr, "tidepool-render: %s: %s\n", where.c_str(), e.what());
     return kParseError;
   }
   FormApplication app;
@@ -87,8 +87,7 @@ int RenderForm(const TMpForms& forms, TMpCProject& project, const TMpForm& form,
     std::printf("%s: form \"%s\" %dx%d\n", out.c_str(), form.Name.c_str(), shot.width(), shot.height());
   } catch (const FormTextError& e) {
     // Only the preparation can make a text that parsed fail; its lines are renumbered.
-    std::fprintf(stderr, "tidepool-render: %s: form \"%s\" after preparation: %s\n", where.c_str(),
-                 form.Name.c_str(), e.what());
+    std::fprintf(stderr, "tidepool-render: %s: after preparation: %s\n", where.c_str(), e.what());
     return kParseError;
   }
   return 0;
@@ -145,7 +144,7 @@ int RunUi(const std::vector<std::string>& args) {
   const TMpForm* form = FindOrList(forms, name, path);
   if (!form) return 1;
   TMpCProject project;
-  return RenderForm(forms, project, *form, out, path);
+  return RenderForm(forms, project, *form, out, path + ": form \"" + form->Name + "\"");
 }
 
 int RunSaver(const std::vector<std::string>& args) {
@@ -180,7 +179,7 @@ int RunSaver(const std::vector<std::string>& args) {
   }
   const TMpForm* form = FindOrList(forms, name, path);
   if (!form) return 1;
-  return RenderForm(forms, project, *form, out, path);
+  return RenderForm(forms, project, *form, out, path + ": form \"" + form->Name + "\"");
 }
 
 const RenderCommandRegistrar kFormText("--form-text", "--form-text FILE [--out SHOT.png]", RunFormText);
