@@ -63,12 +63,15 @@ void TAnimEngine::SetProject(TProject& project) {
   SpeedPercent = project.speed;
   if (Objects && Objects != project.animObjects) Objects->StopAll();
   Objects = project.animObjects;
+  composeAll_ = true;
+  sameRuns_ = false;
 }
 
 void TAnimEngine::SetWeather(bool on) {
   Snow.reset();
   Rain.reset();
   weatherOn_ = false;
+  composeAll_ = true;  // the old weather's particles are still in the composite
   if (!on || !Project) return;
   const TWeatherParam& w = Project->weather;
   if (w.WeatherKind == kWeatherSnow) {
@@ -133,11 +136,15 @@ void TAnimEngine::Start() {
     }
   }
   started_ = true;
+  overlay_.clear();
+  overlay_.reserve(size_t(Objects ? Objects->Count() : 0) + size_t(TSnow::kMaxCount));
 
   RenderFrame();
   if (!WaterFrame.empty()) {
     std::memcpy(WaterFrame.data(), Picture->data(), WaterFrame.pixelCount() * sizeof(Pixel));
   }
+  composeAll_ = true;
+  sameRuns_ = false;
 }
 
 void TAnimEngine::BuildAreaMap() {
@@ -179,15 +186,24 @@ void TAnimEngine::BuildRuns() {
     }
   }
   runStart_[size_t(std::max(Height, 0))] = int(runs_.size());
+  runWave_.assign(runs_.size(), RowWave{});
+  sameRuns_ = false;
 }
 
 void TAnimEngine::BuildJitter() {
+  anyJitter_ = false;
   for (int i = 0; i < kRecords; ++i) {
     std::vector<int>& rows = JitterRows[size_t(i)];
     rows.assign(size_t(std::max(Width, 0)), 0);
+    jittered_[size_t(i)] = false;
+    sameRuns_ = false;
     const int range = WaveParams[size_t(i)].JitterRange;
     if (range <= 1) continue;  // 0 for ranges 0 and 1 (and stored negative ranges)
-    for (int& j : rows) j = ProgramRandom::Random(range);
+    for (int& j : rows) {
+      j = ProgramRandom::Random(range);
+      jittered_[size_t(i)] = jittered_[size_t(i)] || j != 0;
+    }
+    anyJitter_ = anyJitter_ || jittered_[size_t(i)];
   }
 }
 
@@ -209,45 +225,126 @@ void TAnimEngine::BuildReflection() {
     }
   }
   for (int y = 0; y < Height; ++y) SourceRows[size_t(y)] = ReflectedRows[size_t(y)];
+  sameRuns_ = false;
+}
+
+template <class F>
+void TAnimEngine::ForAreaSpans(int y, int a, int lo, int hi, F&& f) const {
+  const WaterRun* first = runs_.data() + runStart_[size_t(y)];
+  const WaterRun* last = runs_.data() + runStart_[size_t(y) + 1];
+  // Runs are ordered by column: skip those that end at or before lo.
+  const WaterRun* r =
+      std::partition_point(first, last, [lo](const WaterRun& run) { return run.x1 <= lo; });
+  for (; r != last && r->x0 < hi; ++r) {
+    if (r->area == a) f(std::max(r->x0, lo), std::min(r->x1, hi));
+  }
+}
+
+namespace {
+
+// The n pixels at from go to x of the water row and, when there is one, the composite row.
+inline void PutPixels(Pixel* water, Pixel* comp, int x, const Pixel* from, int n) {
+  std::memcpy(water + x, from, size_t(n) * sizeof(Pixel));
+  if (comp) std::memcpy(comp + x, from, size_t(n) * sizeof(Pixel));
+}
+
+inline void FillPixels(Pixel* water, Pixel* comp, int x, Pixel value, int n) {
+  std::fill_n(water + x, n, value);
+  if (comp) std::fill_n(comp + x, n, value);
+}
+
+}  // namespace
+
+// A run whose columns have their own row offsets: pixel by pixel, as each column may
+// read and write other rows.
+template <bool Horizontal>
+void TAnimEngine::RenderJitterRun(int y, const WaterRun& run, int v, int h, Pixel* const* comp) {
+  const int a = run.area;
+  const int maxRow = Height - 1;
+  const int maxCol = Width - 1;
+  const int* jitter = JitterRows[size_t(a)].data();
+  for (int x = run.x0; x < run.x1; ++x) {
+    const int j = jitter[x];
+    const int sy = std::clamp(y - j + v, 0, maxRow);
+    const int ty = std::clamp(y - j, 0, maxRow);
+    const int sx = Horizontal ? std::clamp(x + h, 0, maxCol) : x;
+    if (AreaRows[size_t(ty)][sx] == a && AreaRows[size_t(sy)][sx] == a) {
+      const Pixel p = SourceRows[size_t(sy)][sx];
+      WaterRows[size_t(ty)][x] = p;
+      if (comp) comp[ty][x] = p;
+    }
+  }
 }
 
 void TAnimEngine::RenderRow(int y) {
+  RenderRowTo(y, nullptr);
+  composeAll_ = true;  // the composite did not follow this row
+}
+
+// Without jitter a run writes only its own row, from one source row sy and the columns
+// shifted by h. The pixels it takes are those whose source column lies in the area both
+// in row y and in row sy; these form a few spans, each copied whole. Columns shifted past
+// an edge all read the edge column.
+void TAnimEngine::RenderRowTo(int y, Pixel* const* comp) {
   Pixel* water = WaterRows[size_t(y)];
+  Pixel* compRow = comp ? comp[y] : nullptr;
   const int maxRow = Height - 1;
   const int maxCol = Width - 1;
+  const bool skipSame = !anyJitter_;
   for (int r = runStart_[size_t(y)]; r < runStart_[size_t(y) + 1]; ++r) {
     const WaterRun& run = runs_[size_t(r)];
     const int a = run.area;
     const TWaveParam& w = WaveParams[size_t(a)];
     const int v = w.VerticalWave ? rowWave_[size_t(a)].v : 0;
     const int h = rowWave_[size_t(a)].h;
-    const int* jitter = JitterRows[size_t(a)].data();
-    const bool noJitter = w.JitterRange <= 1;
-
-    if (noJitter && !w.HorizontalWave) {
-      // Columns keep their place: pull from row sy wherever that row is the same area.
-      const int sy = std::clamp(y + v, 0, maxRow);
-      const Pixel* src = SourceRows[size_t(sy)];
-      if (sy == y) {
-        std::memcpy(water + run.x0, src + run.x0, size_t(run.x1 - run.x0) * sizeof(Pixel));
-        continue;
-      }
-      const int16_t* srcArea = AreaRows[size_t(sy)];
-      for (int x = run.x0; x < run.x1; ++x) {
-        if (srcArea[x] == a) water[x] = src[x];
+    if (skipSame) {
+      // Without a horizontal wave h plays no part.
+      const RowWave drawn{v, w.HorizontalWave ? h : std::numeric_limits<int>::min()};
+      RowWave& last = runWave_[size_t(r)];
+      if (sameRuns_ && last.v == drawn.v && last.h == drawn.h) continue;
+      last = drawn;
+    }
+    if (jittered_[size_t(a)]) {
+      if (w.HorizontalWave) {
+        RenderJitterRun<true>(y, run, v, h, comp);
+      } else {
+        RenderJitterRun<false>(y, run, v, h, comp);
       }
       continue;
     }
 
-    for (int x = run.x0; x < run.x1; ++x) {
-      const int j = jitter[x];
-      const int sy = std::clamp(y - j + v, 0, maxRow);
-      const int ty = std::clamp(y - j, 0, maxRow);
-      const int sx = w.HorizontalWave ? std::clamp(x + h, 0, maxCol) : x;
-      if (AreaRows[size_t(ty)][sx] == a && AreaRows[size_t(sy)][sx] == a) {
-        WaterRows[size_t(ty)][x] = SourceRows[size_t(sy)][sx];
+    const int sy = std::clamp(y + v, 0, maxRow);
+    const Pixel* src = SourceRows[size_t(sy)];
+    if (!w.HorizontalWave) {
+      // Row y holds area a over the whole run; only row sy needs checking.
+      if (sy == y) {
+        PutPixels(water, compRow, run.x0, src + run.x0, run.x1 - run.x0);
+      } else {
+        ForAreaSpans(sy, a, run.x0, run.x1,
+                     [&](int s0, int s1) { PutPixels(water, compRow, s0, src + s0, s1 - s0); });
       }
+      continue;
     }
+
+    auto edge = [&](int x0, int x1, int sx) {
+      if (x0 < x1 && AreaRows[size_t(y)][sx] == a && AreaRows[size_t(sy)][sx] == a)
+        FillPixels(water, compRow, x0, src[sx], x1 - x0);
+    };
+    // Columns x with x + h < 0 read column 0, those with x + h > maxCol read maxCol.
+    const int64_t lo = std::max<int64_t>(run.x0, -int64_t(h));
+    const int64_t hi = std::min<int64_t>(run.x1, int64_t(Width) - h);
+    edge(run.x0, int(std::min<int64_t>(run.x1, lo)), 0);
+    edge(int(std::max<int64_t>(run.x0, hi)), run.x1, maxCol);
+    if (lo >= hi) continue;
+    // The middle: source columns [lo + h, hi + h), inside the picture.
+    ForAreaSpans(y, a, int(lo + h), int(hi + h), [&](int s0, int s1) {
+      if (sy == y) {
+        PutPixels(water, compRow, s0 - h, src + s0, s1 - s0);
+        return;
+      }
+      ForAreaSpans(sy, a, s0, s1,
+                   [&](int t0, int t1) { PutPixels(water, compRow, t0 - h, src + t0, t1 - t0); });
+    });
   }
 }
 
@@ -275,6 +372,23 @@ void TAnimEngine::RenderFrame() {
     }
   }
 
+  // The ripple writes the composite as well when only the overlays need restoring there.
+  const bool compose = weatherOn_ || HasObjects();
+  Pixel* const* comp = nullptr;
+  if (compose) {
+    if (Composite.width() != Width || Composite.height() != Height) {
+      Composite.SetSize(Width, Height);
+      composeAll_ = true;
+    }
+    if (!composeAll_) {
+      if (CompositeRows.size() != size_t(Height) || CompositeRows[0] != Composite.data()) {
+        CompositeRows.resize(size_t(Height));
+        for (int y = 0; y < Height; ++y) CompositeRows[size_t(y)] = Composite.scanline(y);
+      }
+      comp = CompositeRows.data();
+    }
+  }
+
   for (int y = 0; y < Height; ++y) {
     for (int i = 0; i < kRecords; ++i) {
       if (y < MinRow[size_t(i)] || y > MaxRow[size_t(i)]) continue;
@@ -292,8 +406,9 @@ void TAnimEngine::RenderFrame() {
       rowWave_[size_t(i)].h =
           int(RoundClamped(CosTable[size_t(hi < 0 ? -hi : hi)] * A[size_t(i)], 1 << 24));
     }
-    RenderRow(y);
+    RenderRowTo(y, comp);
   }
+  sameRuns_ = !anyJitter_;
 
   for (int i = 0; i < kRecords; ++i) {
     const TWaveParam& w = WaveParams[size_t(i)];
@@ -302,11 +417,16 @@ void TAnimEngine::RenderFrame() {
     Phase[size_t(i)] += w.WaveForward != 0 ? d : -d;
   }
 
-  const bool compose = weatherOn_ || HasObjects();
-  if (!compose) return;
-  if (Composite.width() != Width || Composite.height() != Height) Composite.SetSize(Width, Height);
-  std::memcpy(Composite.data(), WaterFrame.data(), WaterFrame.pixelCount() * sizeof(Pixel));
+  if (!compose) {
+    composeAll_ = true;
+    return;
+  }
+  RestoreComposite();
+  // Until this frame's overlays are all noted, the composite's state is not known.
+  composeAll_ = true;
+  overlay_.clear();
   DrawObjects();
+  bool tracked = true;
   if (weatherOn_ && Project) {
     const TWeatherParam& wp = Project->weather;
     if (Snow) {
@@ -315,6 +435,12 @@ void TAnimEngine::RenderFrame() {
       Snow->SpeedLevel = wp.SpeedLevel;
       Snow->WeatherOpacity = wp.WeatherOpacity;
       Snow->StepAndDraw();
+      // Every pixel of a flake lies within one pixel left or above and two right or below
+      // of its rounded position.
+      for (const TFlake& f : Snow->Flakes) {
+        const int64_t x = RoundClamped(f.X, 1 << 30), y = RoundClamped(f.Y, 1 << 30);
+        NoteOverlay(int(x - 1), int(y - 1), int(x + 3), int(y + 3));
+      }
     } else if (Rain) {
       Rain->Elapsed = elapsed;
       Rain->SpeedPercent = SpeedPercent;
@@ -323,6 +449,28 @@ void TAnimEngine::RenderFrame() {
       Rain->WeatherOpacity = wp.WeatherOpacity;
       Rain->Direction = 180 - wp.Angle;
       Rain->StepAndDraw();
+      tracked = false;  // streaks are not noted: the next frame copies the whole water frame
+    }
+  }
+  composeAll_ = !tracked;
+}
+
+void TAnimEngine::NoteOverlay(int left, int top, int right, int bottom) {
+  const Rect r = Intersect(Rect{left, top, right, bottom}, Rect{0, 0, Width, Height});
+  if (!r.empty()) overlay_.push_back(r);
+}
+
+void TAnimEngine::RestoreComposite() {
+  if (composeAll_) {
+    std::memcpy(Composite.data(), WaterFrame.data(), WaterFrame.pixelCount() * sizeof(Pixel));
+    return;
+  }
+  for (const Rect& r : overlay_) {
+    const size_t n = size_t(r.right - r.left);
+    for (int y = r.top; y < r.bottom; ++y) {
+      const Pixel* from = WaterFrame.scanline(y) + r.left;
+      Pixel* to = Composite.scanline(y) + r.left;
+      for (size_t i = 0; i < n; ++i) to[i] = from[i];
     }
   }
 }
@@ -346,9 +494,13 @@ void TAnimEngine::DrawObjects() {
     }
     // Zero or negative sizes draw nothing (a negative width would mirror).
     if (right <= left || bottom <= top) continue;
+    // Corners far outside the picture: the block is cut to a size an int holds.
+    const int width = int(std::min<int64_t>(int64_t(right) - left, std::numeric_limits<int>::max()));
+    const int height = int(std::min<int64_t>(int64_t(bottom) - top, std::numeric_limits<int>::max()));
     const Bitmap32& src =
         o->Flipped && o->FlipBuffer.width() == o->Buffer.width() ? o->FlipBuffer : o->Buffer;
-    o->DrawStretched(Composite, left, top, right - left, bottom - top, src);
+    NoteOverlay(left, top, right, bottom);
+    o->DrawStretched(Composite, left, top, width, height, src);
   }
 }
 
@@ -360,6 +512,8 @@ void TAnimEngine::ResetOutput() {
   if (!Picture || WaterFrame.empty() || Picture->width() != Width || Picture->height() != Height)
     return;
   std::memcpy(WaterFrame.data(), Picture->data(), WaterFrame.pixelCount() * sizeof(Pixel));
+  composeAll_ = true;
+  sameRuns_ = false;
   if (HasReflection) BuildReflection();
 }
 
@@ -384,12 +538,15 @@ void TAnimEngine::ResizeProject(bool keepAspect, TProject& project, int width, i
     wave.JitterRange = int(RoundClamped(double(h) / ph * wave.JitterRange, 1 << 30));
   }
   if (w == pw && h == ph) return;
-  Bitmap32 picture(w, h);
+  // Both bitmaps are written whole, so they are not cleared first.
+  Bitmap32 picture;
+  picture.SetSizeUninitialized(w, h);
   StretchLanczos(project.picture, picture);
   project.picture = std::move(picture);
   if (!project.areaMask.empty()) {
     // Nearest-pixel copy: the mask must keep its pure area colours.
-    Bitmap32 mask(w, h);
+    Bitmap32 mask;
+    mask.SetSizeUninitialized(w, h);
     Stretch(mask, 0, 0, w, h, project.areaMask, 0, 0, project.areaMask.width(),
             project.areaMask.height());
     project.areaMask = std::move(mask);

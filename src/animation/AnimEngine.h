@@ -17,6 +17,7 @@
 #include "animation/Rain.h"
 #include "animation/Snow.h"
 #include "imaging/Bitmap32.h"
+#include "imaging/Rect.h"
 #include "platform/Clock.h"
 #include "project/PackagedPicture.h"
 
@@ -99,8 +100,18 @@ class TAnimEngine {
   };
   bool HasObjects() const;
   void BuildRuns();
-  void RenderRunsOfRow(int y);
-
+  // The ripple of row y; with comp (the composite's rows) every pixel written into the
+  // water frame is written there too.
+  void RenderRowTo(int y, Pixel* const* comp);
+  template <bool Horizontal>
+  void RenderJitterRun(int y, const WaterRun& run, int v, int h, Pixel* const* comp);
+  // Calls f(s0, s1) for each piece of [lo, hi) where row y of the area map holds area a.
+  template <class F>
+  void ForAreaSpans(int y, int a, int lo, int hi, F&& f) const;
+  // Brings the composite back to the water frame where the last frame drew objects or
+  // weather (or everywhere when that is not known).
+  void RestoreComposite();
+  void NoteOverlay(int left, int top, int right, int bottom);
   Clock* clock_;
   bool started_ = false;
   bool weatherOn_ = false;
@@ -115,8 +126,22 @@ class TAnimEngine {
   std::vector<const int16_t*> AreaRows;
   std::vector<WaterRun> runs_;    // water runs of all rows, row by row
   std::vector<int> runStart_;     // Height + 1 offsets into runs_
+  // The displacements each run was last drawn with. Without jitter a run alone writes its
+  // pixels, from a source that does not change, so drawing it again with the same values
+  // would change nothing. sameRuns_: these values hold for the water frame as it is.
+  std::vector<RowWave> runWave_;
+  bool sameRuns_ = false;
   std::array<int64_t, kRecords> Phase{};
   std::array<RowWave, kRecords> rowWave_{};
+  std::array<bool, kRecords> jittered_{};  // some JitterRows value of the record is not 0
+  bool anyJitter_ = false;  // jittered columns write other rows: runs are then always drawn
+
+  // The composite equals the water frame except inside the rectangles of overlay_, where
+  // the last frame drew objects and snow; composeAll_: that is not known (after a new
+  // picture, new weather, a reset, rain, or a frame left unfinished).
+  std::vector<Rect> overlay_;
+  bool composeAll_ = true;
+  std::vector<Pixel*> CompositeRows;
 };
 
 }  // namespace tp

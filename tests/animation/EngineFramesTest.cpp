@@ -186,6 +186,22 @@ TEST(EngineFrames, SceneWithObjectsAndSnowIsPinned) {
   EXPECT_EQ(r.shown, 17977485230417326174ull);
 }
 
+// Without jitter every column stays in its row: the same scene with the two jittered
+// areas calmed, with objects and snow.
+TEST(EngineFrames, SceneWithoutJitterIsPinned) {
+  TProject p;
+  MakeScene(p);
+  p.wave(2).JitterRange = 0;
+  p.wave(3).JitterRange = 1;
+  p.animObjects = std::make_shared<TAnimObjects>();
+  p.animObjects->LoadFromText(ObjectsText());
+  p.weather = TWeatherParam{kWeatherSnow, 1000, 5, 0, 0, 7};
+  const FrameHashes r = RenderScene(p, 80);
+  EXPECT_GT(r.changes, 70);
+  EXPECT_EQ(r.water, 1842016893000677795ull);
+  EXPECT_EQ(r.shown, 9652411829094178226ull);
+}
+
 TEST(EngineFrames, SceneWithRainIsPinned) {
   TProject p;
   MakeScene(p);
@@ -195,6 +211,32 @@ TEST(EngineFrames, SceneWithRainIsPinned) {
   EXPECT_NE(r.water, r.shown);
   EXPECT_EQ(r.water, 1322315770249185123ull);
   EXPECT_EQ(r.shown, 8439227890906316975ull);
+}
+
+// The engine brings the composite back only around each flake's rounded position (one
+// pixel left and above, two right and below); snow must draw nowhere else.
+TEST(EngineFrames, FlakesDrawOnlyNearTheirPosition) {
+  Bitmap32 target(40, 40);
+  TSnow snow(&target);
+  snow.Elapsed = 0;  // the flakes stay where they are
+  ProgramRandom::SetSeed(99);
+  for (int i = 0; i < 60; ++i) {
+    target.Fill(0);
+    snow.Flakes.assign(1, TFlake{10 + i * 0.37, 12 + i * 0.29, 2 + i % 3, 0});
+    snow.StepAndDraw();
+    const TFlake& f = snow.Flakes[0];
+    const int fx = int(std::lrint(f.X)), fy = int(std::lrint(f.Y));
+    int drawn = 0;
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        if (target.at(x, y) == 0) continue;
+        ++drawn;
+        EXPECT_TRUE(x >= fx - 1 && x <= fx + 2 && y >= fy - 1 && y <= fy + 2)
+            << "size " << f.FlakeSize << " at " << x - fx << "," << y - fy;
+      }
+    }
+    EXPECT_GE(drawn, 3);
+  }
 }
 
 // The scene scaled up (upscaling stretch of the mask) and down with its aspect kept, then
