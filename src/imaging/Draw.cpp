@@ -106,24 +106,32 @@ void Stretch(Bitmap32& dst, int dx, int dy, int dw, int dh, const Bitmap32& src,
                            dy, dw, dh, src.width(), src.height(), sx, sy, sw, sh, plan))
     return;
   const int n = plan.dstX1 - plan.dstX0;
+  const int* cols = plan.colMap;
+  // Columns that all lie inside the source (the usual case) need no test per pixel; a
+  // column map that steps by one is a plain copy of the row.
+  bool allInside = true, identityCols = true;
+  for (int i = 0; i < n; ++i) {
+    allInside = allInside && cols[i] >= 0;
+    identityCols = identityCols && cols[i] == cols[0] + i;
+  }
+  identityCols = identityCols && allInside;
   // A row that samples the same source row as the row before it is copied from there.
   int prevSrcRow = -1;
   Pixel* prevDst = nullptr;
-  bool identityCols = sw == dw;
-  for (int i = 0; identityCols && i < n; ++i)
-    identityCols = plan.colMap[i] == plan.colMap[0] + i && plan.colMap[0] >= 0;
   for (int y = plan.dstY0; y < plan.dstY1; ++y) {
     const int sr = plan.rowMap[y - plan.dstY0];
     if (sr < 0) continue;
     Pixel* drow = dst.scanline(y) + plan.dstX0;
+    const Pixel* srow = src.scanline(sr);
     if (sr == prevSrcRow && prevDst) {
       std::memcpy(drow, prevDst, size_t(n) * sizeof(Pixel));
     } else if (identityCols) {
-      std::memcpy(drow, src.scanline(sr) + plan.colMap[0], size_t(n) * sizeof(Pixel));
+      std::memcpy(drow, srow + cols[0], size_t(n) * sizeof(Pixel));
+    } else if (allInside) {
+      for (int i = 0; i < n; ++i) drow[i] = srow[cols[i]];
     } else {
-      const Pixel* srow = src.scanline(sr);
       for (int i = 0; i < n; ++i) {
-        const int c = plan.colMap[i];
+        const int c = cols[i];
         if (c >= 0) drow[i] = srow[c];
       }
     }
