@@ -115,7 +115,8 @@ void Stretch(Bitmap32& dst, int dx, int dy, int dw, int dh, const Bitmap32& src,
     identityCols = identityCols && cols[i] == cols[0] + i;
   }
   identityCols = identityCols && allInside;
-  // A row that samples the same source row as the row before it is copied from there.
+  // A row that samples the same source row as the row before it is copied from there
+  // (only when every column is drawn: skipped columns keep each row's own pixels).
   int prevSrcRow = -1;
   Pixel* prevDst = nullptr;
   for (int y = plan.dstY0; y < plan.dstY1; ++y) {
@@ -123,7 +124,7 @@ void Stretch(Bitmap32& dst, int dx, int dy, int dw, int dh, const Bitmap32& src,
     if (sr < 0) continue;
     Pixel* drow = dst.scanline(y) + plan.dstX0;
     const Pixel* srow = src.scanline(sr);
-    if (sr == prevSrcRow && prevDst) {
+    if (sr == prevSrcRow && prevDst && allInside) {
       std::memcpy(drow, prevDst, size_t(n) * sizeof(Pixel));
     } else if (identityCols) {
       std::memcpy(drow, srow + cols[0], size_t(n) * sizeof(Pixel));

@@ -105,6 +105,11 @@ TEST(Stretch, ClipsToBothBitmapsAndIgnoresZeroSizes) {
     s[zero] = 0;
     Stretch(e, 0, 0, s[0], s[1], src, 0, 0, s[2], s[3]);
   }
+  // Repeated rows keep their own pixels where the source is missing.
+  Bitmap32 rows = Numbered(3, 2);
+  Stretch(rows, 0, 0, 3, 2, src, -1, 0, 3, 1);
+  EXPECT_EQ(Row(rows, 0), (P{1, 1, 2}));
+  EXPECT_EQ(Row(rows, 1), (P{17, 1, 2}));
   Stretch(e, 0, 0, 4, 1, Bitmap32(), 0, 0, 4, 1);
   Stretch(e, 1 << 30, 0, 1 << 30, 1, src, 0, 0, 4, 1);
   EXPECT_EQ(Row(e, 0), P(4, 0));
