@@ -1,52 +1,53 @@
 #include "platform/sdlaudio/SdlMixerSession.h"
 
-#include <SDL.h>
-#include <SDL_mixer.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/sdlaudio/SdlMixerLibrary.h"
 #include "platform/sdlaudio/SdlMusicDevice.h"
 
 namespace tp {
 namespace {
 
-void Debug(const char* what) {
+void Debug(const SdlMixerLibrary& lib, const char* what) {
   const char* flag = std::getenv("TIDEPOOL_DEBUG");
-  if (flag && *flag && *flag != '0') std::fprintf(stderr, "tidepool audio: %s: %s\n", what, SDL_GetError());
+  if (flag && *flag && *flag != '0') std::fprintf(stderr, "tidepool audio: %s: %s\n", what, lib.GetError());
 }
 
 }  // namespace
 
 std::shared_ptr<SdlMixerSession> SdlMixerSession::Open() {
+  const SdlMixerLibrary* lib = LoadSdlMixer();
+  if (!lib) return nullptr;
   // The program handles SIGTERM and SIGINT itself: SDL would turn them into quit events
   // that nobody reads, and the process could no longer be ended.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    Debug("audio subsystem");
+  lib->SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (lib->InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    Debug(*lib, "audio subsystem");
     return nullptr;
   }
   // Decoders that are missing are simply not available; WAV needs none.
-  Mix_Init(MIX_INIT_FLAC | MIX_INIT_MOD | MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID | MIX_INIT_OPUS);
-  if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
-    Debug("open device");
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  lib->Init(MIX_INIT_FLAC | MIX_INIT_MOD | MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MID | MIX_INIT_OPUS);
+  if (lib->OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
+    Debug(*lib, "open device");
+    lib->Quit();
+    lib->QuitSubSystem(SDL_INIT_AUDIO);
     return nullptr;
   }
-  Mix_AllocateChannels(kSoundChannels + 1);
-  Mix_HookMusicFinished(&SdlMusicDevice::OnMixerMusicFinished);
+  lib->AllocateChannels(kSoundChannels + 1);
+  lib->HookMusicFinished(&SdlMusicDevice::OnMixerMusicFinished);
   return std::shared_ptr<SdlMixerSession>(new SdlMixerSession());
 }
 
 SdlMixerSession::~SdlMixerSession() {
-  Mix_HookMusicFinished(nullptr);
-  Mix_HaltMusic();
-  Mix_HaltChannel(-1);
-  Mix_CloseAudio();
-  Mix_Quit();
-  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  const SdlMixerLibrary& lib = mix::Lib();
+  lib.HookMusicFinished(nullptr);
+  lib.HaltMusic();
+  lib.HaltChannel(-1);
+  lib.CloseAudio();
+  lib.Quit();
+  lib.QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 int SdlMixerSession::TakeSoundChannel() {

@@ -1,4 +1,5 @@
 #include "platform/sdlaudio/SdlMusicDevice.h"
+#include "platform/sdlaudio/SdlMixerLibrary.h"
 
 #include <SDL.h>
 
@@ -33,8 +34,8 @@ SdlMusicDevice::~SdlMusicDevice() { Close(); }
 
 void SdlMusicDevice::Open(const std::string& path) {
   Close();
-  music_ = Mix_LoadMUS(path.c_str());
-  if (!music_) throw std::runtime_error("cannot open music file " + path + ": " + Mix_GetError());
+  music_ = mix::LoadMUS(path.c_str());
+  if (!music_) throw std::runtime_error("cannot open music file " + path + ": " + mix::GetError());
   path_ = path;
   finished_ = false;
 }
@@ -44,41 +45,41 @@ void SdlMusicDevice::Play() {
   // A track still playing is stopped first; its report, if any, carries the old token.
   g_playingToken.store(0);
   if (g_playingDevice) g_playingDevice->token_ = 0;
-  Mix_HaltMusic();
+  mix::HaltMusic();
   if (HasPlatform()) g_runLoop.store(&CurrentPlatform().runLoop());
   token_ = g_nextToken++;
   g_playingDevice = this;
   finished_ = false;
   g_playingToken.store(token_);
-  if (Mix_PlayMusic(music_, 0) != 0) {
+  if (mix::PlayMusic(music_, 0) != 0) {
     g_playingToken.store(0);
     token_ = 0;
     g_playingDevice = nullptr;
-    throw std::runtime_error("cannot play music file " + path_ + ": " + Mix_GetError());
+    throw std::runtime_error("cannot play music file " + path_ + ": " + mix::GetError());
   }
 }
 
 uint32_t SdlMusicDevice::LengthMs() const {
   if (!music_) return 0;
-  return SecondsToMs(Mix_MusicDuration(music_));
+  return SecondsToMs(mix::MusicDuration(music_));
 }
 
 uint32_t SdlMusicDevice::PositionMs() const {
   if (!music_) return 0;
   // After the end the mixer's own position is decoder-dependent; the end is the length.
   if (finished_) return LengthMs();
-  return SecondsToMs(Mix_GetMusicPosition(music_));
+  return SecondsToMs(mix::GetMusicPosition(music_));
 }
 
 void SdlMusicDevice::Close() {
   if (g_playingDevice == this) {
     g_playingToken.store(0);  // the halt below reports nothing
     g_playingDevice = nullptr;
-    Mix_HaltMusic();
+    mix::HaltMusic();
   }
   token_ = 0;
   if (music_) {
-    Mix_FreeMusic(music_);
+    mix::FreeMusic(music_);
     music_ = nullptr;
   }
   path_.clear();

@@ -1,4 +1,5 @@
 #include "platform/sdlaudio/SdlSoundDevice.h"
+#include "platform/sdlaudio/SdlMixerLibrary.h"
 
 #include "platform/sdlaudio/SdlMixerSession.h"
 
@@ -14,28 +15,28 @@ SdlSoundDevice::~SdlSoundDevice() {
 
 void SdlSoundDevice::Release() {
   if (!chunk_) return;
-  Mix_HaltChannel(channel_);
-  Mix_FreeChunk(chunk_);
+  mix::HaltChannel(channel_);
+  mix::FreeChunk(chunk_);
   chunk_ = nullptr;
 }
 
 bool SdlSoundDevice::Load(const std::string& path) {
   Release();
-  chunk_ = Mix_LoadWAV(path.c_str());
+  chunk_ = mix::LoadWAV(path.c_str());
   return chunk_ != nullptr;
 }
 
 void SdlSoundDevice::SetVolume(int hundredthsDb) {
   volume_ = MixVolumeFromHundredthsDb(hundredthsDb);
-  Mix_Volume(channel_, volume_);
+  mix::Volume(channel_, volume_);
 }
 
 void SdlSoundDevice::Play(bool loop) {
   if (!chunk_) return;
-  Mix_Volume(channel_, volume_);
-  Mix_PlayChannel(channel_, chunk_, loop ? -1 : 0);
+  mix::Volume(channel_, volume_);
+  mix::PlayChannel(channel_, chunk_, loop ? -1 : 0);
 }
 
-void SdlSoundDevice::Stop() { Mix_HaltChannel(channel_); }
+void SdlSoundDevice::Stop() { mix::HaltChannel(channel_); }
 
 }  // namespace tp

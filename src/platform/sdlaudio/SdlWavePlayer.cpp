@@ -1,4 +1,5 @@
 #include "platform/sdlaudio/SdlWavePlayer.h"
+#include "platform/sdlaudio/SdlMixerLibrary.h"
 
 #include "platform/sdlaudio/SdlMixerSession.h"
 
@@ -10,16 +11,16 @@ SdlWavePlayer::~SdlWavePlayer() { Stop(); }
 
 void SdlWavePlayer::Play(const std::string& path, bool loop) {
   Stop();
-  chunk_ = Mix_LoadWAV(path.c_str());
+  chunk_ = mix::LoadWAV(path.c_str());
   if (!chunk_) return;
-  Mix_Volume(SdlMixerSession::kWaveChannel, MIX_MAX_VOLUME);
-  Mix_PlayChannel(SdlMixerSession::kWaveChannel, chunk_, loop ? -1 : 0);
+  mix::Volume(SdlMixerSession::kWaveChannel, MIX_MAX_VOLUME);
+  mix::PlayChannel(SdlMixerSession::kWaveChannel, chunk_, loop ? -1 : 0);
 }
 
 void SdlWavePlayer::Stop() {
   if (!chunk_) return;
-  Mix_HaltChannel(SdlMixerSession::kWaveChannel);
-  Mix_FreeChunk(chunk_);
+  mix::HaltChannel(SdlMixerSession::kWaveChannel);
+  mix::FreeChunk(chunk_);
   chunk_ = nullptr;
 }
 
