@@ -4,9 +4,10 @@
 //                               0.5 s show (start-up, unpacking and the first picture),
 //                               over the 10 s between them, in percent of one core
 //   first_frame_vs_parts        wall time from starting a 20-picture saver to its first
-//                               presented frame, over the time this process needs to
+//                               presented frame, over the time a fresh process needs to
 //                               unpack the same project and decode and fit its first
-//                               picture
+//                               picture (measured inside that process, so without the
+//                               program start itself)
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <spawn.h>
@@ -113,22 +114,38 @@ double SecondsToFirstFrame(const ScratchDir& dir, const std::string& saver) {
   return seconds;
 }
 
-// Unpacking the project and decoding and fitting its first picture, in this process.
-double PartsSeconds(const std::string& saver) {
+// Unpacking the project and decoding and fitting its first picture, once.
+double PartsOnce(const std::string& saver) {
   SetSaverPath(saver);
-  return MedianSeconds(
-      [&] {
-        ::mkdir(ExtractionFolderPath().c_str(), 0700);  // removed by the previous round
-        TMpCProject project;
-        UnpackProject(project, saver);
-        PresentationState state;
-        state.screenWidth = 1920;
-        state.screenHeight = 1080;
-        state.stretch = state.proportional = true;
-        LoadAndFitPlainPicture(project.fileList.pictures.at(0), state);
-        RemoveUnpackedProject(project);
-      },
-      5, 1.0);
+  ::mkdir(ExtractionFolderPath().c_str(), 0700);  // removed by an earlier round
+  const auto t0 = std::chrono::steady_clock::now();
+  TMpCProject project;
+  UnpackProject(project, saver);
+  PresentationState state;
+  state.screenWidth = 1920;
+  state.screenHeight = 1080;
+  state.stretch = state.proportional = true;
+  LoadAndFitPlainPicture(project.fileList.pictures.at(0), state);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  RemoveUnpackedProject(project);
+  return seconds;
+}
+
+// The parts in a fresh process each time (this program run with --parts-once), so that
+// they start as cold as the player does: no memory or file handles left from a previous
+// round. The median of five.
+double PartsSeconds(const ScratchDir& dir, const std::string& saver) {
+  std::vector<double> times;
+  for (int i = 0; i < 5; ++i) {
+    const std::string out = dir / "parts.txt";
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    if (RunChild({self, "--parts-once", saver, out}, {"TMPDIR=" + dir.path()}).exitCode != 0) return -1;
+    double t = -1;
+    std::ifstream(out) >> t;
+    times.push_back(t);
+  }
+  std::sort(times.begin(), times.end());
+  return times[2];
 }
 
 void BM_UnpackAndFitFirstPicture(benchmark::State& state) {
@@ -151,6 +168,10 @@ void BM_UnpackAndFitFirstPicture(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--parts-once") {
+    std::ofstream(argv[3]) << PartsOnce(argv[2]);
+    return 0;
+  }
   {
     ScratchDir dir("saver");
     setenv("TMPDIR", dir.path().c_str(), 1);
@@ -165,7 +186,7 @@ int main(int argc, char** argv) {
       std::vector<double> firsts;
       for (int i = 0; i < 5; ++i) firsts.push_back(SecondsToFirstFrame(dir, twenty));
       std::sort(firsts.begin(), firsts.end());
-      const double parts = PartsSeconds(twenty);
+      const double parts = PartsSeconds(dir, twenty);
       Figure("first_frame_ms", firsts[2] * 1000.0);
       Figure("first_frame_parts_ms", parts * 1000.0);
       Figure("first_frame_vs_parts", firsts[2] / parts);

@@ -18,7 +18,7 @@ bool IsPlainPicturePath(std::string_view path) {
   return ext == ".JPG" || ext == ".BMP" || ext == ".GIF";
 }
 
-void FitPlainPicture(const Bitmap32& decoded, PresentationState& state) {
+void FitPlainPicture(Bitmap32 decoded, PresentationState& state) {
   Bitmap32 fitted;
   int width = decoded.width(), height = decoded.height();
   if (state.directDrawInUse) {
@@ -26,7 +26,7 @@ void FitPlainPicture(const Bitmap32& decoded, PresentationState& state) {
     const Size work = WorkingResolution(state.directXQuality);
     width = state.screenWidth;
     height = state.screenHeight;
-    fitted.SetSize(work.width, work.height);
+    fitted.SetSizeUninitialized(work.width, work.height);  // every pixel is written
     StretchLanczos(decoded, fitted);
   } else if (state.stretch) {
     Size target{state.screenWidth, state.screenHeight};
@@ -34,13 +34,13 @@ void FitPlainPicture(const Bitmap32& decoded, PresentationState& state) {
     width = target.width;
     height = target.height;
     if (target.width == decoded.width() && target.height == decoded.height()) {
-      fitted = decoded;  // already the right size: resampling would only blur it
+      fitted = std::move(decoded);  // already the right size: resampling would only blur it
     } else {
-      fitted.SetSize(target.width, target.height);
+      fitted.SetSizeUninitialized(target.width, target.height);
       StretchLanczos(decoded, fitted);
     }
   } else {
-    fitted = decoded;
+    fitted = std::move(decoded);
   }
   state.fittedPicture = std::move(fitted);
   state.pictureWidth = width;
@@ -50,7 +50,7 @@ void FitPlainPicture(const Bitmap32& decoded, PresentationState& state) {
 void LoadAndFitPlainPicture(const std::string& path, PresentationState& state) {
   Bitmap32 decoded = LoadImageFile(path);
   if (decoded.empty()) throw ImageDecodeError("picture has no pixels: " + path);
-  FitPlainPicture(decoded, state);
+  FitPlainPicture(std::move(decoded), state);
 }
 
 }  // namespace tp

@@ -19,6 +19,6 @@ bool IsPlainPicturePath(std::string_view path);
 void LoadAndFitPlainPicture(const std::string& path, PresentationState& state);
 
 // The same fitting for an already decoded picture.
-void FitPlainPicture(const Bitmap32& decoded, PresentationState& state);
+void FitPlainPicture(Bitmap32 decoded, PresentationState& state);
 
 }  // namespace tp
