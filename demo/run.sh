@@ -147,6 +147,7 @@ cat > "$project/settings.ini" <<'INI'
 [General]
 ProductName=Tidepool Demo
 Publisher=The Tidepool developers
+Website=https://tidepool.example.org/
 [Default]
 Stretch=1
 Proportional=1
