@@ -20,11 +20,33 @@ namespace {
 constexpr int kNoRow = 50000;
 
 // Rounds to nearest (ties to even) after clamping into a range where the conversion is
-// defined; stored wave values may be anything.
+// defined; stored wave values may be anything. The same result as RoundHalfEven, with the
+// floor taken by truncation (exact for |v| <= limit <= 4e18), as it runs several times
+// per row of every frame.
 int64_t RoundClamped(double v, double limit) {
   if (!(v > -limit)) return int64_t(-limit);  // also NaN
   if (v > limit) return int64_t(limit);
-  return RoundHalfEven(v);
+  int64_t i = int64_t(v);
+  if (double(i) > v) --i;
+  const double diff = v - double(i);
+  if (diff > 0.5) return i + 1;
+  if (diff < 0.5) return i;
+  return (i % 2 == 0) ? i : i + 1;
+}
+
+// |(a rem period) rem 360| and |a rem 360|, the cosine table indices of a row's angle.
+void AngleIndices(int64_t a, int period, int* vIndex, int* hIndex) {
+  // 32-bit remainders are cheaper; INT32_MIN stays out, as INT32_MIN rem -1 is not defined.
+  if (a > INT32_MIN && a <= INT32_MAX) {
+    const int32_t a32 = int32_t(a);
+    const int32_t v = (a32 % period) % 360, h = a32 % 360;
+    *vIndex = v < 0 ? -v : v;
+    *hIndex = h < 0 ? -h : h;
+    return;
+  }
+  const int64_t v = (a % period) % 360, h = a % 360;
+  *vIndex = int(v < 0 ? -v : v);
+  *hIndex = int(h < 0 ? -h : h);
 }
 
 int EffectivePeriod(int period) { return period == 0 ? 360 : period; }
@@ -399,12 +421,10 @@ void TAnimEngine::RenderFrame() {
       }
       const int64_t a = RoundClamped(
           double(Height - y) * f[size_t(i)] * 360 / Height + double(Phase[size_t(i)]), 4e18);
-      const int64_t vi = (a % period[size_t(i)]) % 360;
-      const int64_t hi = a % 360;
-      rowWave_[size_t(i)].v =
-          int(RoundClamped(CosTable[size_t(vi < 0 ? -vi : vi)] * A[size_t(i)], 1 << 24));
-      rowWave_[size_t(i)].h =
-          int(RoundClamped(CosTable[size_t(hi < 0 ? -hi : hi)] * A[size_t(i)], 1 << 24));
+      int vi, hi;
+      AngleIndices(a, period[size_t(i)], &vi, &hi);
+      rowWave_[size_t(i)].v = int(RoundClamped(CosTable[size_t(vi)] * A[size_t(i)], 1 << 24));
+      rowWave_[size_t(i)].h = int(RoundClamped(CosTable[size_t(hi)] * A[size_t(i)], 1 << 24));
     }
     RenderRowTo(y, comp);
   }
