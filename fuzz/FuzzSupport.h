@@ -1,19 +1,21 @@
 #pragma once
 // Shared by the fuzz targets: a private scratch folder for targets whose parser reads
-// files, created once per process and emptied by the caller's paths being rewritten.
+// files, created once per process under $TMPDIR (fuzz/run.sh points it into the build tree).
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace tp::fuzz {
 
 inline const std::string& ScratchFolder() {
   static const std::string folder = [] {
-    char tmpl[] = "/tmp/tp-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(tmpl);
+    const char* base = std::getenv("TMPDIR");
+    std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tp-fuzz-XXXXXX";
+    const char* made = ::mkdtemp(tmpl.data());
     return std::string(made ? made : "/tmp") + "/";
   }();
   return folder;

@@ -24,6 +24,11 @@ if [ -z "$tools" ]; then
   tools=/nonexistent
 fi
 mkdir -p "$seeds" "$corpus" "$artifacts"
+# Targets that parse files keep their scratch files here, removed at the end.
+export TMPDIR="$build/fuzz-tmp"
+rm -rf "$TMPDIR"
+mkdir -p "$TMPDIR"
+trap 'rm -rf "$build/fuzz-tmp"' EXIT
 # Undefined behaviour ends a run like a memory error does.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 
