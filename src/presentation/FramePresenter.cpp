@@ -29,6 +29,10 @@ void DrawCurrentFrame(Display& display, Clock& clock, PresentationState& state, 
     }
   } else if (engineFrame && !engineFrame->empty()) {
     PresentBitmap(display, state, *engineFrame, at.x, at.y);
+  } else if (!state.frameOnScreen) {
+    // A packaged picture that never loaded: black, not whatever was shown before.
+    display.FillBlack();
+    state.frameOnScreen = true;
   }
   PaceFrame(clock, state);
 }

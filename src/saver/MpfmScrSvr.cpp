@@ -214,6 +214,11 @@ void TMpfmScrSvr::ChangePicture() {
   if (chosenFile_ != state_.shownFilePath) {
     LoadAndFitPicture(chosenFile_);
     ShowChangedPicture();
+  } else if (state_.plainPicture != IsPlainPicturePath(chosenFile_)) {
+    // Back at the picture on screen after a missing packaged picture had switched the
+    // kind: show this picture again rather than an empty engine frame.
+    state_.plainPicture = IsPlainPicturePath(chosenFile_);
+    state_.frameOnScreen = false;
   }
   pictureStartTime_ = platform_.clock().Tick();
   changeDue_ = false;
@@ -246,6 +251,12 @@ void TMpfmScrSvr::ShowChangedPicture() {
   if (!settings_.transition) {
     // Without a transition the screen is cleared and the next step draws the new picture.
     display_->FillBlack();
+    return;
+  }
+  if (!state_.plainPicture && !packaged_->Frame()) {
+    // A packaged picture that is missing and none loaded before: nothing to uncover.
+    display_->FillBlack();
+    state_.frameOnScreen = true;
     return;
   }
   TransitionContext context;

@@ -177,5 +177,23 @@ TEST_F(SaverShow, AKeyDuringATransitionEndsTheShowOnceTheTransitionIsOver) {
   EXPECT_EQ(r.Details("transition")[0].substr(r.Details("transition")[0].find(' ')), " steps=181");
 }
 
+TEST_F(SaverShow, AMissingPackagedPictureAfterPlainOnesShowsBlackAndThePlainOneComesBack) {
+  for (bool transition : {false, true}) {
+    SaverProject p = Project({Picture("a.bmp", 64, 48, kRed), (dir_ / "gone.mpp").string()});
+    p.settings.orderMode = 1;
+    p.settings.displayTime = 1;
+    p.settings.transition = transition;
+    p.settings.transitionTime = 300;
+    const SaverRunResult r = Run(p, 3600);
+    EXPECT_EQ(r.Details("load"), std::vector<std::string>{p.pictures[0]}) << transition;
+    // a.bmp at 0, the missing picture from about 1 s (black), a.bmp again from about 2 s.
+    std::vector<std::string> kinds;
+    for (const FrameLine& f : r.frames)
+      if (kinds.empty() || kinds.back() != f.path) kinds.push_back(f.path);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"window", "black", "window", "black"})) << transition;
+    EXPECT_TRUE(r.Details("transition").empty()) << transition;
+  }
+}
+
 }  // namespace
 }  // namespace tp::test
