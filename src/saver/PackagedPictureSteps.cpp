@@ -22,7 +22,7 @@ class EnginePackagedPictures : public PackagedPictureSteps {
     loader_->LoadPackagedPicture(path);
     loader_->speed = speed;
     Fit(state);
-    RedirectMissingObjectFiles(extractionFolder);
+    PointMissingObjectFilesInto(*loader_, extractionFolder);
     engine_->SetProject(*loader_);
     engine_->SetWeather(false);
     engine_->Start();
@@ -79,26 +79,24 @@ class EnginePackagedPictures : public PackagedPictureSteps {
     }
   }
 
-  // Object pictures that do not exist where the description says are looked for in the
-  // extraction folder, where the project's files were unpacked.
-  void RedirectMissingObjectFiles(const std::string& extractionFolder) {
-    if (!loader_->animObjects || extractionFolder.empty()) return;
-    TAnimObjects& objects = *loader_->animObjects;
-    for (int i = 0; i < objects.Count(); ++i) {
-      TAnimImgObject* image = objects[i].AsImage();
-      if (!image || image->Filename.empty() || FileExists(image->Filename)) continue;
-      const std::string bare = SafeBareFileName(image->Filename);
-      if (bare.empty()) continue;
-      const std::string found = FindFileIgnoringCase(extractionFolder, bare);
-      image->Filename = found.empty() ? JoinPath(extractionFolder, bare) : found;
-    }
-  }
-
   std::unique_ptr<TProject> loader_;
   std::unique_ptr<TAnimEngine> engine_;
 };
 
 }  // namespace
+
+void PointMissingObjectFilesInto(TProject& project, const std::string& folder) {
+  if (!project.animObjects || folder.empty()) return;
+  TAnimObjects& objects = *project.animObjects;
+  for (int i = 0; i < objects.Count(); ++i) {
+    TAnimImgObject* image = objects[i].AsImage();
+    if (!image || image->Filename.empty() || FileExists(image->Filename)) continue;
+    const std::string bare = SafeBareFileName(image->Filename);
+    if (bare.empty()) continue;
+    const std::string found = FindFileIgnoringCase(folder, bare);
+    image->Filename = found.empty() ? JoinPath(folder, bare) : found;
+  }
+}
 
 std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps(Clock& clock) {
   return std::make_unique<EnginePackagedPictures>(clock);

@@ -37,6 +37,10 @@ class PackagedPictureSteps {
   virtual void FreeEngine() = 0;
 };
 
+// Object pictures that do not exist where the description says are looked for in folder
+// (the extraction folder, where the project's files were unpacked).
+void PointMissingObjectFilesInto(TProject& project, const std::string& folder);
+
 // The loader and the animation engine, timed by clock.
 std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps(Clock& clock);
 
