@@ -29,8 +29,12 @@ class TAnimImgObject : public TAnimObject {
   int32_t TransparentColor = 0;
 
  protected:
-  // Writes the keys the picture objects share after the common ones.
+  // Reads "Filename" and the transparency keys; "TransparentType" defaults to the type's own.
+  void LoadPictureKeys(const IniFile& ini, uint8_t defaultTransparentType);
+  // Writes "ObjType" and "Filename" after the common keys.
   void SaveFileKeys(const char* type);
+  // Writes "Transparent", "TransparentType" and "TransparentColor".
+  void SaveTransparencyKeys();
 };
 
 }  // namespace tp

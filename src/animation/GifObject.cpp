@@ -15,10 +15,7 @@ TGifObject::~TGifObject() {
 
 void TGifObject::LoadDescription(const IniFile& ini) {
   const std::string s = Section();
-  Filename = ini.ReadString(s, "Filename", Filename);
-  Transparent = ini.ReadBool(s, "Transparent", true);
-  TransparentType = uint8_t(ini.ReadInteger(s, "TransparentType", 0));
-  TransparentColor = ini.ReadInteger(s, "TransparentColor", TransparentColor);
+  LoadPictureKeys(ini, 0);
   AnimSpeed = ini.ReadInteger(s, "AnimSpeed", 10);
   RefreshFrame = ini.ReadBool(s, "RefreshFrame", false);
   LoadFromText(ini);
@@ -30,9 +27,7 @@ std::string TGifObject::SaveToText() {
   const std::string s = Section();
   SaveFileKeys("GIF");
   Ini.WriteInteger(s, "AnimSpeed", AnimSpeed);
-  Ini.WriteBool(s, "Transparent", Transparent);
-  Ini.WriteInteger(s, "TransparentType", TransparentType);
-  Ini.WriteInteger(s, "TransparentColor", TransparentColor);
+  SaveTransparencyKeys();
   Ini.WriteBool(s, "RefreshFrame", RefreshFrame);
   return Ini.ToText();
 }

@@ -13,23 +13,31 @@ void TAnimImgObject::SaveFileKeys(const char* type) {
   Ini.WriteString(s, "Filename", Filename);
 }
 
-void TImgObject::LoadDescription(const IniFile& ini) {
+void TAnimImgObject::LoadPictureKeys(const IniFile& ini, uint8_t defaultTransparentType) {
   const std::string s = Section();
   Filename = ini.ReadString(s, "Filename", Filename);
   Transparent = ini.ReadBool(s, "Transparent", true);
-  TransparentType = uint8_t(ini.ReadInteger(s, "TransparentType", 1));
+  TransparentType = uint8_t(ini.ReadInteger(s, "TransparentType", defaultTransparentType));
   TransparentColor = ini.ReadInteger(s, "TransparentColor", TransparentColor);
+}
+
+void TAnimImgObject::SaveTransparencyKeys() {
+  const std::string s = Section();
+  Ini.WriteBool(s, "Transparent", Transparent);
+  Ini.WriteInteger(s, "TransparentType", TransparentType);
+  Ini.WriteInteger(s, "TransparentColor", TransparentColor);
+}
+
+void TImgObject::LoadDescription(const IniFile& ini) {
+  LoadPictureKeys(ini, 1);
   LoadFromText(ini);
 }
 
 std::string TImgObject::SaveToText() {
   auto lk = Lock();
   SaveCommonKeys();
-  const std::string s = Section();
   SaveFileKeys("IMG");
-  Ini.WriteBool(s, "Transparent", Transparent);
-  Ini.WriteInteger(s, "TransparentType", TransparentType);
-  Ini.WriteInteger(s, "TransparentColor", TransparentColor);
+  SaveTransparencyKeys();
   return Ini.ToText();
 }
 
