@@ -9,6 +9,10 @@
 // Everything here runs on one thread; only the objects' own threads run beside it.
 // RenderFrame allocates nothing: row pointers, the area map, its water runs and the
 // jitter rows are built once per picture by Start.
+// A frame redoes only what changed: water runs whose displacements are those of the last
+// frame are left as they are, and the composite is brought back to the water frame only
+// where objects and snow were drawn. So WaterFrame and Composite must be written by the
+// engine alone (callers read them through GetFrame).
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -112,6 +116,7 @@ class TAnimEngine {
   // weather (or everywhere when that is not known).
   void RestoreComposite();
   void NoteOverlay(int left, int top, int right, int bottom);
+
   Clock* clock_;
   bool started_ = false;
   bool weatherOn_ = false;
