@@ -1,7 +1,6 @@
 #include "project/PackagedPictureWriter.h"
 
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <stdexcept>
 
@@ -12,66 +11,46 @@
 namespace tp {
 namespace {
 
-class Out {
- public:
-  void Int32(int32_t v) {
-    const uint32_t u = uint32_t(v);
-    for (int i = 0; i < 4; ++i) bytes.push_back(uint8_t(u >> (8 * i)));
+struct Out {
+  std::string b;
+  void I32(int32_t v) {
+    for (int i = 0; i < 4; ++i) b += char((uint32_t(v) >> (8 * i)) & 0xFF);
   }
-  void Byte(uint8_t b) { bytes.push_back(b); }
-  void Raw(const void* p, size_t n) {
-    const auto* b = static_cast<const uint8_t*>(p);
-    bytes.insert(bytes.end(), b, b + n);
+  void Byte(uint8_t v) { b += char(v); }
+  void Block(const std::string& s) {
+    I32(int32_t(s.size()));
+    b += s;
   }
-  void Block(const std::vector<uint8_t>& block) {
-    Int32(int32_t(block.size()));
-    Raw(block.data(), block.size());
+  void Wave(const TWaveParam& w) {
+    I32(w.Amplitude);
+    I32(w.WaveCount);
+    I32(w.WaveSpeed);
+    I32(w.WaveForward);
+    Byte(w.HorizontalWave);
+    Byte(w.VerticalWave);
+    Byte(w.Perspective);
+    Byte(0);
+    I32(w.Period);
+    I32(w.JitterRange);
+    Byte(w.Reserved);
+    Byte(w.Reflection);
+    b.append(2, '\0');
   }
-  void Text(const std::string& s) {
-    Int32(int32_t(s.size()));
-    Raw(s.data(), s.size());
+  void Slot(const TSoundSlot& s) {
+    const size_t n = std::min<size_t>(s.FileName.size(), 255);
+    Byte(uint8_t(n));
+    b.append(s.FileName, 0, n);
+    b.append(255 - n, '\0');
+    I32(s.PlayMode);
+    I32(s.ValueA);
+    I32(s.ValueB);
   }
-  void Zeros(size_t n) { bytes.insert(bytes.end(), n, 0); }
-  std::vector<uint8_t> bytes;
 };
 
-void WriteWave(Out& out, const TWaveParam& w) {
-  out.Int32(w.Amplitude);
-  out.Int32(w.WaveCount);
-  out.Int32(w.WaveSpeed);
-  out.Int32(w.WaveForward);
-  out.Byte(w.HorizontalWave);
-  out.Byte(w.VerticalWave);
-  out.Byte(w.Perspective);
-  out.Byte(0);
-  out.Int32(w.Period);
-  out.Int32(w.JitterRange);
-  out.Byte(w.Reserved);
-  out.Byte(w.Reflection);
-  out.Zeros(2);
-}
-
-void WriteSoundSlot(Out& out, const TSoundSlot& s) {
-  const size_t n = std::min<size_t>(s.FileName.size(), 255);
-  out.Byte(uint8_t(n));
-  out.Raw(s.FileName.data(), n);
-  out.Zeros(255 - n);
-  out.Int32(s.PlayMode);
-  out.Int32(s.ValueA);
-  out.Int32(s.ValueB);
-}
-
-std::string BuildText(const TExtraInfo& info) {
-  auto target = [](const char* name, const TBuildTarget& t) {
-    return std::string("[") + name + "],Filename=" + t.Filename + ",MusicFile=" + t.MusicFile +
-           ",Music=" + (t.Music ? "1" : "0") + ",Sound=" + (t.Sound ? "1" : "0");
-  };
-  return target("BuildScr", info.BuildScr) + "," + target("BuildExe", info.BuildExe);
-}
-
-std::vector<uint8_t> JpegOrEmpty(const Bitmap32& bmp, int quality) {
+std::string JpegOrEmpty(const Bitmap32& bmp, int quality) {
   if (bmp.empty()) return {};
-  return EncodeJpeg(bmp, quality);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(bmp, quality);
+  return std::string(jpeg.begin(), jpeg.end());
 }
 
 // The reader needs a thumbnail: without one of its own the project gets a small copy of
@@ -89,6 +68,46 @@ Bitmap32 ThumbnailFor(const TProject& project) {
 
 }  // namespace
 
+std::string SerialisePackagedPicture(const TPackagedPictureItems& c, int lastItem) {
+  Out o;
+  for (int item = 1; item <= std::min(lastItem, kPackagedPictureItems); ++item) {
+    switch (item) {
+      case 1: o.b.append(TFileLoader::kSignature, 8); break;
+      case 2: o.Block(c.name); break;
+      case 3: o.Block(c.description); break;
+      case 4: o.Block(c.thumbnailJpeg); break;
+      case 5: o.I32(4); break;
+      case 6:
+        for (int i = 0; i < 4; ++i) o.Wave(c.waves[size_t(i)]);
+        break;
+      case 7:
+        o.I32(int32_t(c.mask.size()));
+        for (int32_t v : c.mask) o.I32(v);
+        break;
+      case 8: o.Block(c.pictureJpeg); break;
+      case 9: o.Block(c.singleSound); break;
+      case 10: {
+        const TWeatherParam& w = c.weather;
+        for (int32_t v : {w.WeatherKind, w.ParticleCount, w.SpeedLevel, w.Angle, w.LengthScale, w.WeatherOpacity})
+          o.I32(v);
+        break;
+      }
+      case 11:
+        for (const TSoundSlot& s : c.slots) o.Slot(s);
+        break;
+      case 12: o.Block(c.animationText); break;
+      case 13: o.Block(c.buildText); break;
+      case 14: {
+        const int n = std::clamp(c.extraWaves, 0, 4);
+        o.I32(n);
+        for (int i = 0; i < n; ++i) o.Wave(c.waves[size_t(4 + i)]);
+        break;
+      }
+    }
+  }
+  return o.b;
+}
+
 std::vector<int32_t> EncodeAreaMask(const Bitmap32& mask) {
   std::vector<int32_t> values = {mask.width(), mask.height()};
   const size_t total = mask.pixelCount();
@@ -105,28 +124,29 @@ std::vector<int32_t> EncodeAreaMask(const Bitmap32& mask) {
   return values;
 }
 
+std::string BuildInformationText(const TExtraInfo& info) {
+  auto target = [](const char* name, const TBuildTarget& t) {
+    return std::string("[") + name + "],Filename=" + t.Filename + ",MusicFile=" + t.MusicFile +
+           ",Music=" + (t.Music ? "1" : "0") + ",Sound=" + (t.Sound ? "1" : "0");
+  };
+  return target("BuildScr", info.BuildScr) + "," + target("BuildExe", info.BuildExe);
+}
+
 std::vector<uint8_t> EncodePackagedPicture(const TProject& project, int jpegQuality) {
-  Out out;
-  out.Raw(TFileLoader::kSignature, 8);
-  out.Text(project.name);
-  out.Text(project.description);
-  out.Block(JpegOrEmpty(ThumbnailFor(project), jpegQuality));
-  out.Int32(4);
-  for (int i = 0; i < 4; ++i) WriteWave(out, project.wave(i));
-  const std::vector<int32_t> mask = EncodeAreaMask(project.areaMask);
-  out.Int32(int32_t(mask.size()));
-  for (int32_t v : mask) out.Int32(v);
-  out.Block(JpegOrEmpty(project.picture, jpegQuality));
-  out.Text(project.singleSound);
-  const TWeatherParam& w = project.weather;
-  for (int32_t v : {w.WeatherKind, w.ParticleCount, w.SpeedLevel, w.Angle, w.LengthScale, w.WeatherOpacity})
-    out.Int32(v);
-  for (const TSoundSlot& s : project.soundSlots) WriteSoundSlot(out, s);
-  out.Text(project.animationText);
-  out.Text(BuildText(project.extraInfo));
-  out.Int32(4);
-  for (int i = 4; i < 8; ++i) WriteWave(out, project.wave(i));
-  return std::move(out.bytes);
+  TPackagedPictureItems items;
+  items.name = project.name;
+  items.description = project.description;
+  items.thumbnailJpeg = JpegOrEmpty(ThumbnailFor(project), jpegQuality);
+  for (int i = 0; i < 8; ++i) items.waves[size_t(i)] = project.wave(i);
+  items.mask = EncodeAreaMask(project.areaMask);
+  items.pictureJpeg = JpegOrEmpty(project.picture, jpegQuality);
+  items.singleSound = project.singleSound;
+  items.weather = project.weather;
+  items.slots = project.soundSlots;
+  items.animationText = project.animationText;
+  items.buildText = BuildInformationText(project.extraInfo);
+  const std::string bytes = SerialisePackagedPicture(items);
+  return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 void SavePackagedPicture(const TProject& project, const std::string& path, int jpegQuality) {

@@ -15,7 +15,7 @@
 #include "imaging/ImageWriter.h"
 #include "imaging/Resample.h"
 #include "project/PackagedPictureWriter.h"
-#include "tidepool-mpp/MppItems.h"
+#include "project/PackagedPictureWriter.h"
 
 namespace {
 
@@ -171,12 +171,12 @@ std::string BuildText(const tp::IniFile& m) {
   return target("BuildScr", "Scr") + "," + target("BuildExe", "Exe");
 }
 
-mpp::Contents ReadManifest(const std::string& manifestPath) {
+tp::TPackagedPictureItems ReadManifest(const std::string& manifestPath) {
   const tp::IniFile m = tp::IniFile::Parse(tp::AnyTextToUtf8(ReadInput(manifestPath)));
   const std::string dir = tp::DirectoryOf(manifestPath);
   auto file = [&](const std::string& name) { return name.empty() || name[0] == '/' ? name : dir + name; };
 
-  mpp::Contents c;
+  tp::TPackagedPictureItems c;
   const int quality = m.ReadInteger("Picture", "Quality", 90);
   const std::string picturePath = file(m.ReadString("Picture", "Picture", ""));
   if (picturePath.empty()) throw std::runtime_error("the manifest names no [Picture] Picture");
@@ -224,7 +224,7 @@ mpp::Contents ReadManifest(const std::string& manifestPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int stopAfter = mpp::kItemCount;
+  int stopAfter = tp::kPackagedPictureItems;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -234,7 +234,7 @@ int main(int argc, char** argv) {
     }
     if (a == "--stop-after" && i + 1 < argc) {
       auto n = tp::ParseInt32(argv[++i]);
-      if (!n || *n < 1 || *n > mpp::kItemCount) {
+      if (!n || *n < 1 || *n > tp::kPackagedPictureItems) {
         std::fprintf(stderr, "tidepool-mpp: --stop-after takes an item number from 1 to 14\n");
         return 2;
       }
@@ -251,7 +251,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    const std::string bytes = mpp::Serialise(ReadManifest(args[0]), stopAfter);
+    const std::string bytes = tp::SerialisePackagedPicture(ReadManifest(args[0]), stopAfter);
     if (!tp::WriteFile(args[1], bytes)) throw std::runtime_error("cannot write " + args[1]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tidepool-mpp: %s\n", e.what());
