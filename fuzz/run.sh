@@ -139,6 +139,15 @@ INI
     >"$seeds/fuzz_settings/user.ini"
   printf '[BuildScr],Filename=,MusicFile=,Music=0,Sound=1,,[BuildExe],Filename=,MusicFile=,Music=0,Sound=1,' \
     >"$seeds/fuzz_settings/build.txt"
+
+  # The demo's configuration window description, whole and its first form alone.
+  mkdir -p "$seeds/fuzz_form_text"
+  if [ -f demo/MpGUI.mui ]; then
+    cp demo/MpGUI.mui "$seeds/fuzz_form_text/demo.mui"
+    sed -n "3,$((2 + $(sed -n 2p demo/MpGUI.mui | tr -d '\r')))p" demo/MpGUI.mui >"$seeds/fuzz_form_text/main-form.txt"
+  fi
+  printf 'object Form1: TForm\r\n  Caption = \x27Hi\x27\r\n  object B: TButton\r\n    Left = 8\r\n  end\r\nend\r\n' \
+    >"$seeds/fuzz_form_text/small.txt"
 }
 
 make_seeds
