@@ -79,6 +79,8 @@ class Bitmap32 {
   int width_ = 0;
   int height_ = 0;
   uint8_t masterAlpha_ = 255;
+  // Width and height, both 0 when either is not positive.
+  void SetDimensions(int width, int height);
   std::vector<Pixel, DefaultInitAllocator<Pixel>> pixels_;
 };
 

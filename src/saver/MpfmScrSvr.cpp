@@ -75,9 +75,10 @@ void TMpfmScrSvr::FormShow() {
   // 1. Effect list, sound-effect player, transition buffers, empty fitted picture.
   allowedEffects_ = ParseTransitionEffects(project_.settings.transitionEffects);
   soundEffect_ = std::make_unique<TSoundEffect>(platform_.audio());
-  oldPicture_.SetSize(800, 600);
-  newPicture_.SetSize(800, 600);
-  work_.SetSize(800, 600);
+  // Every transition writes them whole before reading them, so they need no clearing.
+  oldPicture_.SetSizeUninitialized(800, 600);
+  newPicture_.SetSizeUninitialized(800, 600);
+  work_.SetSizeUninitialized(800, 600);
   state_.fittedPicture.SetSize(0, 0);
 
   // 2. Input state and the random generator.
