@@ -73,7 +73,7 @@ std::string Jpeg(int w, int h, Pixel colour) {
   return std::string(j.begin(), j.end());
 }
 
-// Items 1 to 10 with the spec's example mask (4 x 2: 3 pixels of no area, one of area
+// Items 1 to 10 with the format's worked example mask (4 x 2: 3 pixels of no area, one of area
 // 1, then 4 of no area); weather as given.
 Bytes Head(int32_t weatherKind = 1, int32_t opacity = 4, const std::string& singleSound = "") {
   Bytes f;
