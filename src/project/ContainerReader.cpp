@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <vector>
