@@ -1,10 +1,14 @@
 #include "project/UserSettings.h"
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
 
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
+#include "core/IniFile.h"
+#include "core/SafeFile.h"
 #include "core/Paths.h"
 #include "core/TextUtil.h"
 #include "project/RunContext.h"
@@ -16,17 +20,52 @@ constexpr const char* kSetting = "Setting";
 constexpr const char* kFiles = "Files";
 constexpr const char* kMusicList = "MusicList";
 
-// Our own file: UTF-8, but a file written in the old code page reads as well.
-IniFile LoadUserFile() {
+constexpr size_t kMaxUserFileBytes = 1 << 20;
+
+// Where the file is read and written: beside the saver, or, when the saver's folder does
+// not take new files, in the user's configuration folder (said once on stderr).
+std::string UserFilePath() {
+  const std::string beside = UserSettingsPath();
+  if (FolderIsWritable(DirectoryOf(beside))) return beside;
+  static std::mutex mutex;
+  static std::string told;  // the fallback last announced
+  const std::string fallback = UserSettingsFallbackPath();
+  std::lock_guard<std::mutex> lock(mutex);
+  if (told != fallback) {
+    told = fallback;
+    std::fprintf(stderr, "tidepool: %s is not writable; user settings are kept in %s\n",
+                 DirectoryOf(beside).c_str(), fallback.c_str());
+  }
+  return fallback;
+}
+
+// Only a regular file of at most 1 MB is read; a link, a device or a larger file counts
+// as no file. The text may be in the code page or UTF-8.
+std::optional<IniFile> LoadExistingUserFile() {
+  const std::string path = UserFilePath();
   std::string bytes;
-  if (!ReadFile(UserSettingsPath(), bytes)) return IniFile();
+  const ReadResult r = ReadRegularFile(path, kMaxUserFileBytes, bytes);
+  if (r == ReadResult::NotRegular || r == ReadResult::TooLarge)
+    std::fprintf(stderr, "tidepool: ignoring %s: %s\n", path.c_str(),
+                 r == ReadResult::TooLarge ? "larger than 1 MB" : "not a regular file");
+  if (r != ReadResult::Ok) return std::nullopt;
   return IniFile::Parse(AnyTextToUtf8(bytes));
 }
 
+IniFile LoadUserFile() { return LoadExistingUserFile().value_or(IniFile()); }
+
+// Written in the code page, as the saver's own platform reads it; a text holding
+// characters the code page lacks (a music path in another script) stays UTF-8 so that
+// nothing is lost.
 bool SaveUserFile(const IniFile& ini) {
-  if (ini.SaveAtomic(UserSettingsPath())) return true;
-  std::fprintf(stderr, "tidepool: cannot write %s\n", UserSettingsPath().c_str());
-  return false;
+  const std::string path = UserFilePath();
+  const std::string text = ini.ToText();
+  const std::optional<std::string> ansi = Utf8ToCp1252(text);
+  if (path.empty() || !MakeFolders(DirectoryOf(path)) || !ReplaceFileAtomically(path, ansi ? *ansi : text)) {
+    std::fprintf(stderr, "tidepool: cannot write %s\n", path.c_str());
+    return false;
+  }
+  return true;
 }
 
 int32_t ImageSizeOf(const TMpCSetting& s) {
@@ -47,13 +86,23 @@ int SpeedIndexOf(int32_t speed) {
 
 std::string UserSettingsPath() { return ChangeExtension(CurrentRun().saverPath, ".ini"); }
 
+std::string UserSettingsFallbackPath() {
+  std::string config;
+  if (const char* c = std::getenv("XDG_CONFIG_HOME"); c && *c == '/') config = c;
+  else if (const char* h = std::getenv("HOME"); h && *h) config = std::string(h) + "/.config";
+  if (config.empty()) return {};
+  return JoinPath(JoinPath(config, "tidepool"), BareFileName(UserSettingsPath()));
+}
+
 bool UserSettingsAvailable() {
   return EqualsIgnoreCase(ExtensionOf(CurrentRun().saverPath), ".scr") || CurrentRun().firstArgument == "/C";
 }
 
 void ApplyUserSettings(TMpCProject& project) {
-  if (CurrentRun().saverPath.empty() || !FileExists(UserSettingsPath())) return;
-  const IniFile ini = LoadUserFile();
+  if (CurrentRun().saverPath.empty()) return;
+  const std::optional<IniFile> file = LoadExistingUserFile();
+  if (!file) return;
+  const IniFile& ini = *file;
   TMpCSetting& s = project.setting;
   TMpCFileList& files = project.fileList;
 
@@ -65,8 +114,10 @@ void ApplyUserSettings(TMpCProject& project) {
   const bool transition = ini.ReadBool(kSetting, "Transition", s.Transition);
   const int32_t duration = ini.ReadInteger(kSetting, "Duration", s.Duration);
   int32_t index = ini.ReadInteger(kSetting, "Index", 0);
-  const bool directX = ini.ReadBool(kSetting, "DirectX", true);
-  const int32_t directXQuality = ini.ReadInteger(kSetting, "DirectXQuality", 1);
+  // A missing display key leaves the project's value, as the settings dialog shows it;
+  // otherwise a file holding only the current picture would switch the drawing path.
+  const bool directX = ini.ReadBool(kSetting, "DirectX", s.DirectX);
+  const int32_t directXQuality = ini.ReadInteger(kSetting, "DirectXQuality", s.DirectXQuality);
   const bool customMusic = ini.ReadBool(kSetting, "CustomMusic", false);
   const bool shuffleMusic = ini.ReadBool(kSetting, "ShuffleMusic", true);
 

@@ -2,7 +2,10 @@
 // The user settings file beside the saver (saver path with its extension replaced by
 // ".ini"): the user's own choices, laid over the project's settings before a show.
 // Nothing is cached; every operation opens, reads or writes, and closes the file. Writes
-// are atomic and keep every section and key the program does not know.
+// are atomic (a link at the file's name is replaced, never written through), in the
+// Windows-1252 code page, and keep every section and key the program does not know.
+// Only a regular file of at most 1 MB is read. When the saver's folder is not writable,
+// the file lives in UserSettingsFallbackPath() instead.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -20,6 +23,9 @@ inline constexpr std::array<int32_t, 21> kSpeedTable = {10,  20,  30,  45,  50, 
 int SpeedIndexOf(int32_t speed);
 
 std::string UserSettingsPath();
+// $XDG_CONFIG_HOME/tidepool/ (default ~/.config/tidepool/) + the bare name of
+// UserSettingsPath(): the file used instead when the saver's folder is not writable.
+std::string UserSettingsFallbackPath();
 // True when the saver's extension is ".scr" (any case) or argument 1 is "/C".
 bool UserSettingsAvailable();
 

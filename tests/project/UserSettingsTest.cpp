@@ -4,11 +4,13 @@
 // and the common folder lookup.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
 
 #include "core/FileSystem.h"
+#include "core/IniFile.h"
 #include "project/RunContext.h"
 #include "project/UserSettings.h"
 #include "support/SaverRun.h"
@@ -79,14 +81,17 @@ TEST_F(UserSettings, MissingFileChangesNothing) {
   EXPECT_FALSE(FileExists(dir_ / "Lake.ini"));
 }
 
-TEST_F(UserSettings, OnlyImageSizeZeroTurnsStretchOffAndTheDisplayDefaultsOn) {
+TEST_F(UserSettings, OnlyImageSizeZeroTurnsStretchOffAndLeavesTheRestAsTheProjectHasIt) {
+  project_.setting.DirectX = false;
+  project_.setting.DirectXQuality = 2;
   WriteIni("[Setting]\r\nImageSize=0\r\n");
   ApplyUserSettings(project_);
   const TMpCSetting& s = project_.setting;
   EXPECT_FALSE(s.Stretch);
   EXPECT_FALSE(s.Proportional);
-  EXPECT_TRUE(s.DirectX);
-  EXPECT_EQ(s.DirectXQuality, 1);
+  // Missing display keys keep the project's values, as the settings dialog shows them.
+  EXPECT_FALSE(s.DirectX);
+  EXPECT_EQ(s.DirectXQuality, 2);
   EXPECT_EQ(s.ShowImageMode, 1);
   EXPECT_FALSE(s.Sound);
   EXPECT_TRUE(s.Music);
@@ -246,6 +251,111 @@ TEST_F(UserSettings, DialogOperationsNeedAScrFileOrTheConfigureSwitch) {
   CurrentRun().firstArgument = "/S";
   CurrentRun().saverPath = dir_ / "Upper.SCR";
   EXPECT_TRUE(UserSettingsAvailable());
+}
+
+TEST_F(UserSettings, DisplayKeysOfTheFileStillReplaceTheProjects) {
+  project_.setting.DirectX = true;
+  project_.setting.DirectXQuality = 0;
+  WriteIni("[Setting]\r\nIndex=1\r\n");  // what closing the window alone writes
+  ApplyUserSettings(project_);
+  EXPECT_TRUE(project_.setting.DirectX);
+  EXPECT_EQ(project_.setting.DirectXQuality, 0);
+  WriteIni("[Setting]\r\nDirectX=0\r\nDirectXQuality=2\r\n");
+  ApplyUserSettings(project_);
+  EXPECT_FALSE(project_.setting.DirectX);
+  EXPECT_EQ(project_.setting.DirectXQuality, 2);
+}
+
+TEST_F(UserSettings, WrittenInTheCodePageAndReadInEither) {
+  // A file from the saver's own platform, in Windows-1252: "Größe" and "Café".
+  WriteIni("[Setting]\r\nIndex=1\r\n[MusicList]\r\nC:\\Musik\\Gr\xF6\xDF" "e.mp3=\r\n");
+  UserSettingsValues v;
+  ASSERT_TRUE(ReadUserSettings(project_, v));
+  EXPECT_EQ(v.MusicList, std::vector<std::string>{"C:\\Musik\\Gr\u00f6\u00dfe.mp3"});
+  ASSERT_TRUE(WriteSinglePictureIndex(2));
+  EXPECT_NE(ReadIni().find("Gr\xF6\xDF" "e.mp3"), std::string::npos) << "the file changed its code page";
+  EXPECT_EQ(ReadIni().find("\xC3"), std::string::npos);
+
+  v.MusicList = {"/m/Caf\u00e9.mp3"};
+  ASSERT_TRUE(WriteUserSettings(v));
+  EXPECT_NE(ReadIni().find("/m/Caf\xE9.mp3="), std::string::npos);
+  // A UTF-8 file (as older versions wrote) reads the same.
+  WriteIni("[MusicList]\r\n/m/Caf\u00e9.mp3=\r\n");
+  ASSERT_TRUE(ReadUserSettings(project_, v));
+  EXPECT_EQ(v.MusicList, std::vector<std::string>{"/m/Caf\u00e9.mp3"});
+
+  // A path the code page cannot hold is not mangled: the file stays UTF-8.
+  v.MusicList = {"/m/\u6e56.mp3", "/m/Caf\u00e9.mp3"};
+  ASSERT_TRUE(WriteUserSettings(v));
+  UserSettingsValues back;
+  ASSERT_TRUE(ReadUserSettings(project_, back));
+  EXPECT_EQ(back.MusicList, v.MusicList);
+}
+
+TEST_F(UserSettings, OnlyARegularFileOfAtMostOneMegabyteIsRead) {
+  const std::string target = dir_ / "elsewhere.ini";
+  const std::string text = "[Setting]\r\nDuration=5\r\n";
+  std::ofstream(target, std::ios::binary) << text;
+  ASSERT_EQ(::symlink("elsewhere.ini", (dir_ / "Lake.ini").c_str()), 0);
+  ApplyUserSettings(project_);
+  EXPECT_EQ(project_.setting.Duration, 17);  // the link is not followed
+  EXPECT_EQ(ReadSinglePictureIndex(), 0);
+  // Writing replaces the link with a file of our own; the link's target is untouched.
+  ASSERT_TRUE(WriteSinglePictureIndex(3));
+  struct stat st{};
+  ASSERT_EQ(::lstat((dir_ / "Lake.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  std::string after;
+  ASSERT_TRUE(ReadFile(target, after));
+  EXPECT_EQ(after, text);
+
+  // Past 1 MB the file counts as absent.
+  WriteIni("[Setting]\r\nDuration=6\r\n; " + std::string(1 << 20, 'x') + "\r\n");
+  ApplyUserSettings(project_);
+  EXPECT_EQ(project_.setting.Duration, 17);
+  WriteIni("[Setting]\r\nDuration=6\r\n");
+  ApplyUserSettings(project_);
+  EXPECT_EQ(project_.setting.Duration, 6);
+}
+
+TEST_F(UserSettings, NewFilesAreNotExecutableOrSetIdWhateverTheyReplace) {
+  const mode_t oldMask = ::umask(022);
+  ASSERT_TRUE(WriteSinglePictureIndex(1));
+  struct stat st{};
+  ASSERT_EQ(::stat((dir_ / "Lake.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0644u);
+  ASSERT_EQ(::chmod((dir_ / "Lake.ini").c_str(), 06664), 0);
+  ASSERT_TRUE(WriteSinglePictureIndex(2));
+  ASSERT_EQ(::stat((dir_ / "Lake.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0664u);
+  ::umask(oldMask);
+}
+
+TEST_F(UserSettings, AnUnwritableSaverFolderKeepsTheFileInTheConfigFolder) {
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  const std::string keep = old ? old : "";
+  ::setenv("XDG_CONFIG_HOME", (dir_ / "config").c_str(), 1);
+  // A folder that takes no new files (here: one that is not there).
+  CurrentRun().saverPath = dir_ / "readonly/Lake.scr";
+  CurrentRun().firstArgument = "/C";
+  const std::string fallback = dir_ / "config/tidepool/Lake.ini";
+  EXPECT_EQ(UserSettingsFallbackPath(), fallback);
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(WriteSinglePictureIndex(2));
+  EXPECT_EQ(ReadSinglePictureIndex(), 2);
+  UserSettingsValues v;
+  v.Duration = 8;
+  ASSERT_TRUE(WriteUserSettings(v));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(FileExists(fallback));
+  EXPECT_FALSE(FileExists(dir_ / "readonly/Lake.ini"));
+  // Said once, naming the file used.
+  EXPECT_EQ(said.find(fallback), said.rfind(fallback)) << said;
+  EXPECT_NE(said.find(fallback), std::string::npos) << said;
+  ApplyUserSettings(project_);
+  EXPECT_EQ(project_.setting.Duration, 8);
+  if (old) ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+  else ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(SpeedTable, IndexOfASpeed) {
