@@ -139,8 +139,17 @@ const TMpForm* TMpForms::FindForm(std::string_view name) const {
 
 std::string FormNameFromRootLine(std::string_view line) {
   std::string_view t = TrimView(line);
-  constexpr std::string_view kPrefix = "object ";
-  if (t.size() >= kPrefix.size()) t.remove_prefix(kPrefix.size());
+  // The head word may be any of the notation's three ("object", "inherited", "inline");
+  // other lines lose their first seven characters, the length of "object ".
+  size_t headLength = 7;
+  for (std::string_view head : {"object", "inherited", "inline"}) {
+    if (t.size() > head.size() && StartsWithIgnoreCase(t, head) &&
+        (t[head.size()] == ' ' || t[head.size()] == '\t')) {
+      headLength = head.size() + 1;
+      break;
+    }
+  }
+  if (t.size() >= headLength) t.remove_prefix(headLength);
   else t = {};
   size_t colon = t.find(':');
   return Trim(t.substr(0, colon));

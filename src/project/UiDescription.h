@@ -79,7 +79,8 @@ class TMpForms {
   std::vector<std::vector<std::string>> texts_;
 };
 
-// The form name of a root line "object NAME: CLASS" (spaces around NAME dropped).
+// The form name of a root line "object NAME: CLASS" ("inherited" or "inline" may stand
+// for "object"; spaces around NAME dropped).
 std::string FormNameFromRootLine(std::string_view line);
 
 // The form text made ready for loading as a configuration window: the root line names

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "project/FormText.h"
 #include "project/UiDescription.h"
 
 namespace tp {
@@ -97,6 +98,26 @@ TEST(UiDescription, PreparationRenamesTheRootAndDropsEventBorderStyleAndFirstVis
             "end");
   EXPECT_EQ(FormNameFromRootLine("object : TfmForm"), "");
   EXPECT_EQ(FormNameFromRootLine("obj"), "");
+}
+
+TEST(UiDescription, InheritedAndInlineHeadsStandForObject) {
+  TMpForms forms;
+  forms.LoadUiDescriptionText(
+      "2\r\n"
+      "5\r\ninherited MainWindow: TfmForm\r\n  Caption = 'Main'\r\n  inline Frame1: TPanel\r\n  end\r\nend\r\n"
+      "0\r\n0\r\n"
+      "4\r\n  INLINE About: TfmForm\r\n  inherited Label1: TLabel\r\n  end\r\nend\r\n"
+      "0\r\n0\r\n");
+  const TMpForm* main = forms.FindForm("MainWindow");
+  ASSERT_NE(main, nullptr);
+  EXPECT_NE(forms.FindForm("about"), nullptr);
+  const std::string prepared = PrepareFormText(*main);
+  EXPECT_EQ(prepared.substr(0, prepared.find('\r')), "object MainWindow: TfmMpConfigWindow");
+  const FormComponent root = ParseFormText(prepared);
+  ASSERT_EQ(root.children.size(), 1u);
+  EXPECT_EQ(root.children[0].name, "Frame1");
+  EXPECT_EQ(root.children[0].head, FormComponent::Head::Inline);
+  EXPECT_EQ(FormNameFromRootLine("inherited\tWin: T"), "Win");
 }
 
 }  // namespace
