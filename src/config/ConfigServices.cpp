@@ -16,6 +16,9 @@ ConfigServices ConfigServices::Default() {
   s.inform = [](const std::string& text) {
     if (HasPlatform()) CurrentPlatform().messageBoxes().Show(MessageKind::Error, text);
   };
+  s.notify = [](const std::string& text) {
+    if (HasPlatform()) CurrentPlatform().messageBoxes().Show(MessageKind::Info, text);
+  };
   s.open = [](const std::string& target) { return HasPlatform() && CurrentPlatform().shell().Open(target); };
   s.setWallpaper = [](const std::string& path) {
     return HasPlatform() && CurrentPlatform().desktop().SetWallpaper(path);

@@ -16,9 +16,11 @@ class TMpCProject;
 struct ConfigServices {
   // A modal Yes/No question; true for Yes.
   std::function<bool(const std::string& text)> confirm;
-  // A modal message with OK.
+  // A modal error message with OK.
   std::function<void(const std::string& text)> inform;
-  // Opens a document, program or address with the desktop's default handler.
+  // A modal information message with OK.
+  std::function<void(const std::string& text)> notify;
+  // Opens a web or mail address with the desktop's default handler.
   std::function<bool(const std::string& target)> open;
   // Sets the desktop wallpaper to a picture file; false when no mechanism was found.
   std::function<bool(const std::string& path)> setWallpaper;

@@ -1,6 +1,5 @@
 #include "config/MpConfigWindow.h"
 
-#include <QApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -21,6 +20,8 @@
 #include "core/Paths.h"
 #include "core/TextUtil.h"
 #include "platform/EventLog.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
 #include "project/ProjectLoader.h"
 #include "project/RunContext.h"
 #include "project/UserSettings.h"
@@ -228,7 +229,12 @@ void TfmMpCOnfigWindow::RunAction(const std::string& componentName) {
   LogEvent("action", componentName + " " + std::to_string(action->ActionType));
   switch (action->ActionType) {
     case 0:
-      if (!text1.empty() && services_.open) services_.open(text1);
+      // Web and mail addresses only: a downloaded saver must not open files or start programs.
+      if (!IsOpenableLink(text1)) {
+        LogEvent("open-refused", text1);
+        break;
+      }
+      if (services_.open) services_.open(text1);
       break;
     case 1:
       ShowUiForm(forms_, project_, text1, services_, this);
@@ -284,8 +290,10 @@ void TfmMpCOnfigWindow::SetWallpaper() {
   if (!services_.confirm || !services_.confirm(kWallpaperQuestion)) return;
   const int index = std::clamp(CurrentIndex, 0, int(project_.fileList.Count()) - 1);
   const std::string bmp = WallpaperBitmapPath();
-  if (SaveWallpaperBitmap(project_.fileList.pictures[size_t(index)], bmp) && services_.setWallpaper)
-    services_.setWallpaper(bmp);
+  if (!SaveWallpaperBitmap(project_.fileList.pictures[size_t(index)], bmp)) return;
+  // The picture is written either way; a desktop we cannot drive is told so.
+  const bool set = services_.setWallpaper && services_.setWallpaper(bmp);
+  if (!set && services_.notify) services_.notify(WallpaperNotSetMessage(bmp));
 }
 
 void TfmMpCOnfigWindow::FormClose() {
@@ -319,8 +327,9 @@ bool ShowUiForm(const TMpForms& forms, TMpCProject& project, const std::string& 
     std::fprintf(stderr, "tidepool: the UI description has no form \"%s\"\n", formName.c_str());
     return false;
   }
+  // The application title names message boxes; window titles stay the forms' own captions.
   if (EqualsIgnoreCase(ExtensionOf(SaverPath()), ".scr") || CurrentRun().firstArgument == "/C")
-    QApplication::setApplicationDisplayName(QString::fromStdString(project.setting.ProductName));
+    SetApplicationTitle(project.setting.ProductName);
   try {
     TfmMpCOnfigWindow window(forms, project, *form, services, parent);
     if (services.exec) services.exec(window);

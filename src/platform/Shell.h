@@ -1,8 +1,14 @@
 #pragma once
 // Opening documents and addresses with the desktop's default handler; the wallpaper.
 #include <string>
+#include <string_view>
 
 namespace tp {
+
+// True for the texts a saver may have opened: "http://" or "https://" addresses with a
+// host, and "mailto:" addresses (schemes in any case). Files, other schemes and bare
+// paths are refused: a downloaded saver must not start programs or open local files.
+bool IsOpenableLink(std::string_view text);
 
 class Shell {
  public:

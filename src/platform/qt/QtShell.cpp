@@ -79,9 +79,11 @@ bool TryKde(const QString& file) {
 }  // namespace
 
 bool QtShell::Open(const std::string& target) {
-  QString text = QString::fromStdString(target);
-  QUrl url = QUrl::fromUserInput(text, QString(), QUrl::AssumeLocalFile);
-  if (!url.isValid()) return false;
+  // Only web and mail addresses go to the desktop's opener; never a file or a program.
+  if (!IsOpenableLink(target)) return false;
+  QUrl url(QString::fromStdString(target).trimmed(), QUrl::TolerantMode);
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || (scheme != "http" && scheme != "https" && scheme != "mailto")) return false;
   return QDesktopServices::openUrl(url);
 }
 

@@ -6,6 +6,7 @@ namespace tp {
 
 class QtShell : public Shell {
  public:
+  // Opens http, https and mailto addresses only (IsOpenableLink).
   bool Open(const std::string& target) override;
 };
 
