@@ -4,6 +4,11 @@
 
 namespace tp {
 
+// The application's title (the product name once a saver is known): the caption of
+// message boxes and of the show's window. Empty until set.
+void SetApplicationTitle(const std::string& title);
+std::string ApplicationTitle();
+
 enum class MessageKind { Info, Error, Confirm };
 
 class MessageBoxes {

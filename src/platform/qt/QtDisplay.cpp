@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/MessageBox.h"
 #include "platform/qt/SaverWidget.h"
 
 namespace tp {
@@ -20,7 +21,8 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLo
   if (!options.fullScreen || !primary) {
     // An ordinary window: a try-out of the show; any input still ends it.
     auto widget = std::make_unique<SaverWidget>(this, handler);
-    widget->setWindowTitle(QGuiApplication::applicationDisplayName());
+    const std::string title = ApplicationTitle();
+    widget->setWindowTitle(title.empty() ? QGuiApplication::applicationDisplayName() : QString::fromStdString(title));
     widget->setFixedSize(std::max(options.windowWidth, 1), std::max(options.windowHeight, 1));
     screen_.SetSize(widget->width(), widget->height());
     widgets_.push_back(std::move(widget));

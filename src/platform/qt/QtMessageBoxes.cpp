@@ -14,7 +14,8 @@ bool QtMessageBoxes::Show(MessageKind kind, const std::string& text) {
   // The texts carry CR LF line ends; Qt shows a bare LF as the line break.
   QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   message.remove(QChar('\r'));
-  QString title = QApplication::applicationDisplayName();
+  const std::string appTitle = ApplicationTitle();
+  QString title = appTitle.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(appTitle);
   switch (kind) {
     case MessageKind::Info:
       QMessageBox::information(nullptr, title, message, QMessageBox::Ok);
