@@ -57,6 +57,14 @@ QColor MixColor(const QColor& k, const QColor& base, int pct) {
   return QColor(ch(k.red(), base.red()), ch(k.green(), base.green()), ch(k.blue(), base.blue()));
 }
 
+QColor TickColor(const QColor& grid) {
+  // Dark on a light grid, light on a dark one: 80 % of the way to black or to white.
+  const int luma = (grid.red() * 299 + grid.green() * 587 + grid.blue() * 114) / 1000;
+  if (luma >= 128) return MixColor(QColor(0, 0, 0), grid, 80);
+  auto up = [](int c) { return c + (255 - c) * 80 / 100; };
+  return QColor(up(grid.red()), up(grid.green()), up(grid.blue()));
+}
+
 TMpThumbnail2::TMpThumbnail2(QWidget* parent) : QAbstractScrollArea(parent) {
   color_ = SystemColor(kClWindow);
   setFrameShape(QFrame::NoFrame);
@@ -197,8 +205,11 @@ void TMpThumbnail2::DrawCell(QPainter& p, int row, int col, int L, int T) const 
     QColor pen = selected ? MixColor(highlight, color_, 100) : MixColor(black, color_, 30);
     FrameRect(p, x, y, x + 11, y + 11, 1, pen, &color_);
     if (Checked(index)) {
-      ThickLine(p, x + 1, y + 4, x + 5, y + 8, pen);
-      ThickLine(p, x + 3, y + 8, x + 9, y + 2, pen);
+      // The tick of an unselected cell stands out from the grid colour; the box's own
+      // pale pen would hide it on a light grid.
+      const QColor tick = selected ? pen : TickColor(color_);
+      ThickLine(p, x + 1, y + 4, x + 5, y + 8, tick);
+      ThickLine(p, x + 3, y + 8, x + 9, y + 2, tick);
       p.fillRect(QRect(x + 3, y + 8, 1, 1), color_);
       p.fillRect(QRect(x + 5, y + 8, 1, 1), color_);
     }

@@ -100,5 +100,7 @@ class TMpThumbnail2 : public QAbstractScrollArea {
 
 // mix(k, base, pct): every channel base - pct * (255 - k) div 100, clamped to 0..255.
 QColor MixColor(const QColor& k, const QColor& base, int pct);
+// The check mark's colour in an unselected cell: plainly visible on the grid colour.
+QColor TickColor(const QColor& grid);
 
 }  // namespace tp

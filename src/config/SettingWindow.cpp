@@ -201,7 +201,8 @@ TfmSettingWindow::TfmSettingWindow(QWidget* parent) : QDialog(parent) {
 }
 
 void TfmSettingWindow::SetValues(const UserSettingsValues& v) {
-  auto index = [](QComboBox* box, int i) { box->setCurrentIndex(i >= 0 && i < box->count() ? i : -1); };
+  // A stored value outside a list shows (and OK writes) the nearest entry.
+  auto index = [](QComboBox* box, int i) { box->setCurrentIndex(std::clamp(i, 0, box->count() - 1)); };
   index(cbImageSize, v.ImageSize);
   index(cbShowImageMode, v.ImageMode);
   index(cbImageQuality, v.DirectXQuality);

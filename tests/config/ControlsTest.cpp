@@ -112,7 +112,8 @@ TEST_F(Thumbnails, DrawnCellsHaveTheirFramesMixedColoursAndTicks) {
   const int bx = 13, by = 66;
   EXPECT_EQ(cell.pixelColor(bx, by), boxPen);
   EXPECT_EQ(cell.pixelColor(bx + 1, by + 1), boxPen);  // the inner frame
-  EXPECT_EQ(cell.pixelColor(bx + 5, by + 7), boxPen);  // the tick
+  // The tick stands out plainly from the white grid, unlike the pale box.
+  EXPECT_EQ(cell.pixelColor(bx + 5, by + 7), QColor(51, 51, 51));
   EXPECT_EQ(cell.pixelColor(bx + 3, by + 8), QColor(255, 255, 255));  // reset to the brush
   EXPECT_EQ(cell.pixelColor(bx + 5, by + 8), QColor(255, 255, 255));
 
@@ -137,6 +138,17 @@ TEST_F(Thumbnails, DrawnCellsHaveTheirFramesMixedColoursAndTicks) {
     grid.DrawCell(p, 2, 2, 0, 0);  // after the last picture: only the background
   }
   EXPECT_EQ(cell.pixelColor(10, 10), QColor(255, 255, 255));
+
+  // On a dark grid the tick of an unselected cell is light.
+  grid.SetChecked(1, true);
+  grid.SetColor(QColor(20, 40, 80));
+  {
+    QPainter p(&cell);
+    grid.DrawCell(p, 0, 1, 0, 0);
+  }
+  const QColor tick = cell.pixelColor(bx + 5, by + 7);
+  EXPECT_EQ(tick, TickColor(QColor(20, 40, 80)));
+  EXPECT_GT(tick.lightness(), 180);
 }
 
 TEST_F(Thumbnails, MissingAndBrokenFilesKeepTheirCellWithoutAThumbnail) {
