@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "config/ConfigTestSupport.h"
 #include "config/FormWidgets.h"
@@ -17,6 +20,8 @@
 #include "core/FileSystem.h"
 #include "core/IniFile.h"
 #include "core/TextUtil.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
 #include "project/UserSettings.h"
 
 namespace tp::test {
@@ -86,6 +91,26 @@ std::string Description() {
   return text;
 }
 
+// Sets an environment variable for one scope.
+class EnvScope {
+ public:
+  EnvScope(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (old) old_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~EnvScope() {
+    if (had_) ::setenv(name_, old_.c_str(), 1);
+    else ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
 class ConfigWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -110,13 +135,14 @@ class ConfigWindow : public ::testing::Test {
       return answer;
     };
     services.inform = [this](const std::string& text) { messages.push_back(text); };
+    services.notify = [this](const std::string& text) { notices.push_back(text); };
     services.open = [this](const std::string& target) {
       opened.push_back(target);
       return true;
     };
     services.setWallpaper = [this](const std::string& path) {
       wallpapers.push_back(path);
-      return true;
+      return desktopTakesWallpaper;
     };
     services.runSaver = [this](const TMpCProject& p) { shows.push_back(p); };
   }
@@ -143,9 +169,10 @@ class ConfigWindow : public ::testing::Test {
   TMpForms forms;
   ConfigServices services;
   std::function<int(QDialog&)> onExec;
-  std::vector<std::string> shown, questions, messages, opened, wallpapers;
+  std::vector<std::string> shown, questions, messages, notices, opened, wallpapers;
   std::vector<TMpCProject> shows;
   bool answer = true;
+  bool desktopTakesWallpaper = true;
 };
 
 QColor PreviewColor(TfmMpCOnfigWindow& w) {
@@ -398,6 +425,121 @@ TEST_F(ConfigWindow, WallpaperAsksThenWritesTheCurrentPictureBesideTheSaver) {
   Click(*w, "lblNext");
   Click(*w, "lblWall");
   EXPECT_EQ(wallpapers.size(), 1u);
+}
+
+TEST_F(ConfigWindow, WallpaperOnADesktopWeCannotDriveIsStillWrittenAndTheUserIsTold) {
+  desktopTakesWallpaper = false;
+  auto w = Open();
+  Click(*w, "lblWall");
+  ASSERT_EQ(wallpapers, (std::vector<std::string>{dir / "Lake.scr.bmp"}));
+  EXPECT_EQ(QImage(QString::fromStdString(dir / "Lake.scr.bmp")).size(), QSize(32, 24));
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find(dir / "Lake.scr.bmp"), std::string::npos) << notices[0];
+  // A desktop that took it says nothing more.
+  desktopTakesWallpaper = true;
+  Click(*w, "lblWall");
+  EXPECT_EQ(notices.size(), 1u);
+}
+
+TEST_F(ConfigWindow, WallpaperReplacesALinkBesideTheSaverAndLeavesItsTargetAlone) {
+  const std::string target = dir / "bashrc";
+  ASSERT_TRUE(WriteFile(target, "export PATH=/usr/bin\n"));
+  ASSERT_EQ(::symlink("bashrc", (dir / "Lake.scr.bmp").c_str()), 0);
+  auto w = Open();
+  Click(*w, "lblWall");
+  std::string text;
+  ASSERT_TRUE(ReadFile(target, text));
+  EXPECT_EQ(text, "export PATH=/usr/bin\n");
+  EXPECT_EQ(QImage(QString::fromStdString(dir / "Lake.scr.bmp")).pixelColor(3, 3), QColor(255, 0, 0));
+  EXPECT_EQ(wallpapers.size(), 1u);
+}
+
+TEST_F(ConfigWindow, WallpaperOfASaverInAFolderThatTakesNoFilesGoesToTheDataFolder) {
+  SaverPathScope elsewhere(dir / "missing/Lake.scr");
+  EnvScope data("XDG_DATA_HOME", dir / "data"), config("XDG_CONFIG_HOME", dir / "config");
+  auto w = Open();
+  Click(*w, "lblWall");
+  ASSERT_EQ(wallpapers, (std::vector<std::string>{dir / "data/tidepool/Lake.scr.bmp"}));
+  EXPECT_EQ(QImage(QString::fromStdString(wallpapers[0])).size(), QSize(32, 24));
+}
+
+TEST_F(ConfigWindow, OpenActionTakesWebAndMailAddressesOnly) {
+  project.setting.Website = "file:///etc";
+  auto w = Open();
+  Click(*w, "lblWeb");
+  project.setting.Website = "/usr/bin/xterm -e sh #";
+  Click(*w, "lblWeb");
+  project.setting.Website = "HTTPS://example.com/x";
+  Click(*w, "lblWeb");
+  EXPECT_EQ(opened, (std::vector<std::string>{"HTTPS://example.com/x/help"}));
+}
+
+TEST(OpenableLink, WebAndMailAddressesPassEverythingElseIsRefused) {
+  for (const char* ok : {"http://example.org", "https://example.org/a?b#c", "HTTP://EXAMPLE.ORG/",
+                         "mailto:someone@example.org", "  https://example.org  "})
+    EXPECT_TRUE(IsOpenableLink(ok)) << ok;
+  for (const char* refused :
+       {"", "file:///etc/passwd", "FILE:/home/u/.bashrc", "/usr/bin/xterm", "notes.txt", "C:\\Windows\\calc.exe",
+        "javascript:alert(1)", "smb://host/share", "http://", "https:///path", "http:example.org", "mailto:",
+        "http://user@example.org/", "https://example.org/\nfile:///etc", "ftp://example.org"})
+    EXPECT_FALSE(IsOpenableLink(refused)) << refused;
+}
+
+TEST_F(ConfigWindow, StoredValuesOutsideTheListsShowAndWriteTheNearestEntry) {
+  IniFile ini;
+  ini.WriteString("Setting", "ImageMode", "7");
+  ini.WriteString("Setting", "ImageSize", "4");
+  ini.WriteString("Setting", "DirectXQuality", "5");
+  ini.WriteString("Setting", "Speed", "-3");
+  ASSERT_TRUE(ini.SaveAtomic(dir / "Lake.ini"));
+  auto w = Open();
+  onExec = [](QDialog& d) {
+    auto& s = dynamic_cast<TfmSettingWindow&>(d);
+    EXPECT_EQ(s.cbShowImageMode->currentIndex(), 3);
+    EXPECT_EQ(s.cbImageSize->currentIndex(), 2);
+    EXPECT_EQ(s.cbImageQuality->currentIndex(), 2);
+    EXPECT_EQ(s.tbSpeed->value(), 0);
+    QTest::mouseClick(s.Button1, Qt::LeftButton);
+    return d.result();
+  };
+  Click(*w, "lblSettings");
+  const IniFile written = IniFile::Parse(Ini());
+  EXPECT_EQ(written.ReadInteger("Setting", "ImageMode", -1), 3);
+  EXPECT_EQ(written.ReadInteger("Setting", "ImageSize", -1), 2);
+  EXPECT_EQ(written.ReadInteger("Setting", "DirectXQuality", -1), 2);
+  EXPECT_EQ(written.ReadInteger("Setting", "Speed", -1), 0);
+
+  // Below the lists: the first entry.
+  IniFile low;
+  low.WriteString("Setting", "ImageMode", "-1");
+  low.WriteString("Setting", "DirectXQuality", "-9");
+  ASSERT_TRUE(low.SaveAtomic(dir / "Lake.ini"));
+  onExec = [](QDialog& d) {
+    auto& s = dynamic_cast<TfmSettingWindow&>(d);
+    EXPECT_EQ(s.cbShowImageMode->currentIndex(), 0);
+    EXPECT_EQ(s.cbImageQuality->currentIndex(), 0);
+    QTest::mouseClick(s.Button1, Qt::LeftButton);
+    return d.result();
+  };
+  Click(*w, "lblSettings");
+  EXPECT_EQ(IniFile::Parse(Ini()).ReadInteger("Setting", "ImageMode", -1), 0);
+  EXPECT_EQ(IniFile::Parse(Ini()).ReadInteger("Setting", "DirectXQuality", -1), 0);
+}
+
+TEST_F(ConfigWindow, WindowTitlesAreTheCaptionsAloneAndTheProductNamesTheApplication) {
+  const QString displayBefore = QGuiApplication::applicationDisplayName();
+  QString title;
+  onExec = [&](QDialog& d) {
+    title = d.windowTitle();
+    return int(QDialog::Rejected);
+  };
+  ASSERT_TRUE(ShowUiForm(forms, project, "MainWindow", services));
+  EXPECT_EQ(title, "Settings of Bob's Lake");
+  EXPECT_EQ(ApplicationTitle(), "Bob's Lake");
+  // Qt appends the display name to every window title; it stays unset.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), displayBefore);
+  EXPECT_NE(QGuiApplication::applicationDisplayName(), "Bob's Lake");
+  SetApplicationTitle("");
 }
 
 TEST_F(ConfigWindow, AMissingFormOrATextThatDoesNotParseShowsNothing) {
