@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QMouseEvent>
 #include <QWidget>
 #include <cstdio>
 #include <memory>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "animation/ObjectFiles.h"
+#include "app/ComponentClick.h"
 #include "app/RunModes.h"
 #include "config/ConfigServices.h"
 #include "config/MpConfigWindow.h"
@@ -81,39 +81,48 @@ int HeadlessExec(QDialog& dialog) {
   return dialog.result();
 }
 
-QWidget* FindByName(QWidget* root, const QString& name) {
-  if (root->objectName().compare(name, Qt::CaseInsensitive) == 0) return root;
-  for (QWidget* w : root->findChildren<QWidget*>())
-    if (w->objectName().compare(name, Qt::CaseInsensitive) == 0) return w;
-  return nullptr;
-}
-
-// "at T click-on NAME": a left click in the middle of the named component of the topmost window.
+// True while a show started from the window is on top.
 bool& ShowRunning() {
   static bool running = false;
   return running;
 }
 
+// "at T click-on NAME [X Y]": a left click on the named component of the topmost window.
 bool ClickOn(const ScriptEvent& e) {
   if (!EqualsIgnoreCase(e.command, "click-on")) return false;
   if (ShowRunning()) {
     std::fprintf(stderr, "tidepool: script line %d: click-on while the show is on top\n", e.line);
     return true;
   }
-  const QString name = QString::fromStdString(Trim(e.arguments));
-  QWidget* target = OpenWindows().empty() ? nullptr : FindByName(&OpenWindows().back()->dialog(), name);
-  if (!target) {
-    std::fprintf(stderr, "tidepool: script line %d: no component \"%s\" in the top window\n", e.line,
-                 name.toStdString().c_str());
+  // NAME, optionally followed by X Y within the component.
+  const QStringList words = QString::fromStdString(Trim(e.arguments)).split(' ', Qt::SkipEmptyParts);
+  std::optional<QPoint> at;
+  bool okX = false, okY = false;
+  if (words.size() == 3) at = QPoint(words[1].toInt(&okX), words[2].toInt(&okY));
+  if (words.isEmpty() || words.size() == 2 || words.size() > 3 || (at && !(okX && okY))) {
+    std::fprintf(stderr, "tidepool: script line %d: expected 'click-on NAME [X Y]'\n", e.line);
     return true;
   }
-  LogEvent("click-on", name.toStdString());
-  const QPointF local(target->width() / 2.0, target->height() / 2.0);
-  const QPointF global = target->mapToGlobal(local);
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &release);
+  const QString name = words[0];
+  const ComponentClick click = OpenWindows().empty() ? ComponentClick()
+                                                     : ClickComponent(OpenWindows().back()->dialog(), name, at);
+  const std::string nameText = name.toStdString();
+  switch (click.outcome) {
+    case ComponentClick::Outcome::NotFound:
+      std::fprintf(stderr, "tidepool: script line %d: no component \"%s\" in the top window\n", e.line,
+                   nameText.c_str());
+      break;
+    case ComponentClick::Outcome::Hidden:
+      std::fprintf(stderr, "tidepool: script line %d: component \"%s\" is hidden; not clicked\n", e.line,
+                   nameText.c_str());
+      break;
+    case ComponentClick::Outcome::Clicked:
+      LogEvent("click-on", nameText);
+      if (!click.onTarget)
+        std::fprintf(stderr, "tidepool: script line %d: \"%s\" is covered; the click went to \"%s\"\n",
+                     e.line, nameText.c_str(), click.receiver->objectName().toStdString().c_str());
+      break;
+  }
   return true;
 }
 

@@ -5,8 +5,6 @@
 #include <QLineEdit>
 #include <QSlider>
 #include <QTest>
-#include <unistd.h>
-
 #include <cstdlib>
 
 #include "config/ConfigTestSupport.h"
@@ -439,19 +437,6 @@ TEST_F(ConfigWindow, WallpaperOnADesktopWeCannotDriveIsStillWrittenAndTheUserIsT
   desktopTakesWallpaper = true;
   Click(*w, "lblWall");
   EXPECT_EQ(notices.size(), 1u);
-}
-
-TEST_F(ConfigWindow, WallpaperReplacesALinkBesideTheSaverAndLeavesItsTargetAlone) {
-  const std::string target = dir / "bashrc";
-  ASSERT_TRUE(WriteFile(target, "export PATH=/usr/bin\n"));
-  ASSERT_EQ(::symlink("bashrc", (dir / "Lake.scr.bmp").c_str()), 0);
-  auto w = Open();
-  Click(*w, "lblWall");
-  std::string text;
-  ASSERT_TRUE(ReadFile(target, text));
-  EXPECT_EQ(text, "export PATH=/usr/bin\n");
-  EXPECT_EQ(QImage(QString::fromStdString(dir / "Lake.scr.bmp")).pixelColor(3, 3), QColor(255, 0, 0));
-  EXPECT_EQ(wallpapers.size(), 1u);
 }
 
 TEST_F(ConfigWindow, WallpaperOfASaverInAFolderThatTakesNoFilesGoesToTheDataFolder) {

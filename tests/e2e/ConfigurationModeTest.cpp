@@ -10,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <sstream>
+#include <unistd.h>
 
 #include "core/IniFile.h"
 #include "support/SaverRun.h"
@@ -172,6 +173,59 @@ TEST_F(ConfigurationMode, RunPlaysTheCurrentPictureAloneAndTheWindowGoesOnAfterw
   EXPECT_TRUE(tmp.List().empty());
 }
 
+TEST_F(ConfigurationMode, ClicksReachTheGridThroughItsViewportAndNeverAHiddenComponent) {
+  // (150, 50) of the grid lies in its first row, second column: the second picture.
+  // lblMore sits on the tab sheet not shown.
+  const RunResult r = Run(
+      "at 100 click-on Thumbs 150 50\n"
+      "at 200 click-on lblMore\n"
+      "at 300 click-on btnClose\n");
+  EXPECT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(r.EventsOf("click-on"), (std::vector<std::string>{"Thumbs", "btnClose"})) << r.stderrText;
+  EXPECT_EQ(r.EventsOf("action"), std::vector<std::string>{"btnClose 6"});
+  EXPECT_EQ(r.EventsOf("form-shown"), std::vector<std::string>{"MainWindow"});
+  EXPECT_NE(r.stderrText.find("\"lblMore\" is hidden"), std::string::npos) << r.stderrText;
+  auto ini = UserSettings();
+  ASSERT_TRUE(ini);
+  EXPECT_EQ(ini->ReadInteger("Setting", "Index", -1), 1);
+}
+
+TEST_F(ConfigurationMode, OpeningAndClosingTheWindowLeavesTheDrawingPathOfTheNextShow) {
+  RunOptions o;
+  o.tmpDir = tmp.path();
+  o.runMs = 1500;
+  const RunResult before = RunHeadless(saver, {"/s"}, o);
+  ASSERT_EQ(before.exitCode, 0) << before.stderrText;
+  ASSERT_EQ(before.EventsOf("drawing-path"), std::vector<std::string>{"window"});
+  ASSERT_FALSE(UserSettings());
+
+  const RunResult closed = Run("at 100 click-on btnClose\n");
+  EXPECT_EQ(closed.exitCode, 0) << closed.stderrText;
+  auto ini = UserSettings();
+  ASSERT_TRUE(ini) << "closing the window wrote no user settings";
+  EXPECT_FALSE(ini->ValueExists("Setting", "DirectX"));
+
+  const RunResult after = RunHeadless(saver, {"/s"}, o);
+  EXPECT_EQ(after.exitCode, 0) << after.stderrText;
+  EXPECT_EQ(after.EventsOf("drawing-path"), before.EventsOf("drawing-path"));
+  EXPECT_TRUE(tmp.List().empty());
+}
+
+TEST_F(ConfigurationMode, OpenActionRefusesALocalFileQuietly) {
+  ProjectFolder show(work / "local");
+  show.SetSettings("[General]\r\nProductName=Local\r\nWebsite=file:///etc/passwd\r\n");
+  show.SetFileList("[FileList]\r\nred.jpg=1\r\n");
+  show.AddPicture("red.jpg", "32x24", "xc:red");
+  show.SetUiDescription(DemoUiDescription());
+  ASSERT_EQ(show.Pack(work / "Local.scr"), 0);
+  const RunResult r = Run("at 100 click-on btnWebsite\nat 200 click-on btnClose\n", {}, work / "Local.scr");
+  EXPECT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(r.EventsOf("action"), (std::vector<std::string>{"btnWebsite 0", "btnClose 6"}));
+  EXPECT_TRUE(r.EventsOf("shell-open").empty());
+  EXPECT_EQ(r.EventsOf("open-refused"), std::vector<std::string>{"file:///etc/passwd"});
+  EXPECT_TRUE(r.EventsOf("message").empty());
+}
+
 TEST_F(ConfigurationMode, WallpaperIsWrittenBesideTheSaverOnlyAfterYes) {
   const RunResult no = Run("at 100 click-on btnWallpaper\nat 200 click-on btnClose\n", {{"TIDEPOOL_CONFIRM", "no"}});
   EXPECT_EQ(no.exitCode, 0) << no.stderrText;
@@ -181,7 +235,12 @@ TEST_F(ConfigurationMode, WallpaperIsWrittenBesideTheSaverOnlyAfterYes) {
   EXPECT_TRUE(no.EventsOf("wallpaper").empty());
   EXPECT_FALSE(std::filesystem::exists(saver + ".bmp"));
 
+  // A link planted at the wallpaper's name is replaced, its target left alone.
+  std::ofstream(work / "target") << "keep me";
+  ASSERT_EQ(::symlink("target", (saver + ".bmp").c_str()), 0);
   const RunResult yes = Run("at 100 click-on btnNext\nat 200 click-on btnWallpaper\nat 300 click-on btnClose\n");
+  EXPECT_EQ(ReadAll(work / "target"), "keep me");
+  EXPECT_FALSE(std::filesystem::is_symlink(saver + ".bmp"));
   EXPECT_EQ(yes.exitCode, 0) << yes.stderrText;
   ASSERT_EQ(yes.EventsOf("wallpaper").size(), 1u);
   EXPECT_EQ(std::filesystem::path(yes.EventsOf("wallpaper")[0]).filename(), "Show.scr.bmp");
