@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "platform/EventLog.h"
 #include "platform/headless/FrameHash.h"
@@ -87,17 +86,7 @@ bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 
 void HeadlessDisplay::PresentScaled(const Bitmap32& bitmap) {
   back_ = bitmap;
-  const int sw = screen_.width(), sh = screen_.height();
-  if (!bitmap.empty()) {
-    // Nearest-neighbour stretch over the whole screen.
-    std::vector<int> columns(static_cast<size_t>(sw));
-    for (int x = 0; x < sw; ++x) columns[size_t(x)] = int(int64_t(x) * bitmap.width() / sw);
-    for (int y = 0; y < sh; ++y) {
-      const Pixel* src = bitmap.scanline(int(int64_t(y) * bitmap.height() / sh));
-      Pixel* dst = screen_.scanline(y);
-      for (int x = 0; x < sw; ++x) dst[x] = src[columns[size_t(x)]];
-    }
-  }
+  stretcher_.Stretch(back_, screen_);
   Presented("scaled", 0, 0, bitmap.width(), bitmap.height(), FrameHash(bitmap));
 }
 

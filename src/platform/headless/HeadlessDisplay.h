@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "imaging/AspectStretch.h"
 #include "platform/Display.h"
 #include "platform/headless/HeadlessClock.h"
 #include "platform/headless/HeadlessOptions.h"
@@ -58,6 +59,7 @@ class HeadlessDisplay : public Display {
 
   Bitmap32 screen_;
   Bitmap32 back_;
+  AspectStretcher stretcher_;
   HeadlessClock& clock_;
   HeadlessRunLoop& loop_;
   FrameRecorder& recorder_;
