@@ -36,8 +36,9 @@ void ChangePassword(AppState& state);
 
 // What the saver window reads of the project (after the user settings were laid over it).
 SaverProject MakeSaverProject(const TMpCProject& project);
-// The saver window of mode S: full screen unless --window, every screen with --all-screens.
-DisplayOptions SaverDisplayOptions(const AppOptions& options);
+// The saver window of mode S: full screen unless --window, every screen with --all-screens,
+// titled with the saver's product name.
+DisplayOptions SaverDisplayOptions(const AppOptions& options, const TMpCProject& project);
 
 // The message shown in modes S and C when the saver file carries no project.
 inline constexpr const char* kNoProjectMessage = "This file contains no screensaver project.";

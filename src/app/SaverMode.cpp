@@ -38,8 +38,9 @@ SaverProject MakeSaverProject(const TMpCProject& project) {
   return out;
 }
 
-DisplayOptions SaverDisplayOptions(const AppOptions& options) {
+DisplayOptions SaverDisplayOptions(const AppOptions& options, const TMpCProject& project) {
   DisplayOptions display;
+  display.title = project.setting.ProductName;
   display.fullScreen = !options.window;
   display.allScreens = options.allScreens;
   return display;
@@ -58,7 +59,7 @@ void ShowSaver(AppState& state) {
 
   const SaverProject project = MakeSaverProject(state.project);
   SetObjectCommonFolder(project.commonFolder);
-  TMpfmScrSvr window(project, CurrentPlatform(), SaverDisplayOptions(state.options));
+  TMpfmScrSvr window(project, CurrentPlatform(), SaverDisplayOptions(state.options, state.project));
   window.ShowModal();
 }
 

@@ -2,6 +2,7 @@
 // The saver's screen: the 1:1 window path and the scaled full-screen path.
 // Every backend keeps its own screen bitmap, so Capture is exact on every backend.
 #include <memory>
+#include <string>
 
 #include "imaging/Bitmap32.h"
 #include "platform/Input.h"
@@ -14,6 +15,7 @@ struct DisplayOptions {
   int windowHeight = 600;
   unsigned long hostWindow = 0;  // draw into this foreign window (X11 id) when non-zero
   bool allScreens = false;   // repeat the show on every screen
+  std::string title;         // the window's title (UTF-8): the saver's product name
 };
 
 class Display {

@@ -92,23 +92,41 @@ TEST(QtSaverWindow, PaintsPresentedFramesAndPassesOnlyCharacterKeysAsPresses) {
   EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST(QtSaverWindow, ScaledPathStretchesTheFrameOverTheWindow) {
+TEST(QtSaverWindow, ScaledPathKeepsTheShapeBetweenBlackBarsAndIsTitledWithTheProduct) {
   QtTestPlatform();
   RecordingHandler handler;
   DisplayOptions options;
   options.fullScreen = false;
   options.windowWidth = 160;
   options.windowHeight = 120;
+  options.title = "Lake \xC3\xA9t\xC3\xA9";  // UTF-8
   QtDisplay display(options, &handler);
+  EXPECT_EQ(display.primaryWidget()->windowTitle(), QString::fromUtf8("Lake \xC3\xA9t\xC3\xA9"));
   ASSERT_TRUE(display.InitScaled(160, 120, 32));
+  // 2:1 on a 4:3 window: 160 x 80 at y 20, green left half, blue right half.
   Bitmap32 frame(4, 2);
   frame.Fill(MakePixel(20, 20, 230, 255));
-  for (int y = 0; y < 2; ++y) frame.at(0, y) = MakePixel(20, 230, 20, 255);
+  for (int y = 0; y < 2; ++y) frame.at(0, y) = frame.at(1, y) = MakePixel(20, 230, 20, 255);
   display.PresentScaled(frame);
   QApplication::processEvents();
   const QImage shown = display.primaryWidget()->grab().toImage();
-  EXPECT_EQ(shown.pixel(10, 100) & 0xFFFFFF, Rgb(MakePixel(20, 230, 20)) & 0xFFFFFF);
-  EXPECT_EQ(shown.pixel(150, 10) & 0xFFFFFF, Rgb(MakePixel(20, 20, 230)) & 0xFFFFFF);
+  EXPECT_EQ(shown.pixel(80, 10) & 0xFFFFFF, 0u);
+  EXPECT_EQ(shown.pixel(80, 19) & 0xFFFFFF, 0u);
+  EXPECT_EQ(shown.pixel(80, 100) & 0xFFFFFF, 0u);
+  EXPECT_EQ(shown.pixel(10, 20) & 0xFFFFFF, Rgb(MakePixel(20, 230, 20)) & 0xFFFFFF);
+  EXPECT_EQ(shown.pixel(150, 99) & 0xFFFFFF, Rgb(MakePixel(20, 20, 230)) & 0xFFFFFF);
+  // The middle is a mix of the two halves, not one of them repeated.
+  const QRgb middle = shown.pixel(79, 60);
+  EXPECT_GT(qGreen(middle), 20);
+  EXPECT_LT(qGreen(middle), 230);
+  EXPECT_GT(qBlue(middle), 20);
+  EXPECT_LT(qBlue(middle), 230);
+  // What a transition captures is what the window shows.
+  Bitmap32 captured;
+  display.Capture(captured);
+  ASSERT_EQ(captured.width(), 160);
+  EXPECT_EQ(Rgb(captured.at(79, 60)) & 0xFFFFFF, middle & 0xFFFFFF);
+  EXPECT_EQ(captured.at(80, 10) & 0xFFFFFF, 0u);
 }
 
 TEST(QtSaverWindow, ShowDrawsItsPictureAndAKeyWithACharacterEndsIt) {

@@ -1,30 +1,47 @@
 #include "platform/qt/QtDisplay.h"
 
 #include <QGuiApplication>
-#include <QImage>
 #include <QScreen>
+#include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <string>
 
+#include "platform/EventLog.h"
 #include "platform/MessageBox.h"
 #include "platform/qt/SaverWidget.h"
 
 namespace tp {
+namespace {
+
+// A logical size in the device pixels of a ratio.
+QSize DeviceSize(QSize logical, double ratio) {
+  return QSize(std::max(1, int(std::lround(logical.width() * ratio))),
+               std::max(1, int(std::lround(logical.height() * ratio))));
+}
+
+}  // namespace
 
 QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLoop* signalLoop)
     : handler_(handler) {
   QScreen* primary = QGuiApplication::primaryScreen();
   if (primary) bitDepth_ = primary->depth();
   if (bitDepth_ <= 0) bitDepth_ = 32;
+  // The saver's product name; else the application's title.
+  const std::string appTitle = ApplicationTitle();
+  const QString title = !options.title.empty() ? QString::fromStdString(options.title)
+                        : !appTitle.empty()    ? QString::fromStdString(appTitle)
+                                               : QGuiApplication::applicationDisplayName();
 
   if (!options.fullScreen || !primary) {
     // An ordinary window: a try-out of the show; any input still ends it.
     auto widget = std::make_unique<SaverWidget>(this, handler);
-    const std::string title = ApplicationTitle();
-    widget->setWindowTitle(title.empty() ? QGuiApplication::applicationDisplayName() : QString::fromStdString(title));
     widget->setFixedSize(std::max(options.windowWidth, 1), std::max(options.windowHeight, 1));
-    screen_.SetSize(widget->width(), widget->height());
+    pixelRatio_ = primary ? primary->devicePixelRatio() : 1.0;
+    const QSize device = DeviceSize(widget->size(), pixelRatio_);
+    screen_.SetSize(device.width(), device.height());
     widgets_.push_back(std::move(widget));
   } else {
     QList<QScreen*> screens;
@@ -33,8 +50,10 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLo
       for (QScreen* s : QGuiApplication::screens())
         if (s != primary) screens.push_back(s);
     }
-    const QRect primaryRect = primary->geometry();
-    screen_.SetSize(primaryRect.width(), primaryRect.height());
+    // The show is made at the primary screen's own pixel size; other screens draw it at theirs.
+    pixelRatio_ = primary->devicePixelRatio();
+    const QSize device = DeviceSize(primary->geometry().size(), pixelRatio_);
+    screen_.SetSize(device.width(), device.height());
     for (QScreen* s : screens) {
       auto widget = std::make_unique<SaverWidget>(this, handler);
       widget->setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Window);
@@ -42,7 +61,10 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLo
       widgets_.push_back(std::move(widget));
     }
   }
+  LogEvent("display", "open " + std::to_string(screen_.width()) + "x" + std::to_string(screen_.height()) +
+                          (options.fullScreen ? " full-screen" : " window"));
   for (auto& w : widgets_) {
+    w->setWindowTitle(title);
     if (options.fullScreen) w->showFullScreen();
     else w->show();
   }
@@ -84,38 +106,22 @@ void QtDisplay::Present(const Bitmap32& bitmap, int x, int y) {
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
   const int x1 = std::min(x + bitmap.width(), screen_.width());
   const int y1 = std::min(y + bitmap.height(), screen_.height());
-  showingBack_ = false;
   if (x0 >= x1 || y0 >= y1) return;
   const size_t bytes = size_t(x1 - x0) * sizeof(Pixel);
   for (int row = y0; row < y1; ++row)
     std::memcpy(screen_.scanline(row) + x0, bitmap.scanline(row - y) + (x0 - x), bytes);
-  // Only the covered part of the window is painted again.
-  const QRect damaged(x0, y0, x1 - x0, y1 - y0);
+  // Only the covered part of the primary window is painted again (in its logical pixels).
+  const QRect damaged = QRectF(x0 / pixelRatio_, y0 / pixelRatio_, (x1 - x0) / pixelRatio_,
+                               (y1 - y0) / pixelRatio_).toAlignedRect();
   for (size_t i = 0; i < widgets_.size(); ++i) {
-    if (i == 0 && widgets_[i]->size() == QSize(screen_.width(), screen_.height())) widgets_[i]->update(damaged);
+    if (i == 0 && widgets_[i]->PaintsOneToOne()) widgets_[i]->update(damaged);
     else widgets_[i]->update();
   }
 }
 
 void QtDisplay::FillBlack() {
   screen_.Fill(0);
-  showingBack_ = false;
   RepaintAll();
-}
-
-void QtDisplay::Capture(Bitmap32& out) {
-  if (!scaledShowing()) {
-    out = screen_;
-    return;
-  }
-  // What the windows show: the back surface stretched over the screen.
-  out.SetSize(screen_.width(), screen_.height());
-  if (out.empty() || back_.empty()) return;
-  QImage source(reinterpret_cast<const uchar*>(back_.data()), back_.width(), back_.height(),
-                static_cast<qsizetype>(back_.stride()) * 4, QImage::Format_RGB32);
-  QImage stretched = source.scaled(out.width(), out.height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  for (int row = 0; row < out.height(); ++row)
-    std::memcpy(out.scanline(row), stretched.constScanLine(row), size_t(out.width()) * sizeof(Pixel));
 }
 
 bool QtDisplay::InitScaled(int width, int height, int bitsPerPixel) {
@@ -128,10 +134,8 @@ bool QtDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 
 void QtDisplay::PresentScaled(const Bitmap32& bitmap) {
   if (!scaled_) return;
-  if (back_.width() != bitmap.width() || back_.height() != bitmap.height())
-    back_.SetSize(bitmap.width(), bitmap.height());
-  if (!bitmap.empty()) std::memcpy(back_.data(), bitmap.data(), bitmap.pixelCount() * sizeof(Pixel));
-  showingBack_ = true;
+  back_ = bitmap;
+  stretcher_.Stretch(back_, screen_);
   RepaintAll();
 }
 
@@ -141,6 +145,16 @@ void QtDisplay::ShowCursor(bool show) {
   cursorCount_ += show ? 1 : -1;
   const Qt::CursorShape shape = cursorCount_ < 0 ? Qt::BlankCursor : Qt::ArrowCursor;
   for (auto& w : widgets_) w->setCursor(shape);
+}
+
+void QtDisplay::WidgetResized(const SaverWidget* widget) {
+  if (widgets_.empty() || widget != widgets_.front().get()) return;
+  const QSize device = DeviceSize(widget->size(), widget->devicePixelRatioF());
+  const std::string state = widget->isFullScreen() ? "full-screen" : "window";
+  const std::string line = "shown " + std::to_string(device.width()) + "x" + std::to_string(device.height()) + " " + state;
+  if (line == lastShown_) return;
+  lastShown_ = line;
+  LogEvent("display", line);
 }
 
 }  // namespace tp

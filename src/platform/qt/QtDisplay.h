@@ -1,9 +1,13 @@
 #pragma once
 // The saver window on Qt: frameless, black, on top, covering the primary screen (or an
 // ordinary window, or one window per screen), drawing the display's own screen bitmap.
+// Everything is in the screen's own (device) pixels, whatever scale factor the desktop
+// uses: the screen bitmap has one pixel per device pixel and is painted 1:1.
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "imaging/AspectStretch.h"
 #include "platform/CloseRelay.h"
 #include "platform/Display.h"
 #include "platform/RunLoop.h"
@@ -28,32 +32,39 @@ class QtDisplay : public Display {
 
   void Present(const Bitmap32& bitmap, int x, int y) override;
   void FillBlack() override;
-  void Capture(Bitmap32& out) override;
+  void Capture(Bitmap32& out) override { out = screen_; }
 
   bool InitScaled(int width, int height, int bitsPerPixel) override;
   bool CanDraw() const override { return scaled_; }
+  // The back surface stretched over the screen keeping its shape (black bars), smoothly.
   void PresentScaled(const Bitmap32& bitmap) override;
   void CaptureBackSurface(Bitmap32& out) override;
 
   void ShowCursor(bool show) override;
 
+  // Called by a window whose size changed: the primary window's size and state go to the
+  // event log (what the window system really gave it).
+  void WidgetResized(const SaverWidget* widget);
+
   // The first (primary) window, for tests that grab what it shows.
   QWidget* primaryWidget() const;
 
-  // What the windows paint: the screen bitmap, or the back surface stretched when scaled.
+  // What the windows paint, in device pixels.
   const Bitmap32& screenBitmap() const { return screen_; }
-  const Bitmap32& backSurface() const { return back_; }
-  bool scaledShowing() const { return scaled_ && showingBack_; }
+  // Device pixels per logical pixel of the screen bitmap.
+  double pixelRatio() const { return pixelRatio_; }
 
  private:
   void RepaintAll();
 
   Bitmap32 screen_;
   Bitmap32 back_;
+  AspectStretcher stretcher_;
+  double pixelRatio_ = 1.0;
   int bitDepth_ = 32;
   bool scaled_ = false;
-  bool showingBack_ = false;
   int cursorCount_ = 0;
+  std::string lastShown_;
   std::vector<std::unique_ptr<SaverWidget>> widgets_;
   InputHandler* handler_ = nullptr;
   std::shared_ptr<CloseRelay> relay_;

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cmath>
+
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtDisplay.h"
 #include "platform/qt/QtMessageBoxes.h"
@@ -28,13 +30,14 @@ class QtPlatform : public Platform {
   Desktop& desktop() override { return desktop_; }
   AudioSystem& audio() override { return *audio_; }
 
+  // In the screen's own pixels, whatever scale factor the desktop uses.
   int ScreenWidth() const override {
     QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().width() : 0;
+    return s ? int(std::lround(s->geometry().width() * s->devicePixelRatio())) : 0;
   }
   int ScreenHeight() const override {
     QScreen* s = QGuiApplication::primaryScreen();
-    return s ? s->geometry().height() : 0;
+    return s ? int(std::lround(s->geometry().height() * s->devicePixelRatio())) : 0;
   }
   int DesktopBitDepth() const override {
     QScreen* s = QGuiApplication::primaryScreen();

@@ -6,6 +6,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cmath>
+
+#include "imaging/AspectStretch.h"
 
 #include "platform/qt/QtDisplay.h"
 
@@ -52,28 +58,48 @@ int SaverWidget::VirtualKeyFor(int qtKey) {
   }
 }
 
+QSize SaverWidget::DevicePixelSize() const {
+  const double ratio = devicePixelRatioF();
+  return QSize(std::max(1, int(std::lround(width() * ratio))), std::max(1, int(std::lround(height() * ratio))));
+}
+
+bool SaverWidget::PaintsOneToOne() const {
+  const Bitmap32& screen = display_->screenBitmap();
+  return DevicePixelSize() == QSize(screen.width(), screen.height());
+}
+
 void SaverWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QRect target = rect();
-  const bool scaled = display_->scaledShowing();
-  const Bitmap32& source = scaled ? display_->backSurface() : display_->screenBitmap();
-  QImage image = Wrap(source);
+  QImage image = Wrap(display_->screenBitmap());
   if (image.isNull()) {
     painter.fillRect(event->rect(), Qt::black);
     return;
   }
-  if (!scaled && image.size() == target.size()) {
-    // 1:1: only the damaged part is copied to the window.
-    painter.drawImage(event->rect().topLeft(), image, event->rect());
+  const double ratio = devicePixelRatioF();
+  if (PaintsOneToOne()) {
+    // One bitmap pixel per device pixel; the painter clips to the damaged part.
+    image.setDevicePixelRatio(ratio);
+    painter.drawImage(QPointF(0, 0), image);
     return;
   }
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(target, image);
+  // Another screen (or a window that changed screens): the show at this window's own
+  // pixel size, keeping its shape.
+  painter.fillRect(rect(), Qt::black);
+  const QSize device = DevicePixelSize();
+  const Rect fit = FitKeepingAspect(image.width(), image.height(), device.width(), device.height());
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+  painter.drawImage(QRectF(fit.left / ratio, fit.top / ratio, fit.width() / ratio, fit.height() / ratio), image);
+}
+
+void SaverWidget::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  display_->WidgetResized(this);
 }
 
 void SaverWidget::mouseMoveEvent(QMouseEvent* event) {
-  QPoint p = event->globalPosition().toPoint();
-  handler_->OnMouseMove(p.x(), p.y());
+  // In device pixels, so that the movement threshold means screen pixels at any scale factor.
+  const QPointF p = event->globalPosition() * devicePixelRatioF();
+  handler_->OnMouseMove(int(std::lround(p.x())), int(std::lround(p.y())));
 }
 
 void SaverWidget::mousePressEvent(QMouseEvent* event) { handler_->OnMouseDown(ButtonFor(event->button())); }

@@ -17,8 +17,14 @@ class SaverWidget : public QWidget {
   // Maps a Qt key to the virtual key codes the saver logic knows (0 for any other key).
   static int VirtualKeyFor(int qtKey);
 
+  // The window's size in device pixels, and whether that is the display's bitmap size
+  // (then each bitmap pixel is one screen pixel).
+  QSize DevicePixelSize() const;
+  bool PaintsOneToOne() const;
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
