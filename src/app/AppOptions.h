@@ -10,14 +10,20 @@ struct AppOptions {
   std::string runSwitch;      // argument 1 upper-cased, cut to its first two characters
   std::string firstArgument;  // argument 1 upper-cased, whole
   std::string handleArgument; // argument 2 upper-cased
-  std::string projectFile;    // --project FILE: play the project appended to FILE
+  std::string projectFile;    // --project FILE (or a saver file as the only argument)
+  bool saverFileArgument = false;  // projectFile came as the only argument: configure it
   bool window = false;        // --window: an ordinary window instead of full screen
   std::string windowId;       // --window-id ID: draw into this foreign window
   bool root = false;          // --root: draw into the root window
   bool allScreens = false;    // --all-screens: the show on every screen
+  bool help = false;          // --help: print the usage and end
+  bool version = false;       // --version: print the version and end
   std::vector<std::string> errors;  // options that could not be read
 };
 
 AppOptions ParseCommandLine(int argc, char** argv);
+
+// What --help prints.
+const char* UsageText();
 
 }  // namespace tp

@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QWidget>
 #include <cstdio>
 #include <memory>
@@ -23,6 +25,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessRunLoop.h"
 #include "platform/headless/HeadlessScript.h"
+#include "project/ContainerReader.h"
 #include "project/ProjectLoader.h"
 #include "project/UserSettings.h"
 #include "saver/MpfmScrSvr.h"
@@ -157,7 +160,7 @@ void RunSaverOn(const TMpCProject& project, const AppOptions& options) {
   WindowSignals().reset();
   const SaverProject saver = MakeSaverProject(project);
   SetObjectCommonFolder(saver.commonFolder);
-  TMpfmScrSvr window(saver, CurrentPlatform(), SaverDisplayOptions(options));
+  TMpfmScrSvr window(saver, CurrentPlatform(), SaverDisplayOptions(options, project));
   ShowRunning() = true;
   window.ShowModal();
   ShowRunning() = false;
@@ -243,9 +246,31 @@ void ShowConfiguration(AppState& state) {
   if (HeadlessBackend()) SetScriptCommandHook(nullptr);
 }
 
+// Whether a file dialog can be answered here: a desktop backend on a real window system
+// (the offscreen and minimal platforms have no one to answer it).
+bool CanAskForAFile() {
+  if (HeadlessBackend() || !QApplication::instance()) return false;
+  const QString platform = QGuiApplication::platformName();
+  return platform != "offscreen" && platform != "minimal";
+}
+
+// The bare player holds no saver: ask the user for one with the desktop's file dialog.
+// Empty when the user cancels.
+std::string AskForSaverFile() {
+  const QString chosen = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a screensaver"), QDir::homePath(),
+                                                      QStringLiteral("Screensavers (*.scr *.SCR);;All files (*)"));
+  return chosen.toStdString();
+}
+
 }  // namespace
 
 void RunConfiguration(AppState& state) {
+  if (state.options.projectFile.empty() && !FindSectionMarker(SaverPath()).found && CanAskForAFile()) {
+    const std::string chosen = AskForSaverFile();
+    if (chosen.empty()) return;
+    LogEvent("saver-chosen", chosen);
+    SetSaverPath(LongPathName(chosen));
+  }
   WithUnpackedProject(state, [&] { ShowConfiguration(state); });
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "TidepoolVersion.h"
 #include "app/RunModes.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
@@ -59,17 +60,37 @@ bool DisplayReachable() {
   return false;
 }
 
+// --help, --version and options it cannot read are answered before anything opens:
+// the exit code, or -1 to go on.
+int AnswerCommandLine(const AppOptions& options) {
+  if (options.help) {
+    std::fputs(UsageText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("tidepool %s\n", TIDEPOOL_VERSION);
+    return 0;
+  }
+  if (!options.errors.empty()) {
+    std::fprintf(stderr, "tidepool: %s (see tidepool --help)\n", options.errors.front().c_str());
+    return 2;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int RunMain(int argc, char** argv) {
   AppState state;
   state.options = ParseCommandLine(argc, argv);
-  for (const std::string& e : state.options.errors) std::fprintf(stderr, "tidepool: %s\n", e.c_str());
+  if (const int code = AnswerCommandLine(state.options); code >= 0) return code;
 
   CurrentRun().firstArgument = state.options.firstArgument;
   SetSaverPath(state.options.projectFile.empty() ? ExecutablePath() : LongPathName(state.options.projectFile));
-  if (!state.options.projectFile.empty() && SaverPath().empty())
+  if (!state.options.projectFile.empty() && SaverPath().empty()) {
     std::fprintf(stderr, "tidepool: cannot open %s\n", state.options.projectFile.c_str());
+    return Exit(2);
+  }
 
   const RunMode mode = SelectRunMode(state.options.runSwitch);
   if (mode == RunMode::Password) {

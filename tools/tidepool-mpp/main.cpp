@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "TidepoolVersion.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "core/IniFile.h"
@@ -14,7 +15,6 @@
 #include "imaging/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/Resample.h"
-#include "project/PackagedPictureWriter.h"
 #include "project/PackagedPictureWriter.h"
 
 namespace {
@@ -60,6 +60,7 @@ Options:
                    9 single sound, 10 weather, 11 sound slots, 12 animation text,
                    13 build information, 14 extra waves), for files that end early
   --help           this text
+  --version        print the version and end
 )";
 
 std::string ToCp1252(const std::string& text) {
@@ -232,6 +233,10 @@ int main(int argc, char** argv) {
       std::fputs(kHelp, stdout);
       return 0;
     }
+    if (a == "--version") {
+      std::printf("tidepool-mpp %s\n", TIDEPOOL_VERSION);
+      return 0;
+    }
     if (a == "--stop-after" && i + 1 < argc) {
       auto n = tp::ParseInt32(argv[++i]);
       if (!n || *n < 1 || *n > tp::kPackagedPictureItems) {
@@ -240,7 +245,7 @@ int main(int argc, char** argv) {
       }
       stopAfter = *n;
     } else if (a.rfind("--", 0) == 0) {
-      std::fprintf(stderr, "tidepool-mpp: unknown option %s\n%s", a.c_str(), kHelp);
+      std::fprintf(stderr, "tidepool-mpp: unknown option %s (see tidepool-mpp --help)\n", a.c_str());
       return 2;
     } else {
       args.push_back(a);

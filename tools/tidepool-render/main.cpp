@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "TidepoolVersion.h"
 #include "tidepool-render/RenderCommand.h"
 
 namespace tp::render {
@@ -38,6 +39,7 @@ void PrintUsage(FILE* to) {
   for (const auto& c : tp::render::RenderCommands()) {
     std::fprintf(to, "  tidepool-render %s\n", c.usage.c_str());
   }
+  std::fprintf(to, "  tidepool-render --help | --version\n");
 }
 }  // namespace
 
@@ -46,6 +48,10 @@ int main(int argc, char** argv) {
   if (args.empty() || tp::render::HasOption(args, "--help")) {
     PrintUsage(args.empty() ? stderr : stdout);
     return args.empty() ? 2 : 0;
+  }
+  if (tp::render::HasOption(args, "--version")) {
+    std::printf("tidepool-render %s\n", TIDEPOOL_VERSION);
+    return 0;
   }
   // The first argument that names a registered command decides.
   for (const auto& a : args) {
@@ -60,7 +66,6 @@ int main(int argc, char** argv) {
       }
     }
   }
-  std::fprintf(stderr, "tidepool-render: no known command in the arguments\n");
-  PrintUsage(stderr);
+  std::fprintf(stderr, "tidepool-render: no known command in the arguments (see tidepool-render --help)\n");
   return 2;
 }

@@ -1,0 +1,165 @@
+// The command line a person types: --help, --version, mistakes, and a saver file given
+// the way a file manager gives it.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <regex>
+#include <set>
+
+#include "app/AppOptions.h"
+#include "core/FileSystem.h"
+#include "support/SaverRun.h"
+
+namespace tp::test {
+namespace {
+
+struct Output {
+  int code = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs a command without any display, so nothing could open a window.
+Output RunQuietly(const std::string& command, const TempDir& scratch) {
+  const std::string out = scratch / "out.txt", err = scratch / "err.txt";
+  Output o;
+  o.code = RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u TIDEPOOL_PLATFORM " + command +
+                      " >'" + out + "' 2>'" + err + "'");
+  ReadFile(out, o.out);
+  ReadFile(err, o.err);
+  return o;
+}
+
+std::set<std::string> LongOptions(const std::string& text) {
+  std::set<std::string> names;
+  const std::regex option("--[a-z][a-z-]*");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), option); it != std::sregex_iterator(); ++it)
+    names.insert(it->str());
+  return names;
+}
+
+AppOptions Parse(std::vector<std::string> args) {
+  args.insert(args.begin(), "tidepool");
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  return ParseCommandLine(int(args.size()), argv.data());
+}
+
+TEST(ParseCommandLine, TellsASaverFileFromARunModeSwitch) {
+  TempDir dir;
+  ASSERT_TRUE(WriteFile(dir / "lake.scr", "x"));
+  ASSERT_TRUE(WriteFile(dir / "Slides", "x"));
+  // An existing file, or a name ending in .scr, alone on the line: its configuration.
+  for (const std::string& file : {dir / "lake.scr", dir / "Slides", std::string("gone.SCR")}) {
+    const AppOptions o = Parse({file});
+    EXPECT_EQ(o.projectFile, file);
+    EXPECT_TRUE(o.saverFileArgument) << file;
+    EXPECT_EQ(o.runSwitch, "") << file;
+  }
+  // Switches keep their rules, also with a colon suffix or a second argument.
+  EXPECT_EQ(Parse({"/s:0"}).runSwitch, "/S");
+  EXPECT_EQ(Parse({"SAVE"}).runSwitch, "SA");
+  EXPECT_FALSE(Parse({"SAVE"}).saverFileArgument);
+  EXPECT_EQ(Parse({"/s.scr"}).runSwitch, "/S");  // not there: read as the switch it starts with
+  const AppOptions two = Parse({"/p", dir / "lake.scr"});
+  EXPECT_EQ(two.runSwitch, "/P");
+  EXPECT_TRUE(two.projectFile.empty());
+  const AppOptions withProject = Parse({"--project", dir / "lake.scr", "/s"});
+  EXPECT_EQ(withProject.runSwitch, "/S");
+  EXPECT_FALSE(withProject.saverFileArgument);
+  // Options take their values in both spellings; a missing value is an error.
+  EXPECT_EQ(Parse({"--window-id=0x2a", "/s"}).windowId, "0x2a");
+  EXPECT_EQ(Parse({"/s", "--window-id"}).errors.size(), 1u);
+}
+
+class CommandLine : public ::testing::Test {
+ protected:
+  TempDir scratch, tmp;
+};
+
+TEST_F(CommandLine, HelpAndVersionAnswerWithoutADisplayForThePlayerAndTheTools) {
+  const Output help = RunQuietly(PlayerPath() + " --help", scratch);
+  EXPECT_EQ(help.code, 0) << help.err;
+  EXPECT_TRUE(help.err.empty()) << help.err;
+  for (const char* word : {"/s", "/c", "/p", "--project", "--window", "--all-screens", "--window-id", "--root", "--version"})
+    EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+  // The man page describes every option the usage names.
+  std::string man;
+  ASSERT_TRUE(ReadFile(std::string(std::getenv("TIDEPOOL_SOURCE_DIR")) + "/data/tidepool.1", man));
+  std::string manPlain;
+  for (size_t i = 0; i < man.size(); ++i) {
+    if (man[i] == '\\' && i + 1 < man.size() && man[i + 1] == '-') continue;  // roff's \- is a hyphen
+    manPlain += man[i];
+  }
+  const std::set<std::string> options = LongOptions(help.out);
+  EXPECT_GE(options.size(), 7u);
+  for (const std::string& o : options) EXPECT_NE(manPlain.find(o), std::string::npos) << o << " is not in the man page";
+
+  const Output version = RunQuietly(PlayerPath() + " --version /s", scratch);
+  EXPECT_EQ(version.code, 0);
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("tidepool [0-9]+\\.[0-9]+(\\.[0-9]+)*\n"))) << version.out;
+
+  for (const char* tool : {"tidepool-mpp", "tidepool-render"}) {
+    const Output v = RunQuietly(ToolPath(tool) + " --version", scratch);
+    EXPECT_EQ(v.code, 0) << tool;
+    EXPECT_EQ(v.out.rfind(std::string(tool) + " ", 0), 0u) << v.out;
+    EXPECT_EQ(v.out.substr(std::string(tool).size()), version.out.substr(8)) << "one version for all";
+    const Output h = RunQuietly(ToolPath(tool) + " --help", scratch);
+    EXPECT_EQ(h.code, 0) << tool;
+    EXPECT_NE(h.out.find("--version"), std::string::npos) << tool;
+  }
+}
+
+TEST_F(CommandLine, UnknownOptionsFailWithOneLineWhileUnknownSwitchesStayQuiet) {
+  for (const char* args : {"--fullscreen /s", "/s --window-id", "--projekt x.scr"}) {
+    const Output o = RunQuietly(PlayerPath() + " " + args, scratch);
+    EXPECT_EQ(o.code, 2) << args;
+    EXPECT_TRUE(o.out.empty()) << args;
+    ASSERT_FALSE(o.err.empty()) << args;
+    EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << "one line: " << o.err;
+    EXPECT_EQ(o.err.rfind("tidepool: ", 0), 0u) << o.err;
+  }
+  // The same mistake on the headless backend opens no window and unpacks nothing.
+  RunOptions options;
+  options.tmpDir = tmp.path();
+  const RunResult r = RunHeadless(PlayerPath(), {"/s", "--bogus"}, options);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_TRUE(r.EventsOf("display").empty());
+  EXPECT_TRUE(r.EventsOf("unpack").empty());
+  // An unknown run-mode switch still ends at once with 0 and says nothing.
+  const Output quiet = RunQuietly(PlayerPath() + " /x", scratch);
+  EXPECT_EQ(quiet.code, 0);
+  EXPECT_TRUE(quiet.err.empty()) << quiet.err;
+  EXPECT_TRUE(tmp.List().empty());
+}
+
+TEST_F(CommandLine, ASaverFileAsTheOnlyArgumentOpensItsConfiguration) {
+  ProjectFolder lake(scratch / "lake");
+  lake.SetSettings("[General]\r\nProductName=Lake\r\n");
+  lake.AddPicture("a.jpg");
+  ASSERT_EQ(lake.Pack(scratch / "Lake.scr"), 0);
+
+  RunOptions options;
+  options.tmpDir = tmp.path();
+  options.runMs = 300;
+  RunResult r;
+  r = RunHeadless(PlayerPath(), {scratch / "Lake.scr"}, options);
+  EXPECT_EQ(r.exitCode, 0) << r.stderrText;
+  ASSERT_EQ(r.EventsOf("unpack").size(), 1u);
+  EXPECT_EQ(r.EventsOf("unpack")[0].rfind(tmp.path() + "/Lake", 0), 0u) << r.EventsOf("unpack")[0];
+  EXPECT_TRUE(r.EventsOf("message").empty());
+  EXPECT_TRUE(r.EventsOf("display").empty()) << "the show must not run";
+  EXPECT_TRUE(tmp.List().empty());
+
+  // A saver file that is not there: one line, exit 2, nothing opened.
+  r = RunHeadless(PlayerPath(), {scratch / "missing.scr"}, options);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.stderrText.find("cannot open"), std::string::npos) << r.stderrText;
+  EXPECT_TRUE(r.EventsOf("message").empty());
+}
+
+}  // namespace
+}  // namespace tp::test
