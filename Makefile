@@ -1,33 +1,43 @@
 # The two set-up commands are `make demo` and `make test`; everything else is for developers.
 # Build trees live under build/: test (ASan+UBSan), tsan (threaded code), release
 # (benchmarks, demo, tools) and fuzz (clang, libFuzzer).
+# Each command first installs the Debian packages it needs (scripts/install-deps.sh GROUP).
 JOBS ?= 2
+PREFIX ?= /usr/local
 CMAKE_GEN := -G Ninja
 SAN_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DTIDEPOOL_WERROR=ON
 FUZZ_SECONDS ?= 20
+DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps build test test-unit test-tsan bench demo fuzz gallery install clean
+.PHONY: all deps build test test-unit test-tsan bench demo fuzz gallery install package clean
 
 all: build
 
+# Every package of every group.
 deps:
-	@bash scripts/install-deps.sh
+	@$(DEPS) all
 
-build/release/build.ninja: | deps
-	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTIDEPOOL_BUILD_TESTS=OFF
+build/release/build.ninja:
+	@$(DEPS) build
+	cmake -S . -B build/release $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTIDEPOOL_BUILD_TESTS=OFF -DTIDEPOOL_BUILD_BENCH=OFF
 
-build: deps build/release/build.ninja
+build: build/release/build.ninja
+	@$(DEPS) build
 	cmake --build build/release -j $(JOBS)
 
-build/test/build.ninja: | deps
+build/test/build.ninja:
+	@$(DEPS) test
 	cmake -S . -B build/test $(CMAKE_GEN) $(SAN_FLAGS) -DTIDEPOOL_SANITIZE=address,undefined -DTIDEPOOL_BUILD_BENCH=OFF
 
-build/tsan/build.ninja: | deps
+build/tsan/build.ninja:
+	@$(DEPS) test
 	cmake -S . -B build/tsan $(CMAKE_GEN) $(SAN_FLAGS) -DTIDEPOOL_SANITIZE=thread -DTIDEPOOL_BUILD_BENCH=OFF
 
 # Every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then the threaded tests under ThreadSanitizer.
-test: deps test-unit test-tsan
+test:
+	@$(DEPS) test
+	@$(MAKE) --no-print-directory test-unit test-tsan
 
 test-unit: build/test/build.ninja
 	cmake --build build/test -j $(JOBS)
@@ -39,24 +49,39 @@ test-tsan: build/tsan/build.ninja
 	  cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L threads; \
 	else echo "test-tsan: no threaded tests in this tree"; fi
 
-bench: build
+bench: build/release/build.ninja
+	@$(DEPS) bench
+	cmake -S . -B build/release -DTIDEPOOL_BUILD_BENCH=ON >/dev/null
+	cmake --build build/release -j $(JOBS)
 	@bash bench/run.sh build/release $(BENCH)
 
-demo: build
+demo:
+	@$(DEPS) demo
+	@$(MAKE) --no-print-directory build
 	@bash demo/run.sh build/release
 
-gallery: build
+gallery:
+	@$(DEPS) demo
+	@$(MAKE) --no-print-directory build
 	@bash demo/gallery.sh build/release
 
-fuzz: deps
+fuzz:
+	@$(DEPS) fuzz
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTIDEPOOL_BUILD_FUZZ=ON -DTIDEPOOL_BUILD_TESTS=OFF -DTIDEPOOL_BUILD_BENCH=OFF \
 	  -DTIDEPOOL_WITH_QT=OFF -DTIDEPOOL_WITH_SDL=OFF
 	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
 	@bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
+# Installs under PREFIX (default /usr/local). xscreensaver reads hack descriptions only
+# from /usr/share/xscreensaver/config: use PREFIX=/usr, or better the package.
 install: build
-	cmake --install build/release
+	cmake --install build/release --prefix $(PREFIX)
+
+# A Debian package installing under /usr: build/release/tidepool_VERSION_ARCH.deb
+package: build
+	@$(DEPS) package
+	cd build/release && cpack -G DEB
 
 clean:
 	rm -rf build

@@ -1,30 +1,72 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tests, the benchmarks and the demo need.
-# Idempotent: does nothing when everything is present.
+# Installs the Debian 12 packages a task needs, and nothing more.
+#
+#   scripts/install-deps.sh GROUP...
+#
+#   runtime  what the built player needs to run: Qt 6 (X11 and Wayland), SDL2_mixer,
+#            the picture libraries
+#   build    runtime + compiler, CMake, Ninja and the development headers
+#   demo     build + ImageMagick and sox, which draw and sound the demo saver
+#   test     demo + GoogleTest, Xvfb, Weston and the package tools the tests use
+#   bench    demo + Google Benchmark
+#   fuzz     build + clang with its sanitizer and libFuzzer runtimes
+#   package  build + the tools `make package` runs (dpkg-shlibdeps, file)
+#   music    the General MIDI sound font that MIDI music needs at run time
+#   all      every group
+#
+# Without a group it installs "all". Idempotent: does nothing when everything is present.
 set -euo pipefail
 
-PACKAGES=(
-  build-essential cmake ninja-build pkg-config ccache git
-  clang libclang-rt-14-dev llvm
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libjpeg-turbo-progs libgif-dev libpixman-1-dev libpng-dev zlib1g-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
-  libsdl2-dev libsdl2-mixer-dev
-  libx11-dev libxext-dev
-  imagemagick sox xvfb xauth x11-utils
-  fluid-soundfont-gm
+declare -A GROUP=(
+  [runtime]="libjpeg62-turbo libgif7 libpixman-1-0 libpng16-16 libqt6widgets6 libqt6gui6 qt6-wayland
+             libsdl2-2.0-0 libsdl2-mixer-2.0-0 libx11-6 libxext6"
+  [build]="build-essential cmake ninja-build pkg-config ccache git
+           libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev zlib1g-dev
+           qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+           libsdl2-dev libsdl2-mixer-dev libx11-dev libxext-dev"
+  [demo]="imagemagick sox"
+  [test]="libgtest-dev libgmock-dev xvfb xauth weston dpkg-dev file"
+  [bench]="libbenchmark-dev libjpeg-turbo-progs"
+  [fuzz]="clang libclang-rt-14-dev llvm"
+  [package]="dpkg-dev file"
+  [music]="fluid-soundfont-gm"
+)
+# Groups a group builds on.
+declare -A NEEDS=(
+  [runtime]="" [build]="runtime" [demo]="build" [test]="demo" [bench]="demo" [fuzz]="build"
+  [package]="build" [music]="" [all]="runtime build demo test bench fuzz package music"
 )
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
+groups=("$@")
+[ ${#groups[@]} -eq 0 ] && groups=(all)
+
+declare -A chosen=()
+add_group() {
+  local g=$1
+  if [ -z "${NEEDS[$g]+x}" ]; then
+    echo "install-deps: unknown group '$g' (runtime build demo test bench fuzz package music all)" >&2
+    exit 2
   fi
+  [ -n "${chosen[$g]+x}" ] && return
+  chosen[$g]=1
+  local n
+  for n in ${NEEDS[$g]}; do add_group "$n"; done
+}
+for g in "${groups[@]}"; do add_group "$g"; done
+
+missing=()
+for g in "${!chosen[@]}"; do
+  for p in ${GROUP[$g]:-}; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
