@@ -257,6 +257,7 @@ bool CanAskForAFile() {
 // The bare player holds no saver: ask the user for one with the desktop's file dialog.
 // Empty when the user cancels.
 std::string AskForSaverFile() {
+  LogEvent("ask-saver-file");
   const QString chosen = QFileDialog::getOpenFileName(nullptr, QStringLiteral("Open a screensaver"), QDir::homePath(),
                                                       QStringLiteral("Screensavers (*.scr *.SCR);;All files (*)"));
   return chosen.toStdString();

@@ -85,5 +85,25 @@ TEST(DesktopScale, OriginalSizePictureIsDrawnOnePixelPerScreenPixelAtScaleFactor
   EXPECT_TRUE(tmp.List().empty());
 }
 
+TEST(DesktopScale, BarePlayerAsksForASaverFileInsteadOfSayingItHasNone) {
+  TP_REQUIRE_XSERVER();
+  TempDir work, tmp, runtime;
+  ::chmod(runtime.path().c_str(), 0700);
+  const std::string events = work / "events.log";
+  const pid_t pid = Spawn({PlayerPath()}, {"QT_QPA_PLATFORM=xcb", "TMPDIR=" + tmp.path(),
+                                          "XDG_RUNTIME_DIR=" + runtime.path(), "TIDEPOOL_EVENT_LOG=" + events});
+  ASSERT_GT(pid, 0);
+  bool asked = false;
+  for (int i = 0; i < 300 && !asked; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (const std::string& line : ReadLines(events)) asked = asked || line.find(" ask-saver-file") != std::string::npos;
+  }
+  ::kill(pid, SIGTERM);
+  WaitExitWithin(pid, 30000);
+  EXPECT_TRUE(asked);
+  for (const std::string& line : ReadLines(events)) EXPECT_EQ(line.find(" message "), std::string::npos) << line;
+  EXPECT_TRUE(tmp.List().empty());
+}
+
 }  // namespace
 }  // namespace tp::test
