@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tp {
 
 Rect FitKeepingAspect(int w, int h, int W, int H) {
@@ -48,25 +52,44 @@ void AspectStretcher::Prepare(int sw, int sh, const Rect& fit) {
   sh_ = sh;
   fit_ = fit;
   Axis(sw, fit.width(), xIndex_, xWeight_);
+  xPair_.resize(xWeight_.size());
+  for (size_t i = 0; i < xWeight_.size(); ++i) xPair_[i] = uint32_t(256 - xWeight_[i]) | (uint32_t(xWeight_[i]) << 16);
   Axis(sh, fit.height(), yIndex_, yWeight_);
-  for (auto& r : rows_) r.assign(size_t(fit.width()) * 4, 0);
+  for (auto& r : rows_) r.assign(size_t(fit.width()), 0);
   rowOf_[0] = rowOf_[1] = -1;
 }
 
-void AspectStretcher::ScaleRow(const Pixel* src, uint16_t* out) const {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(src);
+void AspectStretcher::ScaleRow(const Pixel* src, Pixel* out) const {
   const int n = fit_.width();
   const int last = sw_ - 1;
-  for (int x = 0; x < n; ++x) {
+  int x = 0;
+#if defined(__SSE2__)
+  if (sw_ >= 2) {
+    // The left and right source pixels are neighbours in memory: one 8-byte load gives
+    // both; interleaved channel by channel, one multiply-add per output pixel blends them.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i half = _mm_set1_epi32(128);
+    auto blend = [&](int at) {
+      __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + xIndex_[size_t(at)]));
+      v = _mm_unpacklo_epi8(_mm_unpacklo_epi8(v, _mm_srli_si128(v, 4)), zero);
+      const __m128i weights = _mm_set1_epi32(int(xPair_[size_t(at)]));
+      return _mm_srli_epi32(_mm_add_epi32(_mm_madd_epi16(v, weights), half), 8);
+    };
+    for (; x + 4 <= n; x += 4) {
+      const __m128i low = _mm_packs_epi32(blend(x), blend(x + 1));
+      const __m128i high = _mm_packs_epi32(blend(x + 2), blend(x + 3));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(low, high));
+    }
+  }
+#endif
+  for (; x < n; ++x) {
     const int i = xIndex_[size_t(x)];
     const uint32_t w1 = xWeight_[size_t(x)], w0 = 256 - w1;
-    const uint8_t* a = bytes + size_t(i) * 4;
-    const uint8_t* b = bytes + size_t(std::min(i + 1, last)) * 4;
-    uint16_t* o = out + size_t(x) * 4;
-    o[0] = uint16_t(a[0] * w0 + b[0] * w1);
-    o[1] = uint16_t(a[1] * w0 + b[1] * w1);
-    o[2] = uint16_t(a[2] * w0 + b[2] * w1);
-    o[3] = uint16_t(a[3] * w0 + b[3] * w1);
+    const Pixel a = src[i], b = src[std::min(i + 1, last)];
+    // Two channels per 32-bit word, 16 bits each: blue and red, then green and alpha.
+    const uint32_t rb = ((a & 0x00FF00FFu) * w0 + (b & 0x00FF00FFu) * w1 + 0x00800080u) >> 8;
+    const uint32_t ga = ((a >> 8) & 0x00FF00FFu) * w0 + ((b >> 8) & 0x00FF00FFu) * w1 + 0x00800080u;
+    out[x] = (rb & 0x00FF00FFu) | (ga & 0xFF00FF00u);
   }
 }
 
@@ -91,26 +114,32 @@ void AspectStretcher::Stretch(const Bitmap32& src, Bitmap32& dst) {
     return;
   }
   Prepare(src.width(), src.height(), fit);
-  const size_t channels = size_t(fit.width()) * 4;
+  const size_t bytes = size_t(fit.width()) * sizeof(Pixel);
   const int lastRow = src.height() - 1;
   for (int y = 0; y < fit.height(); ++y) {
     const int top = yIndex_[size_t(y)];
     const int bottom = std::min(top + 1, lastRow);
     // Make the two buffers hold the rows top and bottom, reusing what the previous output
     // row needed (enlarging reads each source row once).
-    auto buffer = [&](int row) -> const uint16_t* {
+    auto buffer = [&](int row) -> const uint8_t* {
       for (int k = 0; k < 2; ++k)
-        if (rowOf_[k] == row) return rows_[k].data();
+        if (rowOf_[k] == row) return reinterpret_cast<const uint8_t*>(rows_[k].data());
       const int k = (rowOf_[0] == top || rowOf_[0] == bottom) ? 1 : 0;
       ScaleRow(src.scanline(row), rows_[size_t(k)].data());
       rowOf_[k] = row;
-      return rows_[size_t(k)].data();
+      return reinterpret_cast<const uint8_t*>(rows_[size_t(k)].data());
     };
-    const uint16_t* a = buffer(top);
-    const uint16_t* b = buffer(bottom);
-    const uint32_t w1 = yWeight_[size_t(y)], w0 = 256 - w1;
+    const uint8_t* a = buffer(top);
+    const uint32_t w1 = yWeight_[size_t(y)];
     auto* out = reinterpret_cast<uint8_t*>(dst.scanline(fit.top + y) + fit.left);
-    for (size_t i = 0; i < channels; ++i) out[i] = uint8_t((a[i] * w0 + b[i] * w1 + 32768) >> 16);
+    if (w1 == 0) {
+      std::memcpy(out, a, bytes);
+      continue;
+    }
+    const uint8_t* b = buffer(bottom);
+    const uint16_t w0 = uint16_t(256 - w1), wb = uint16_t(w1);
+    // Byte by byte, so the compiler can do 16 channels at a time.
+    for (size_t i = 0; i < bytes; ++i) out[i] = uint8_t((uint16_t(a[i] * w0 + b[i] * wb) + 128u) >> 8);
   }
   // The next frame may bring other pixels in the same rows.
   rowOf_[0] = rowOf_[1] = -1;

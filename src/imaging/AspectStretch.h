@@ -22,16 +22,17 @@ class AspectStretcher {
 
  private:
   void Prepare(int sw, int sh, const Rect& fit);
-  // One source row stretched horizontally, 8 fractional bits per channel.
-  void ScaleRow(const Pixel* src, uint16_t* out) const;
+  // One source row stretched horizontally.
+  void ScaleRow(const Pixel* src, Pixel* out) const;
 
   int sw_ = -1, sh_ = -1;
   Rect fit_;
   std::vector<int32_t> xIndex_;    // per output column: the left source column
   std::vector<uint16_t> xWeight_;  // per output column: the right column's weight, 0..256
+  std::vector<uint32_t> xPair_;    // the same as (left weight | right weight << 16)
   std::vector<int32_t> yIndex_;
   std::vector<uint16_t> yWeight_;
-  std::vector<uint16_t> rows_[2];  // horizontally stretched source rows
+  std::vector<Pixel> rows_[2];     // horizontally stretched source rows
   int rowOf_[2] = {-1, -1};        // which source row each buffer holds
 };
 
