@@ -15,13 +15,7 @@ int TGifPainter::FrameDelayMs(int storedDelayMs, int speedPercent) {
 void TGifPainter::Start(std::shared_ptr<const GifImage> gif, int speedPercent, Clock& clock,
                         FrameSink sink) {
   std::lock_guard<std::mutex> control(control_);
-  // Stop any earlier painting first (inline: control_ is already held).
-  {
-    std::lock_guard<std::mutex> lk(m_);
-    stop_ = true;
-  }
-  if (thread_.joinable()) thread_.join();
-  painting_ = false;
+  StopThread();
 
   gif_ = std::move(gif);
   if (!gif_ || gif_->frames().empty()) return;
@@ -36,45 +30,33 @@ void TGifPainter::Start(std::shared_ptr<const GifImage> gif, int speedPercent, C
   sink_(canvas_);
   painting_ = true;
   if (animator_->frameCount() > 1 && speed_ > 0) {
-    {
-      std::lock_guard<std::mutex> lk(m_);
-      stop_ = false;
-    }
+    stop_ = false;
+    workerId_ = clock_->BeginWorker();
     thread_ = std::thread([this] { Run(); });
   }
 }
 
 void TGifPainter::Stop() {
   std::lock_guard<std::mutex> control(control_);
-  {
-    std::lock_guard<std::mutex> lk(m_);
+  StopThread();
+}
+
+void TGifPainter::StopThread() {
+  if (thread_.joinable()) {
     stop_ = true;
+    clock_->WakeWorkers();
+    thread_.join();
   }
-  if (thread_.joinable()) thread_.join();
   painting_ = false;
 }
 
-bool TGifPainter::WaitOrStop(int ms) {
-  // Sleeps on the clock in short slices so that Stop never waits long.
-  const uint32_t start = clock_->Tick();
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lk(m_);
-      if (stop_) return false;
-    }
-    const uint32_t passed = clock_->Tick() - start;
-    if (passed >= uint32_t(ms)) return true;
-    clock_->Sleep(std::min<uint32_t>(uint32_t(ms) - passed, 5));
-  }
-}
-
 void TGifPainter::Run() {
-  for (;;) {
-    if (!WaitOrStop(FrameDelayMs(animator_->DelayMs(shown_), speed_))) return;
+  while (clock_->WorkerSleep(workerId_, uint32_t(FrameDelayMs(animator_->DelayMs(shown_), speed_)), stop_)) {
     shown_ = animator_->DrawNextFrame(canvas_);
     ++frames_;
     sink_(canvas_);
   }
+  clock_->EndWorker(workerId_);
 }
 
 }  // namespace tp

@@ -3,7 +3,8 @@
 // another on its own thread, each shown for its stored delay scaled by the playback
 // speed, looping, and hands every finished frame to a sink (which copies it into the
 // object's buffers under the object's lock). The frame being composed is private to the
-// painter, so the sink only ever sees whole frames.
+// painter, so the sink only ever sees whole frames. The painter thread is a worker of
+// its clock (Clock.h).
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -42,12 +43,13 @@ class TGifPainter {
 
  private:
   void Run();
-  bool WaitOrStop(int ms);
+  // Ends the painter thread and joins it (control_ held).
+  void StopThread();
 
   std::mutex control_;  // serialises Start and Stop
-  std::mutex m_;
-  bool stop_ = false;
+  std::atomic<bool> stop_{false};
   std::thread thread_;
+  Clock::WorkerId workerId_ = 0;
   std::shared_ptr<const GifImage> gif_;
   std::unique_ptr<GifAnimator> animator_;
   Bitmap32 canvas_;
