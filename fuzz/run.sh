@@ -147,8 +147,9 @@ INI
       "$tools/tidepool-mpp" "$work/m.ini" "$work/show/files/b.mpp"
     printf '[General]\r\nProductName=Seed\r\n[Default]\r\nDuration=1\r\nTransition=1\r\nTransitionTime=100\r\n' \
       >"$work/show/settings.ini"
-    printf '[FileList]\r\na.jpg=1\r\nb.mpp=1\r\n' >"$work/show/filelist.ini"
-    printf 'Object MainWindow: TfmMpCOnfigWindow\r\nend\r\n' >"$work/show/MpGUI.mui"
+    printf '[FileList]\r\nb.mpp=1\r\na.jpg=1\r\n' >"$work/show/filelist.ini"
+    if [ -f demo/MpGUI.mui ]; then cp demo/MpGUI.mui "$work/show/MpGUI.mui"; else
+      printf '1\r\n2\r\nobject MainWindow: TForm\r\nend\r\n' >"$work/show/MpGUI.mui"; fi
     "$tools/tidepool-pack" --no-player "$work/show" "$seeds/fuzz_saver_file/show.bin" >/dev/null
   fi
   cp "$seeds/fuzz_container/"*.bin "$seeds/fuzz_saver_file/" 2>/dev/null
