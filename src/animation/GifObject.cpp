@@ -84,7 +84,6 @@ void TGifObject::Stop() {
 }
 
 void TGifObject::Start() {
-  painter_.Stop();
   std::string path;
   {
     auto lk = Lock();
@@ -95,7 +94,10 @@ void TGifObject::Start() {
     auto lk = Lock();
     Filename = path;
   }
-  if (!found) return;
+  if (!found) {
+    painter_.Stop();
+    return;
+  }
 
   // The decoded GIF is shared by objects with the same file and frame options; a restart
   // takes it again without reading the file.
@@ -109,6 +111,15 @@ void TGifObject::Start() {
   if (!gif) ReserveBuffers(0);
 
   const uint8_t alpha = OpacityAlpha(Opacity);
+  // A restart of the GIF already playing starts its animation over on the same painter.
+  if (gif && painter_.Restart(gif, AnimSpeedPercent(AnimSpeed), clock())) {
+    auto lk = Lock();
+    Buffer.setMasterAlpha(alpha);
+    FlipBuffer.setMasterAlpha(alpha);
+    StartRunState(clock().Tick());
+    return;
+  }
+  painter_.Stop();
   {
     auto lk = Lock();
     if (gif && gif->width() > 0 && gif->height() > 0) {

@@ -131,6 +131,37 @@ class ClockWorkersShow : public ::testing::Test {
   std::set<int> positions_;
 };
 
+TEST_F(ClockWorkersShow, ARedisplayedGifStartsOverOnItsOwnPainter) {
+  HeadlessClock clock(false);
+  TGifObject gif;
+  gif.SetClock(&clock);
+  gif.Filename = (dir_ / "blink.gif").string();  // red, lime, blue; 30 ms each
+  gif.DisplayDurationType = 1;
+  gif.DisplaySec = 0;
+  gif.DisplayDurationSec = 1;
+  gif.DesignWidth = 100;
+  gif.DesignHeight = 100;
+  gif.TargetRect = Rect{0, 0, 100, 100};
+  gif.Start();
+  gif.Resume();
+  auto colourAt = [&](uint32_t t) {
+    RunFrames(clock, t);
+    auto lk = gif.Lock();
+    return gif.Buffer.at(5, 5) & 0xFFFFFF;
+  };
+  EXPECT_EQ(colourAt(10), 0xFF0000u);
+  EXPECT_EQ(colourAt(40), 0x00FF00u);
+  EXPECT_EQ(colourAt(70), 0x0000FFu);
+  // Hidden and started over at 1000 ms (the animation had come round to red at 990):
+  // frame 0 again, then the next frames 30 ms apart from there.
+  EXPECT_EQ(colourAt(1010), 0xFF0000u);
+  EXPECT_EQ(colourAt(1055), 0x00FF00u);
+  EXPECT_EQ(colourAt(1065), 0x0000FFu);
+  EXPECT_EQ(colourAt(2025), 0xFF0000u);
+  EXPECT_EQ(gif.PainterThreadsStarted(), 1);
+  gif.Stop();
+}
+
 TEST_F(ClockWorkersShow, ThreeRunsSeeTheSameFrames) {
   const std::vector<std::string> first = Play();
   ASSERT_GT(first.size(), 40u);
