@@ -6,8 +6,8 @@
 //   - whoever lets the worker run calls BeginWorker first and hands it the id;
 //   - the worker pauses only through WorkerSleep(id, ...), never through Sleep;
 //   - before it waits for anything else (suspension) or ends, it calls EndWorker(id).
-// A worker's first action after BeginWorker is WorkerSleep(id, 0, ...), so that what it
-// does runs where the clock puts it. A clock on real time just sleeps; a simulated clock
+// A worker's first act after BeginWorker is a WorkerSleep (with 0 ms when it has work to
+// do at once), so that all it does runs where the clock puts it. A clock on real time just sleeps; a simulated clock
 // (the headless one) runs every worker whose wake-up time has come, one at a time and in
 // a fixed order, while the UI thread waits in Sleep, so runs repeat exactly. Threads that
 // never sleep on the clock (a picture decoder working ahead, say) need none of this, but
