@@ -131,6 +131,29 @@ INI
     "$tools/tidepool-pack" --no-player --build-entry "$work/proj" "$seeds/fuzz_container/project.bin" >/dev/null
   fi
 
+  # A small show for the whole-file target: a plain picture and a packaged one with an
+  # object and snow, settings that change pictures quickly with a transition.
+  mkdir -p "$seeds/fuzz_saver_file"
+  if [ -x "$tools/tidepool-pack" ] && [ -x "$tools/tidepool-mpp" ] && [ "$have_convert" = 1 ]; then
+    mkdir -p "$work/show/files"
+    convert -size 16x12 gradient:red-blue "$work/show/files/a.jpg"
+    convert -size 4x4 xc:yellow "$work/show/files/sprite.bmp"
+    convert -delay 5 -size 3x3 xc:red xc:lime "$work/show/files/blink.gif"
+    printf '[Obj0]\r\nObjType=IMG\r\nFilename=sprite.bmp\r\nMotion=1\r\n[Obj1]\r\nObjType=GIF\r\nFilename=blink.gif\r\nMotion=2\r\n' \
+      >"$work/show-objects.txt"
+    printf '[Picture]\nPicture=pic.jpg\nMask=mask.png\n[Weather]\nKind=snow\nParticleCount=20\n[Animation]\nFile=show-objects.txt\n' \
+      >"$work/show.ini"
+    "$tools/tidepool-mpp" "$work/show.ini" "$work/show/files/b.mpp" 2>/dev/null ||
+      "$tools/tidepool-mpp" "$work/m.ini" "$work/show/files/b.mpp"
+    printf '[General]\r\nProductName=Seed\r\n[Default]\r\nDuration=1\r\nTransition=1\r\nTransitionTime=100\r\n' \
+      >"$work/show/settings.ini"
+    printf '[FileList]\r\nb.mpp=1\r\na.jpg=1\r\n' >"$work/show/filelist.ini"
+    if [ -f demo/MpGUI.mui ]; then cp demo/MpGUI.mui "$work/show/MpGUI.mui"; else
+      printf '1\r\n2\r\nobject MainWindow: TForm\r\nend\r\n' >"$work/show/MpGUI.mui"; fi
+    "$tools/tidepool-pack" --no-player "$work/show" "$seeds/fuzz_saver_file/show.bin" >/dev/null
+  fi
+  cp "$seeds/fuzz_container/"*.bin "$seeds/fuzz_saver_file/" 2>/dev/null
+
   local ini='[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nb.mpp=1\r\na.mpp=0\r\n[General]\r\nProductName=Lake\r\n[Default]\r\nSound=0\r\nDuration=abc\r\nTransitionEffects=1,2,3\r\n[Advance]\r\nMusicFile=a.mp3;b.mid\r\n[UI]\r\nUIFile=x.mui\r\n'
   printf "$ini" >"$seeds/fuzz_ini/project.ini"
   printf '; note\n[S]\nA = " quoted "\nB=0x10\n[s]\nA=second\n' >"$seeds/fuzz_ini/odd.ini"

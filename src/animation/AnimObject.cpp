@@ -45,8 +45,7 @@ TAnimObject::TAnimObject() : clock_(&DefaultAnimClock()) {
   InternalSpeed = 100;
   WanderRangeX = 500;
   WanderRangeY = 1000;
-  Thread = std::make_unique<TObjectThread>([this] { Step(); },
-                                           [this] { clock_.load()->Sleep(TObjectThread::kStepMs); });
+  Thread = std::make_unique<TObjectThread>([this] { Step(); }, clock_.load());
   Started = false;
 }
 

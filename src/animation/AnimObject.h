@@ -70,7 +70,10 @@ class TAnimObject {
   std::unique_lock<std::mutex> Lock() const { return std::unique_lock<std::mutex>(lock_); }
 
   // The tick source used by Start and Step; the engine hands over its own.
-  void SetClock(Clock* clock) { clock_.store(clock); }
+  void SetClock(Clock* clock) {
+    clock_.store(clock);
+    Thread->SetClock(clock);
+  }
   Clock& clock() const { return *clock_.load(); }
 
   // True once Start initialised the run state (an object whose picture is missing never is).

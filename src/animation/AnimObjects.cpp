@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "animation/AnimImgObject.h"
 #include "animation/GifObject.h"
 #include "animation/ImgObject.h"
 #include "core/IniFile.h"
@@ -30,6 +31,7 @@ void TAnimObjects::LoadFromText(std::string_view text) {
 
 void TAnimObjects::Add(std::unique_ptr<TAnimObject> object) {
   object->Index = Count();
+  if (TAnimImgObject* image = object->AsImage()) image->SetPictures(pictures_);
   items_.push_back(std::move(object));
 }
 
@@ -43,6 +45,7 @@ void TAnimObjects::Clear() {
     if (o->Thread) o->Thread->RequestTerminate();
   }
   items_.clear();
+  pictures_ = std::make_shared<TObjectPictures>(pictures_->Budget());
 }
 
 }  // namespace tp

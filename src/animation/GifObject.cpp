@@ -33,7 +33,10 @@ std::string TGifObject::SaveToText() {
 }
 
 void TGifObject::ApplyFrameOptions(GifImage& gif) const {
+  // The options live in the control extensions; an image without one keeps its pixels
+  // as they are (it is drawn as part of the next frame that has one).
   for (GifFrame& f : gif.frames()) {
+    if (!f.hasControl) continue;
     f.transparent = Transparent;
     if (TransparentType == 1 || TransparentType == 2) {
       Pixel colour = 0;
@@ -81,7 +84,6 @@ void TGifObject::Stop() {
 }
 
 void TGifObject::Start() {
-  painter_.Stop();
   std::string path;
   {
     auto lk = Lock();
@@ -92,19 +94,32 @@ void TGifObject::Start() {
     auto lk = Lock();
     Filename = path;
   }
-  if (!found) return;
-
-  std::shared_ptr<GifImage> gif;
-  try {
-    const std::string bytes = ReadWholeFile(path);
-    gif = std::make_shared<GifImage>(
-        GifImage::Decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-    ApplyFrameOptions(*gif);
-  } catch (const std::exception&) {
-    gif.reset();  // errors while loading are swallowed: no picture
+  if (!found) {
+    painter_.Stop();
+    return;
   }
 
+  // The decoded GIF is shared by objects with the same file and frame options; a restart
+  // takes it again without reading the file.
+  const std::string options = std::to_string(Transparent) + ',' + std::to_string(TransparentType) + ',' +
+                              std::to_string(TransparentColor) + ',' + std::to_string(RefreshFrame);
+  std::shared_ptr<const GifImage> gif =
+      pictures().Gif(path, options, [this](GifImage& g) { ApplyFrameOptions(g); });
+  // The painter's canvas, Buffer, FlipBuffer and the pixels a frame may restore: four
+  // screens of the GIF for each object, within the budget or not at all.
+  if (gif && !ReserveBuffers(4 * int64_t(gif->width()) * int64_t(gif->height()))) gif.reset();
+  if (!gif) ReserveBuffers(0);
+
   const uint8_t alpha = OpacityAlpha(Opacity);
+  // A restart of the GIF already playing starts its animation over on the same painter.
+  if (gif && painter_.Restart(gif, AnimSpeedPercent(AnimSpeed), clock())) {
+    auto lk = Lock();
+    Buffer.setMasterAlpha(alpha);
+    FlipBuffer.setMasterAlpha(alpha);
+    StartRunState(clock().Tick());
+    return;
+  }
+  painter_.Stop();
   {
     auto lk = Lock();
     if (gif && gif->width() > 0 && gif->height() > 0) {

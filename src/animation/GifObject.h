@@ -16,7 +16,8 @@ class TGifObject final : public TAnimImgObject {
   ~TGifObject() override;
 
   // Resolves the file, loads the GIF and applies the transparency and refresh keys,
-  // starts the painter, sets the opacity and runs the base Start. A missing file leaves
+  // starts the painter (a restart of the GIF already playing starts it over at frame 0
+  // on the same painter), sets the opacity and runs the base Start. A missing file leaves
   // the object as it was; a GIF that does not decode leaves it without a picture.
   void Start() override;
   // Suspends the worker thread, then stops the painter.
@@ -34,6 +35,7 @@ class TGifObject final : public TAnimImgObject {
 
   bool Painting() const { return painter_.Painting(); }
   long FramesPainted() const { return painter_.FramesPainted(); }
+  long PainterThreadsStarted() const { return painter_.ThreadsStarted(); }
 
   int AnimSpeed = 10;
   bool RefreshFrame = false;

@@ -15,13 +15,7 @@ int TGifPainter::FrameDelayMs(int storedDelayMs, int speedPercent) {
 void TGifPainter::Start(std::shared_ptr<const GifImage> gif, int speedPercent, Clock& clock,
                         FrameSink sink) {
   std::lock_guard<std::mutex> control(control_);
-  // Stop any earlier painting first (inline: control_ is already held).
-  {
-    std::lock_guard<std::mutex> lk(m_);
-    stop_ = true;
-  }
-  if (thread_.joinable()) thread_.join();
-  painting_ = false;
+  StopThread();
 
   gif_ = std::move(gif);
   if (!gif_ || gif_->frames().empty()) return;
@@ -36,45 +30,67 @@ void TGifPainter::Start(std::shared_ptr<const GifImage> gif, int speedPercent, C
   sink_(canvas_);
   painting_ = true;
   if (animator_->frameCount() > 1 && speed_ > 0) {
-    {
-      std::lock_guard<std::mutex> lk(m_);
-      stop_ = false;
-    }
+    stop_ = false;
+    interrupt_ = false;
+    workerId_ = clock_->BeginWorker();
     thread_ = std::thread([this] { Run(); });
+    ++threads_;
   }
 }
 
-void TGifPainter::Stop() {
+bool TGifPainter::Restart(const std::shared_ptr<const GifImage>& gif, int speedPercent, Clock& clock) {
   std::lock_guard<std::mutex> control(control_);
+  if (!painting_ || !gif || gif != gif_ || speedPercent != speed_ || &clock != clock_) return false;
   {
-    std::lock_guard<std::mutex> lk(m_);
-    stop_ = true;
-  }
-  if (thread_.joinable()) thread_.join();
-  painting_ = false;
-}
-
-bool TGifPainter::WaitOrStop(int ms) {
-  // Sleeps on the clock in short slices so that Stop never waits long.
-  const uint32_t start = clock_->Tick();
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lk(m_);
-      if (stop_) return false;
-    }
-    const uint32_t passed = clock_->Tick() - start;
-    if (passed >= uint32_t(ms)) return true;
-    clock_->Sleep(std::min<uint32_t>(uint32_t(ms) - passed, 5));
-  }
-}
-
-void TGifPainter::Run() {
-  for (;;) {
-    if (!WaitOrStop(FrameDelayMs(animator_->DelayMs(shown_), speed_))) return;
+    std::lock_guard<std::mutex> lk(paint_);
+    animator_->Reset(canvas_);
     shown_ = animator_->DrawNextFrame(canvas_);
     ++frames_;
     sink_(canvas_);
   }
+  if (thread_.joinable()) {
+    // The painter times the first frame's delay again from now.
+    interrupt_ = true;
+    clock_->WakeWorkers();
+  }
+  return true;
+}
+
+void TGifPainter::Stop() {
+  std::lock_guard<std::mutex> control(control_);
+  StopThread();
+}
+
+void TGifPainter::StopThread() {
+  if (thread_.joinable()) {
+    stop_ = true;
+    interrupt_ = true;
+    clock_->WakeWorkers();
+    thread_.join();
+  }
+  painting_ = false;
+}
+
+void TGifPainter::Run() {
+  uint32_t pause = 0;
+  {
+    std::lock_guard<std::mutex> lk(paint_);
+    pause = uint32_t(FrameDelayMs(animator_->DelayMs(shown_), speed_));
+  }
+  for (;;) {
+    const bool full = clock_->WorkerSleep(workerId_, pause, interrupt_);
+    if (stop_) break;
+    std::lock_guard<std::mutex> lk(paint_);
+    if (full) {
+      shown_ = animator_->DrawNextFrame(canvas_);
+      ++frames_;
+      sink_(canvas_);
+    } else {
+      interrupt_ = false;  // restarted: frame 0 is shown, its delay runs from now
+    }
+    pause = uint32_t(FrameDelayMs(animator_->DelayMs(shown_), speed_));
+  }
+  clock_->EndWorker(workerId_);
 }
 
 }  // namespace tp

@@ -54,25 +54,27 @@ void TImgObject::Start() {
   }
   if (!found) return;
 
-  // Decode outside the lock: the drawing thread keeps drawing the old picture meanwhile.
-  Bitmap32 picture;
-  try {
-    picture = LoadImageFile(path);
-  } catch (const std::exception&) {
-    return;
-  }
-  if (picture.empty()) return;
-  const Pixel key = TransparentType == 2 ? ColorRefToPixel(TransparentColor)
-                                         : picture.at(0, picture.height() - 1);
-  Bitmap32 flipped;
-  MirrorHorizontal(picture, flipped);
+  // The decoded picture is shared; a restart takes it again without reading the file.
+  const std::shared_ptr<const Bitmap32> picture = pictures().Image(path);
+  if (!picture) return;
   const uint8_t alpha = OpacityAlpha(Opacity);
-  picture.setMasterAlpha(alpha);
-  flipped.setMasterAlpha(alpha);
-
+  const Pixel key = TransparentType == 2 ? ColorRefToPixel(TransparentColor)
+                                         : picture->at(0, picture->height() - 1);
+  if (shown_ != picture) {
+    // The picture and its mirror image, copied outside the lock: the drawing thread
+    // keeps drawing the old picture meanwhile.
+    if (!ReserveBuffers(2 * int64_t(picture->pixelCount()))) return;  // over the budget: left out
+    Bitmap32 copy = *picture;
+    Bitmap32 flipped;
+    MirrorHorizontal(copy, flipped);
+    auto lk = Lock();
+    Buffer = std::move(copy);
+    FlipBuffer = std::move(flipped);
+    shown_ = picture;
+  }
   auto lk = Lock();
-  Buffer = std::move(picture);
-  FlipBuffer = std::move(flipped);
+  Buffer.setMasterAlpha(alpha);
+  FlipBuffer.setMasterAlpha(alpha);
   KeyColor = key;
   ImageWidth = Buffer.width();
   ImageHeight = Buffer.height();

@@ -9,8 +9,9 @@ class TImgObject final : public TAnimImgObject {
   TImgObject() { TransparentType = 1; }
   ~TImgObject() override { EndThread(); }
 
-  // Resolves the file, loads the picture, takes the key colour and opacity, then the base
-  // Start. A missing or undecodable file leaves the object as it was (no picture).
+  // Resolves the file, takes the decoded picture (shared, see ObjectPictures.h), the key
+  // colour and opacity, then the base Start. A missing or undecodable file, or one over
+  // the budget, leaves the object as it was (no picture).
   void Start() override;
   std::string SaveToText() override;
   using TAnimObject::LoadDescription;
@@ -18,6 +19,9 @@ class TImgObject final : public TAnimImgObject {
 
   void DrawStretched(Bitmap32& dst, int left, int top, int width, int height,
                      const Bitmap32& src) const override;
+
+ private:
+  std::shared_ptr<const Bitmap32> shown_;  // the decoded picture Buffer holds a copy of
 };
 
 }  // namespace tp

@@ -1,13 +1,23 @@
 #include "animation/ObjectThread.h"
 
-#include <chrono>
+#include "animation/AnimClock.h"
 
 namespace tp {
+
+void TObjectThread::SetClock(Clock* clock) {
+  std::lock_guard<std::mutex> lk(m_);
+  clock_ = clock;
+}
 
 void TObjectThread::Resume() {
   std::lock_guard<std::mutex> lk(m_);
   if (terminate_) return;
   running_ = true;
+  if (!active_) {
+    // The thread becomes a worker of its clock before it can run at all.
+    active_ = clock_ ? clock_ : &DefaultAnimClock();
+    workerId_ = active_->BeginWorker();
+  }
   if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
   cv_.notify_all();
 }
@@ -21,15 +31,23 @@ void TObjectThread::Suspend() {
 }
 
 void TObjectThread::RequestTerminate() {
-  std::lock_guard<std::mutex> lk(m_);
-  terminate_ = true;
-  running_ = false;
-  cv_.notify_all();
+  Clock* pausedOn = nullptr;
+  {
+    std::lock_guard<std::mutex> lk(m_);
+    terminate_ = true;
+    running_ = false;
+    cancel_ = true;
+    pausedOn = active_;
+    cv_.notify_all();
+  }
+  if (pausedOn) pausedOn->WakeWorkers();
 }
 
 void TObjectThread::Terminate() {
   RequestTerminate();
   if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) thread_.join();
+  std::lock_guard<std::mutex> lk(m_);
+  LeaveClock();  // a thread that never ran still holds its registration
 }
 
 bool TObjectThread::Suspended() const {
@@ -47,11 +65,29 @@ long TObjectThread::StepsRun() const {
   return steps_;
 }
 
+void TObjectThread::LeaveClock() {
+  if (!active_) return;
+  active_->EndWorker(workerId_);
+  active_ = nullptr;
+}
+
 void TObjectThread::Run() {
   std::unique_lock<std::mutex> lk(m_);
+  uint32_t pause = 0;  // after a resume the first step comes at once, when the clock allows
   for (;;) {
-    cv_.wait(lk, [this] { return terminate_ || running_; });
     if (terminate_) break;
+    if (!running_) {
+      LeaveClock();
+      cv_.wait(lk, [this] { return terminate_ || running_; });
+      pause = 0;
+      continue;
+    }
+    Clock* clock = active_;
+    const Clock::WorkerId id = workerId_;
+    lk.unlock();
+    clock->WorkerSleep(id, pause, cancel_);
+    lk.lock();
+    if (terminate_ || !running_) continue;
     inStep_ = true;
     lk.unlock();
     try {
@@ -63,15 +99,9 @@ void TObjectThread::Run() {
     inStep_ = false;
     ++steps_;
     cv_.notify_all();  // a Suspend may be waiting for the step to end
-    if (terminate_) break;
-    lk.unlock();
-    if (pause_) {
-      pause_();
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(kStepMs));
-    }
-    lk.lock();
+    pause = kStepMs;
   }
+  LeaveClock();
 }
 
 }  // namespace tp

@@ -1,12 +1,17 @@
 #pragma once
-// The worker thread of one animation object: calls a step function every 5 ms while it
-// is resumed. It is created suspended; Suspend returns only once no step is running, so
-// the caller may then change the object freely; destruction (or Terminate) ends and joins
-// the thread.
+// The worker thread of one animation object: calls a step function every 5 ms of its
+// clock while it is resumed. It is created suspended; Suspend returns only once no step
+// is running, so the caller may then change the object freely; destruction (or
+// Terminate) ends and joins the thread. The thread is a worker of its clock (Clock.h)
+// while resumed: its first step after a resume and every later one run when the clock
+// lets them.
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
+
+#include "platform/Clock.h"
 
 namespace tp {
 
@@ -14,14 +19,15 @@ class TObjectThread {
  public:
   static constexpr int kStepMs = 5;
 
-  // step runs once per cycle; pause waits between steps (the object's clock sleeping
-  // kStepMs; without one, a real 5 ms sleep).
-  explicit TObjectThread(std::function<void()> step, std::function<void()> pause = {})
-      : step_(std::move(step)), pause_(std::move(pause)) {}
+  // step runs once per cycle; clock null: the animation's default clock.
+  explicit TObjectThread(std::function<void()> step, Clock* clock = nullptr)
+      : step_(std::move(step)), clock_(clock) {}
   ~TObjectThread() { Terminate(); }
   TObjectThread(const TObjectThread&) = delete;
   TObjectThread& operator=(const TObjectThread&) = delete;
 
+  // The clock the next resume paces on.
+  void SetClock(Clock* clock);
   // Starts or continues stepping (the system thread is created on the first call).
   void Resume();
   // Stops stepping and waits until a step in progress has finished. Called from the
@@ -39,12 +45,17 @@ class TObjectThread {
 
  private:
   void Run();
+  // Leaves the clock's workers if the thread is one (m_ held).
+  void LeaveClock();
 
   std::function<void()> step_;
-  std::function<void()> pause_;
   mutable std::mutex m_;
   std::condition_variable cv_;
   std::thread thread_;
+  Clock* clock_ = nullptr;   // for the next resume
+  Clock* active_ = nullptr;  // the clock this thread is a worker of, while it is one
+  Clock::WorkerId workerId_ = 0;
+  std::atomic<bool> cancel_{false};
   bool running_ = false;
   bool terminate_ = false;
   bool inStep_ = false;

@@ -6,7 +6,6 @@
 
 #include "core/IntMath.h"
 #include "core/ProgramRandom.h"
-#include "effects/EffectRandom.h"
 
 namespace tp {
 
@@ -36,19 +35,6 @@ std::optional<Region> TComplexRegion::MakeRegion() const {
 namespace {
 
 std::optional<Region> Finish(const TComplexRegion& collector) { return collector.MakeRegion(); }
-
-// The running generator, drawn locally and written back when the shaping is done.
-class RunningRandom {
- public:
-  RunningRandom() : random_(ProgramRandom::Seed()) {}
-  ~RunningRandom() { ProgramRandom::SetSeed(random_.seed()); }
-  RunningRandom(const RunningRandom&) = delete;
-  RunningRandom& operator=(const RunningRandom&) = delete;
-  int32_t Next(int32_t n) { return random_.Next(n); }
-
- private:
-  EffectRandom random_;
-};
 
 }  // namespace
 
@@ -111,7 +97,6 @@ std::optional<Region> BarsRegion(int ax, int ay, int w, int verticalMode, int ho
 void AddUnevenShreds(TComplexRegion& region, int ax, int ay, int w, int verticalMode,
                      int horizontalMode, int h) {
   if (w <= 0 || h <= 0) return;
-  RunningRandom random;
   const int e = std::min(w, h) / 200 + 1;
   // Two-sided modes split a strip's length; the second half takes the odd pixel so the
   // two halves together still reach the full length.
@@ -119,7 +104,7 @@ void AddUnevenShreds(TComplexRegion& region, int ax, int ay, int w, int vertical
     const int l = ax < w ? w / 10 : 0;
     const int extra = h % e;
     for (int o = 0; o < h; o += e) {
-      const int r = random.Next(2 * l) + ax - l;
+      const int r = ProgramRandom::Random(2 * l) + ax - l;
       const int b = o + e + extra;
       const int r1 = r / 2, r2 = r - r / 2;
       switch (horizontalMode) {
@@ -141,7 +126,7 @@ void AddUnevenShreds(TComplexRegion& region, int ax, int ay, int w, int vertical
     const int l = ay < h ? h / 10 : 0;
     const int extra = w % e;
     for (int o = 0; o < w; o += e) {
-      const int r = random.Next(2 * l) + ay - l;
+      const int r = ProgramRandom::Random(2 * l) + ay - l;
       const int b = o + e + extra;
       const int r1 = r / 2, r2 = r - r / 2;
       switch (verticalMode) {
@@ -171,7 +156,6 @@ std::optional<Region> UnevenShredRegion(int ax, int ay, int w, int verticalMode,
 void AddSpeckles(TComplexRegion& region, int ax, int ay, int w, int verticalMode,
                  int horizontalMode, int h) {
   if (w <= 0 || h <= 0) return;
-  RunningRandom random;
   auto cells = [&](int length, int extent, int across, auto add) {
     const int g = extent < length ? length / 10 : 0;
     const int s = std::max(g / 20, 2);
@@ -181,7 +165,7 @@ void AddSpeckles(TComplexRegion& region, int ax, int ay, int w, int verticalMode
     for (int a = 0; a < across; a += bandStep) {
       add(a, s, 0);  // the solid part
       for (int i = n; i >= 1; --i) {
-        const int draw = random.Next(i);
+        const int draw = ProgramRandom::Random(i);
         if (i <= q ? draw <= 1 : draw == 0) add(a, s, i);
       }
     }

@@ -82,12 +82,16 @@ GifImage GifImage::Decode(const uint8_t* data, size_t size) {
         Fail("bad extension");
       }
       GraphicsControlBlock gcb{};
-      // giflib fills the block only for the standard 4-byte extension.
-      if (code == GRAPHICS_EXT_FUNC_CODE && ext && DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
-        pendingControl.disposal = GifDisposal(std::clamp(gcb.DisposalMode, 0, 3));
-        pendingControl.delayMs = gcb.DelayTime * 10;
-        pendingControl.transparentIndex = gcb.TransparentColor;
-        pendingControl.transparent = gcb.TransparentColor != NO_TRANSPARENT_COLOR;
+      if (code == GRAPHICS_EXT_FUNC_CODE) {
+        // giflib fills the block only for the standard 4-byte extension; another length
+        // still marks a control extension, with default values.
+        pendingControl = GifFrame{};
+        if (ext && DGifExtensionToGCB(ext[0], ext + 1, &gcb) == GIF_OK) {
+          pendingControl.disposal = GifDisposal(std::clamp(gcb.DisposalMode, 0, 3));
+          pendingControl.delayMs = gcb.DelayTime * 10;
+          pendingControl.transparentIndex = gcb.TransparentColor;
+          pendingControl.transparent = gcb.TransparentColor != NO_TRANSPARENT_COLOR;
+        }
         haveControl = true;
       }
       while (ext) {
@@ -104,20 +108,32 @@ GifImage GifImage::Decode(const uint8_t* data, size_t size) {
       Fail("bad image descriptor");
     }
     const GifImageDesc& d = gif->Image;
-    const long long pixels = static_cast<long long>(d.Width) * d.Height;
-    if (d.Width <= 0 || d.Height <= 0 || pixels > kMaxGifPixels ||
-        totalBytes + pixels > kMaxGifTotalBytes) {
+    const long long pixels = static_cast<long long>(std::max(d.Width, 0)) * std::max(d.Height, 0);
+    if (pixels > kMaxGifPixels || totalBytes + pixels > kMaxGifTotalBytes) {
       if (!img.frames_.empty()) break;
       Fail("bad frame size");
     }
     GifFrame f = haveControl ? pendingControl : GifFrame{};
+    f.hasControl = haveControl;
     haveControl = false;
     pendingControl = GifFrame{};
     f.left = d.Left;
     f.top = d.Top;
-    f.width = d.Width;
-    f.height = d.Height;
+    f.width = std::max(d.Width, 0);
+    f.height = std::max(d.Height, 0);
     f.interlaced = d.Interlace;
+    if (pixels == 0) {
+      // An empty image: its data holds no pixels and is skipped; it still takes its
+      // place (and its timing) in the animation.
+      f.width = f.height = 0;
+      int codeSize = 0;
+      GifByteType* block = nullptr;
+      bool ok = DGifGetCode(gif.get(), &codeSize, &block) != GIF_ERROR;
+      while (ok && block) ok = DGifGetCodeNext(gif.get(), &block) != GIF_ERROR;
+      img.frames_.push_back(std::move(f));
+      if (!ok) break;
+      continue;
+    }
     f.colorMap = ConvertMap(d.ColorMap);
     f.indices.resize(size_t(pixels));
     // Interlaced frames come in four passes; rows go to their display positions.
@@ -137,9 +153,14 @@ GifImage GifImage::Decode(const uint8_t* data, size_t size) {
   }
   if (img.frames_.empty()) Fail("no frame");
   if (img.width_ <= 0 || img.height_ <= 0) {
-    // A zero logical screen: take the first frame's extent.
-    img.width_ = img.frames_[0].left + img.frames_[0].width;
-    img.height_ = img.frames_[0].top + img.frames_[0].height;
+    // A zero logical screen: take the first non-empty image's extent.
+    for (const GifFrame& f : img.frames_) {
+      if (f.width == 0) continue;
+      img.width_ = f.left + f.width;
+      img.height_ = f.top + f.height;
+      break;
+    }
+    if (img.width_ <= 0 || img.height_ <= 0) Fail("no picture");
   }
   if (static_cast<long long>(img.width_) * img.height_ > kMaxGifPixels) Fail("screen too large");
   return img;
@@ -155,7 +176,23 @@ const std::vector<Pixel>& GifImage::ColorMapOf(const GifFrame& frame) const {
   return frame.colorMap.empty() ? globalColorMap_ : frame.colorMap;
 }
 
-GifAnimator::GifAnimator(const GifImage& gif, Pixel clearColor) : gif_(&gif), clear_(clearColor) {}
+GifAnimator::GifAnimator(const GifImage& gif, Pixel clearColor) : gif_(&gif), clear_(clearColor) {
+  const auto& images = gif.frames();
+  for (size_t i = 0; i < images.size(); ++i) {
+    if (!images[i].hasControl) continue;
+    frameEnd_.push_back(i);
+    frameControl_.push_back(i);
+  }
+  // Images after the last control extension join the last frame (or make the only one).
+  if (!images.empty() && (frameEnd_.empty() || frameEnd_.back() + 1 != images.size())) {
+    if (frameEnd_.empty()) {
+      frameEnd_.push_back(images.size() - 1);
+      frameControl_.push_back(images.size() - 1);
+    } else {
+      frameEnd_.back() = images.size() - 1;
+    }
+  }
+}
 
 void GifAnimator::Reset(Bitmap32& canvas) {
   if (canvas.width() != gif_->width() || canvas.height() != gif_->height())
@@ -166,7 +203,7 @@ void GifAnimator::Reset(Bitmap32& canvas) {
 }
 
 int GifAnimator::DelayMs(size_t i) const {
-  return i < gif_->frames().size() ? gif_->frames()[i].delayMs : 0;
+  return i < frameControl_.size() ? gif_->frames()[frameControl_[i]].delayMs : 0;
 }
 
 namespace {
@@ -211,21 +248,23 @@ void GifAnimator::DrawFrame(const GifFrame& f, Bitmap32& canvas) {
 }
 
 size_t GifAnimator::DrawNextFrame(Bitmap32& canvas) {
-  const auto& frames = gif_->frames();
-  if (canvas.width() != gif_->width() || canvas.height() != gif_->height() || frames.empty() ||
-      next_ >= frames.size())
+  const auto& images = gif_->frames();
+  if (canvas.width() != gif_->width() || canvas.height() != gif_->height() || images.empty() ||
+      next_ >= frameCount())
     Reset(canvas);
-  if (frames.empty()) return 0;
+  if (images.empty()) return 0;
   if (next_ == 0) {
     canvas.Fill(clear_);
     havePrevious_ = false;
   }
-  Dispose(canvas);
   const size_t drawn = next_;
-  DrawFrame(frames[drawn], canvas);
-  previous_ = drawn;
-  havePrevious_ = true;
-  next_ = drawn + 1 < frames.size() ? drawn + 1 : 0;
+  for (size_t i = drawn == 0 ? 0 : frameEnd_[drawn - 1] + 1; i <= frameEnd_[drawn]; ++i) {
+    Dispose(canvas);
+    DrawFrame(images[i], canvas);
+    previous_ = i;
+    havePrevious_ = true;
+  }
+  next_ = drawn + 1 < frameCount() ? drawn + 1 : 0;
   return drawn;
 }
 

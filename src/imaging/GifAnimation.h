@@ -1,8 +1,11 @@
 #pragma once
-// Animated GIF support: the decoded frames of a GIF (indices, colour maps, graphic
-// control data) and an animator that composes them one after another onto a canvas with
-// their disposal methods and transparency. Threading is the caller's: the animator is a
-// plain object driven from one thread.
+// Animated GIF support: the decoded images of a GIF (indices, colour maps, graphic
+// control data) and an animator that composes them onto a canvas with their disposal
+// methods and transparency. Frames are shown as viewers show them: an image without a
+// graphic control extension belongs to the shown frame of the next image that has one
+// (the last frame when none follows), so a picture built of several such images (tiles of
+// a high-colour GIF) appears whole. Threading is the caller's: the animator is a plain
+// object driven from one thread.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,12 +22,14 @@ enum class GifDisposal : uint8_t {
   RestorePrevious = 3,    // restore what was under the frame
 };
 
+// One image of the GIF (a width or height of 0 is allowed and draws nothing).
 struct GifFrame {
   int left = 0, top = 0, width = 0, height = 0;  // within the logical screen
   std::vector<uint8_t> indices;                  // width * height colour indices, top-down
   std::vector<Pixel> colorMap;  // local map (0xFFRRGGBB entries) or empty: use the global one
   bool interlaced = false;      // as stored; indices are already de-interlaced
-  // Graphic control extension (defaults when absent).
+  // Graphic control extension (defaults when absent or unreadable).
+  bool hasControl = false;  // a control extension came before the image
   bool transparent = false;
   int transparentIndex = -1;
   GifDisposal disposal = GifDisposal::None;
@@ -33,7 +38,7 @@ struct GifFrame {
 
 class GifImage {
  public:
-  // Decodes all frames; throws ImageDecodeError on bad data or a GIF with no frame.
+  // Decodes all images; throws ImageDecodeError on bad data or a GIF with no image.
   static GifImage Decode(const uint8_t* data, size_t size);
 
   int width() const { return width_; }
@@ -56,7 +61,7 @@ class GifImage {
   std::vector<GifFrame> frames_;
 };
 
-// Composes frames onto a canvas of the GIF's size. Transparent frame pixels leave the
+// Composes shown frames onto a canvas of the GIF's size. Transparent pixels leave the
 // canvas as it is; "restore background" clears a frame's rectangle to the clear colour
 // given at construction (transparent black by default); "restore previous" puts back the
 // pixels that were under the frame.
@@ -66,13 +71,15 @@ class GifAnimator {
 
   // Clears the canvas to the clear colour and restarts at frame 0.
   void Reset(Bitmap32& canvas);
-  // Disposes of the previous frame as it asked, then draws the next frame onto canvas
-  // (sized to the GIF on first use) and returns the index of the frame drawn. After the
-  // last frame the animation starts over at frame 0 (canvas cleared).
+  // Draws the images of the next shown frame onto canvas (sized to the GIF on first use),
+  // each after disposing of the image before it as that one asked, and returns the index
+  // of the frame drawn. After the last frame the animation starts over at frame 0
+  // (canvas cleared).
   size_t DrawNextFrame(Bitmap32& canvas);
-  // Delay of frame i in milliseconds as stored.
+  // Delay of shown frame i in milliseconds as stored (its control extension's).
   int DelayMs(size_t i) const;
-  size_t frameCount() const { return gif_->frames().size(); }
+  // Shown frames (at least 1 when the GIF has an image).
+  size_t frameCount() const { return frameEnd_.size(); }
   size_t nextFrame() const { return next_; }
 
  private:
@@ -81,9 +88,11 @@ class GifAnimator {
 
   const GifImage* gif_;
   Pixel clear_;
-  size_t next_ = 0;
+  std::vector<size_t> frameEnd_;      // last image of each shown frame
+  std::vector<size_t> frameControl_;  // the image whose control data times each shown frame
+  size_t next_ = 0;                   // next shown frame
   bool havePrevious_ = false;
-  size_t previous_ = 0;
+  size_t previous_ = 0;               // image drawn last
   Bitmap32 saved_;  // pixels under the previous frame, for RestorePrevious
 };
 

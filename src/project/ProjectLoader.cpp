@@ -121,13 +121,14 @@ bool UnpackProject(TMpCProject& project, const std::string& saverPath) {
 }
 
 void RemoveUnpackedProject(TMpCProject& /*project*/) {
-  const std::string& folder = FolderStorage();
+  std::string& folder = FolderStorage();
   if (folder.empty()) return;
   for (const std::string& n : UnpackedNames(folder + kFileNamesName))
     if (!n.empty()) RemoveFile(folder + n);
   for (const char* n : {kSettingsContainerName, kFilesContainerName, kFileNamesName, kUiDescriptionName})
     RemoveFile(folder + n);
   ::rmdir(folder.c_str());
+  folder.clear();  // gone: a later unpack in this process makes a new one
 }
 
 }  // namespace tp

@@ -5,6 +5,7 @@
 #include "animation/AnimObjects.h"
 #include "core/FileSystem.h"
 #include "core/Paths.h"
+#include "saver/SoundSchedule.h"
 
 namespace tp {
 namespace {
@@ -45,7 +46,7 @@ class EnginePackagedPictures : public PackagedPictureSteps {
 
   std::span<const TSoundSlot> SoundSlots() const override {
     if (!loader_ || !loader_->loaded) return {};
-    return loader_->soundSlots;
+    return UsedSoundSlotsOf(*loader_);
   }
 
   void FreeLoader() override {

@@ -232,6 +232,33 @@ TEST(ImgObject, BottomLeftColourIsTransparentAndOpacityMixes) {
   EXPECT_EQ(obj.FlipBuffer.at(3, 3), MakePixel(255, 0, 255, 255));
 }
 
+TEST(GifObject, TilesWithoutControlExtensionsShowAsOnePicture) {
+  // A 2 x 1 GIF made of two one-pixel images with local colour maps and no control
+  // extension: the object's picture holds both, even with transparency by bottom-left
+  // colour asked for.
+  const unsigned char tiles[] = {'G', 'I', 'F', '8', '9', 'a', 2, 0, 1, 0, 0, 0, 0,
+                                 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x80, 255, 0, 0, 0, 0, 0, 2, 2, 0x44, 0x01, 0,
+                                 0x2C, 1, 0, 0, 0, 1, 0, 1, 0, 0x80, 0, 0, 255, 0, 0, 0, 2, 2, 0x44, 0x01, 0,
+                                 0x3B};
+  const std::string path = ::testing::TempDir() + "tiles.gif";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(tiles, 1, sizeof tiles, f);
+  std::fclose(f);
+  test::ManualClock clock;
+  TGifObject obj;
+  obj.SetClock(&clock);
+  obj.Filename = path;
+  obj.TransparentType = 1;
+  obj.DesignWidth = 100;
+  obj.DesignHeight = 100;
+  obj.TargetRect = Rect{0, 0, 100, 100};
+  obj.Start();
+  auto lk = obj.Lock();
+  ASSERT_TRUE(obj.HasPicture());
+  EXPECT_EQ(obj.Buffer.at(0, 0) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(obj.Buffer.at(1, 0) & 0xFFFFFF, 0x0000FFu);
+}
+
 TEST(AnimObject, InvertedCustomAreaDrawsNothing) {
   Started h(2);
   h.obj.MotionAreaType = 1;

@@ -155,5 +155,100 @@ TEST(GifAnimation, DamagedFilesThrowOrKeepTheFramesReadBeforeTheDamage) {
   EXPECT_EQ(whole.frames().size(), 4u);
 }
 
+// A GIF written byte by byte: a screen with a two-colour global map (black, white) and
+// images of single-colour pixels, each with a two-colour local map whose entry 0 is the
+// image's colour, optionally after a graphic control extension.
+class GifBytes {
+ public:
+  GifBytes(int w, int h) {
+    Add("GIF89a");
+    U16(w);
+    U16(h);
+    b_ += {char(0x80), 0, 0};       // global map of 2 entries, background 0
+    b_ += {0, 0, 0, char(255), char(255), char(255)};
+  }
+  GifBytes& Control(int delayCs) {
+    b_ += {0x21, char(0xF9), 4, 0};
+    U16(delayCs);
+    b_ += {0, 0};
+    return *this;
+  }
+  // A w x h image at (x, y) of one colour (w * h at most 1, or 0 for an empty image).
+  GifBytes& Image(int x, int y, int w, int h, uint8_t r = 0, uint8_t g = 0, uint8_t bl = 0) {
+    b_ += char(0x2C);
+    U16(x);
+    U16(y);
+    U16(w);
+    U16(h);
+    b_ += {char(0x80), char(r), char(g), char(bl), 0, 0, 0};  // local map: the colour, black
+    b_ += char(2);                                             // LZW minimum code size
+    if (w * h == 0) {
+      b_ += {1, 0x2C, 0};  // clear, end
+    } else {
+      b_ += {2, 0x44, 0x01, 0};  // clear, index 0, end
+    }
+    return *this;
+  }
+  std::vector<uint8_t> Done() {
+    b_ += char(0x3B);
+    return std::vector<uint8_t>(b_.begin(), b_.end());
+  }
+
+ private:
+  void Add(const char* s) { b_ += s; }
+  void U16(int v) { b_ += {char(v & 0xFF), char(v >> 8)}; }
+  std::string b_;
+};
+
+TEST(GifAnimation, ImagesWithoutControlExtensionJoinTheNextShownFrame) {
+  const Pixel red = MakePixel(255, 0, 0, 255), blue = MakePixel(0, 0, 255, 255),
+              green = MakePixel(0, 255, 0, 255), white = MakePixel(255, 255, 255, 255);
+  // Four one-pixel tiles and no control extension at all: one frame, the whole picture.
+  const std::vector<uint8_t> tiles = GifBytes(2, 2)
+                                         .Image(0, 0, 1, 1, 255, 0, 0)
+                                         .Image(1, 0, 1, 1, 0, 0, 255)
+                                         .Image(0, 1, 1, 1, 0, 255, 0)
+                                         .Image(1, 1, 1, 1, 255, 255, 255)
+                                         .Done();
+  const Bitmap32 first = DecodeGifFirstFrame(tiles.data(), tiles.size());
+  EXPECT_EQ(test::Row(first, 0), (std::vector<Pixel>{red, blue}));
+  EXPECT_EQ(test::Row(first, 1), (std::vector<Pixel>{green, white}));
+
+  // red (none), blue (delay 50), green (delay 70), white (none, after the last control):
+  // two frames, {red, blue} and {green, white}; an empty image anywhere adds nothing.
+  const std::vector<uint8_t> anim = GifBytes(2, 2)
+                                        .Image(0, 0, 1, 1, 255, 0, 0)
+                                        .Image(1, 1, 0, 1)
+                                        .Control(5)
+                                        .Image(1, 0, 1, 1, 0, 0, 255)
+                                        .Control(7)
+                                        .Image(0, 1, 1, 1, 0, 255, 0)
+                                        .Image(0, 0, 5, 0)
+                                        .Image(1, 1, 1, 1, 255, 255, 255)
+                                        .Done();
+  const GifImage gif = GifImage::Decode(anim.data(), anim.size());
+  EXPECT_EQ(gif.frames().size(), 6u);
+  GifAnimator animator(gif);
+  ASSERT_EQ(animator.frameCount(), 2u);
+  EXPECT_EQ(animator.DelayMs(0), 50);
+  EXPECT_EQ(animator.DelayMs(1), 70);
+  Bitmap32 canvas;
+  EXPECT_EQ(animator.DrawNextFrame(canvas), 0u);
+  EXPECT_EQ(test::Row(canvas, 0), (std::vector<Pixel>{red, blue}));
+  EXPECT_EQ(test::Row(canvas, 1), (std::vector<Pixel>{0, 0}));
+  EXPECT_EQ(animator.DrawNextFrame(canvas), 1u);
+  EXPECT_EQ(test::Row(canvas, 1), (std::vector<Pixel>{green, white}));
+  EXPECT_EQ(animator.DrawNextFrame(canvas), 0u);
+  EXPECT_EQ(test::Row(canvas, 1), (std::vector<Pixel>{0, 0}));
+
+  // A GIF of empty images only has no picture when its screen is empty too.
+  const std::vector<uint8_t> blank = GifBytes(3, 2).Control(10).Image(0, 0, 0, 0).Done();
+  const Bitmap32 none = DecodeGifFirstFrame(blank.data(), blank.size());
+  EXPECT_EQ(none.width(), 3);
+  EXPECT_EQ(test::Row(none, 0), (std::vector<Pixel>{0, 0, 0}));
+  const std::vector<uint8_t> nothing = GifBytes(0, 0).Image(0, 0, 0, 4).Done();
+  EXPECT_THROW(GifImage::Decode(nothing.data(), nothing.size()), ImageDecodeError);
+}
+
 }  // namespace
 }  // namespace tp

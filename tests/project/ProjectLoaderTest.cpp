@@ -102,7 +102,7 @@ TEST(ProjectSettings, SoundOffWithMusicOnAndAFirstReadKeptBySecond) {
   EXPECT_EQ(s.Duration, 12);
 }
 
-// The whole unpack runs once per process: the extraction folder is fixed on first use.
+// The extraction folder is fixed from its first use until it is removed.
 TEST(UnpackProject, WritesOnlyInsideTheExtractionFolderAndRemovesEverything) {
   TempDir dir;
   const std::string tmp = dir / "tmp";
@@ -172,6 +172,14 @@ TEST(UnpackProject, WritesOnlyInsideTheExtractionFolderAndRemovesEverything) {
 
   RemoveUnpackedProject(p);
   EXPECT_FALSE(DirectoryExists(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(tmp));
+
+  // Another unpack in the same process writes the project again, into a new folder.
+  TMpCProject again;
+  ASSERT_TRUE(UnpackProject(again, saverPath));
+  EXPECT_TRUE(ReadFile(ExtractionFolderPath() + "b.mpp", bytes));
+  EXPECT_EQ(bytes, "B");
+  RemoveUnpackedProject(again);
   EXPECT_TRUE(std::filesystem::is_empty(tmp));
   ::unsetenv("TMPDIR");
 }

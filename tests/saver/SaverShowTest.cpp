@@ -1,8 +1,11 @@
 // The show with transitions and packaged pictures, run in-process on the headless backend.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <set>
 
+#include "imaging/ImageWriter.h"
 #include "platform/headless/FrameHash.h"
 #include "project/PackagedPicture.h"
 #include "project/PackagedPictureWriter.h"
@@ -19,7 +22,7 @@ class SaverShow : public SaverRunTest {
   // A packaged picture with a stripe pattern whose lower half is water of area 1 (or
   // without water).
   std::string Packaged(const std::string& name, int w, int h, const TWeatherParam& weather = {},
-                       bool water = true) {
+                       bool water = true, const std::function<void(TProject&)>& more = {}) {
     TProject p;
     p.picture.SetSize(w, h);
     for (int y = 0; y < h; ++y)
@@ -31,6 +34,7 @@ class SaverShow : public SaverRunTest {
       for (int x = 0; x < w; ++x) p.areaMask.at(x, y) = kAreaMaskColors[1];
     p.wave(0).Amplitude = 6;
     p.weather = weather;
+    if (more) more(p);
     const std::string path = (dir_ / name).string();
     SavePackagedPicture(p, path, 95);
     return path;
@@ -192,6 +196,60 @@ TEST_F(SaverShow, AMissingPackagedPictureAfterPlainOnesShowsBlackAndThePlainOneC
       if (kinds.empty() || kinds.back() != f.path) kinds.push_back(f.path);
     EXPECT_EQ(kinds, (std::vector<std::string>{"window", "black", "window", "black"})) << transition;
     EXPECT_TRUE(r.Details("transition").empty()) << transition;
+  }
+}
+
+TEST_F(SaverShow, SoundSlotsAfterAnEmptyOneAreNotPlayed) {
+  // A short mono 8-bit wave file.
+  auto wave = [&](const std::string& name) {
+    const std::string path = (dir_ / name).string();
+    std::string data(800, char(128));
+    auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+    std::ofstream(path, std::ios::binary) << "RIFF" << u32(36 + uint32_t(data.size())) << "WAVEfmt " << u32(16)
+                                          << u16(1) << u16(1) << u32(8000) << u32(8000) << u16(1) << u16(8)
+                                          << "data" << u32(uint32_t(data.size())) << data;
+    return path;
+  };
+  const std::string a = wave("a.wav"), b = wave("b.wav");
+  SaverProject p = Project({Packaged("sounds.mpp", 64, 48, {}, true, [&](TProject& pic) {
+    pic.soundSlots[0] = TSoundSlot{a, 0, 0, 0};
+    pic.soundSlots[2] = TSoundSlot{b, 0, 0, 0};
+  })});
+  p.settings.sound = true;
+  const SaverRunResult r = Run(p, 500);
+  const std::vector<std::string> sounds = r.Details("sound");
+  EXPECT_NE(std::find(sounds.begin(), sounds.end(), "load slot=0 " + a), sounds.end());
+  EXPECT_NE(std::find(sounds.begin(), sounds.end(), "play slot=0 loop=1 " + a), sounds.end());
+  for (const std::string& s : sounds) EXPECT_EQ(s.find("b.wav"), std::string::npos) << s;
+}
+
+TEST_F(SaverShow, MovingObjectsGiveTheSameFramesOnEveryRun) {
+  Bitmap32 sprite(10, 6);
+  sprite.Fill(MakePixel(250, 220, 0, 255));
+  const std::string spritePath = (dir_ / "sprite.bmp").string();
+  WriteBmpFile(sprite, spritePath);
+  SaverProject p = Project({Packaged("lively.mpp", 160, 120, TWeatherParam{kWeatherSnow, 100, 10, 0, 0, 0}, true,
+                                     [&](TProject& pic) {
+                                       pic.animationText =
+                                           "[Obj0]\r\nObjType=IMG\r\nFilename=" + spritePath +
+                                           "\r\nMotion=1\r\nPosLeftType=4\r\nPosTopType=4\r\n"
+                                           "[Obj1]\r\nObjType=IMG\r\nFilename=" + spritePath +
+                                           "\r\nMotion=9\r\nMotionSpeed=40\r\n";
+                                     })});
+  p.settings.stretch = false;
+  const SaverRunResult first = Run(p, 2000);
+  ASSERT_GE(first.frames.size(), 40u);
+  std::set<std::string> hashes;
+  for (const FrameLine& f : first.frames) hashes.insert(f.hash);
+  EXPECT_GT(hashes.size(), first.frames.size() / 2);
+  for (int run = 0; run < 2; ++run) {
+    const SaverRunResult again = Run(p, 2000);
+    ASSERT_EQ(again.frames.size(), first.frames.size());
+    for (size_t i = 0; i < first.frames.size(); ++i) {
+      EXPECT_EQ(again.frames[i].tick, first.frames[i].tick) << i;
+      ASSERT_EQ(again.frames[i].hash, first.frames[i].hash) << "run " << run + 2 << " frame " << i;
+    }
   }
 }
 
