@@ -8,6 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev llvm
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs libgif-dev libpixman-1-dev libpng-dev zlib1g-dev
+  libexif-dev libwebp-dev libtiff-dev libheif-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
   libsdl2-dev libsdl2-mixer-dev
   libx11-dev libxext-dev

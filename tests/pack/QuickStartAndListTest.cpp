@@ -114,6 +114,25 @@ TEST(PackCommandLine, HelpVersionAndMistakes) {
                           "CustomIcon=", "--pictures DIR", "--list SAVER.scr", "--unpack SAVER.scr DIR"})
     EXPECT_NE(help.out.find(key), std::string::npos) << key;
 
+  // The example in the help is a settings.ini the player reads as it says.
+  TempDir work;
+  ProjectFolder project(work / "project");
+  project.AddPicture("a.jpg");
+  std::string example;
+  for (size_t at = help.out.find("\n  [General]"); at != std::string::npos && at + 1 < help.out.size();) {
+    const size_t end = help.out.find('\n', at + 1);
+    example += help.out.substr(at + 3, end - at - 3) + "\r\n";
+    at = end;
+  }
+  project.SetSettings(example);
+  ASSERT_EQ(RunPack({"--no-player", project.dir(), work / "example.scr"}).exitCode, 0);
+  const ToolRun list = RunPack({"--list", work / "example.scr"});
+  EXPECT_NE(list.out.find("[Default] Stretch=1 Proportional=1 Sound=1 Music=1 Random=1 Duration=10\n"), std::string::npos)
+      << list.out;
+  EXPECT_NE(list.out.find("TransitionEffects=1,5,12,40\n"), std::string::npos) << list.out;
+  EXPECT_NE(list.out.find("[Advance] MusicFile=song.mp3;rain.ogg MusicMode=0 PreviewFile=preview.jpg\n"), std::string::npos)
+      << list.out;
+
   const ToolRun version = RunPack({"--version"});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out.rfind("tidepool-pack ", 0), 0u);

@@ -33,48 +33,66 @@ turned upright; PNG, WebP, TIFF and HEIF pictures become JPEG (quality 92), or B
 when they have transparency. Sounds and music the audio library cannot open are
 reported.
 
-settings.ini, every key (booleans 1/0; "default" is the player's value for a missing
-key, "written when absent" what tidepool-pack writes without a settings.ini):
+settings.ini, every key with its type, range and default ("default" is the player's
+value for a missing key, "written when absent" what is packed without a settings.ini);
+booleans are 1 or 0, lines starting with ";" are comments:
   [General]
-  ProductName=My Screensaver   ; text; the saver's name (quick start: the folder's name)
-  Publisher=                   ; text; shown for <CompanyName> in the window texts
-  Website=                     ; text; shown for <Website>
+  ; text: the saver's name (quick start: the folder's name); default "My Screensaver"
+  ProductName=My Holiday
+  ; text: replaces <CompanyName> in the window texts; default empty
+  Publisher=
+  ; text: replaces <Website> in the window texts; default empty
+  Website=
   [Default]
-  Stretch=1                    ; boolean; fit pictures to the screen; default 1
-  Proportional=1               ; boolean; keep proportions when fitting; default 0,
-                               ;   written when absent 1
-  Sound=1                      ; boolean; the packaged pictures' sounds; default 1
-  Music=1                      ; boolean; play MusicFile; default: the value of Sound;
-                               ;   written when absent 1 with music, else 0
-  Random=1                     ; boolean; change pictures every Duration seconds; default 1
-  Duration=10                  ; integer >= 1, seconds per picture; default 30,
-                               ;   written when absent 10
-  Transition=1                 ; boolean; transition effects between pictures; default 1
-  TransitionTime=1500          ; integer, milliseconds per transition; default 2000,
-                               ;   written when absent 1500
-  TransitionEffects=1,2,3      ; effect numbers 1-169 separated by commas; default all
-  Speed=100                    ; integer, animation speed in percent (10-500); default 100
-  ShowImageMode=0              ; integer 0-3: 0 random, 1 in order, 2 random and 3 in
-                               ;   order over the user's selection; default 0
-  DirectX=0                    ; boolean; scaled full-screen drawing; default 0
-  DirectXQuality=0             ; integer 0-2: 1024x768, 800x600, 640x480; default 0
-  Zoom=0                       ; boolean; kept, not acted on; default 0
-  LivingZoom=0                 ; boolean; kept, not acted on; default 0
-  ZoomDuration=5               ; integer; kept, not acted on; default 5
-  AutoWallpaper=0              ; boolean; kept, not acted on; default 0
-  Animation=1                  ; boolean; kept, not acted on; default 1
+  ; boolean: fit pictures to the screen; default 1
+  Stretch=1
+  ; boolean: keep the proportions when fitting; default 0, written when absent 1
+  Proportional=1
+  ; boolean: play the packaged pictures' sounds; default 1
+  Sound=1
+  ; boolean: play MusicFile; default the value of Sound, written when absent 1 with music
+  Music=1
+  ; boolean: change pictures every Duration seconds; default 1
+  Random=1
+  ; integer, seconds each picture stays; default 30, written when absent 10
+  Duration=10
+  ; boolean: transition effects between pictures; default 1
+  Transition=1
+  ; integer, milliseconds per transition; default 2000, written when absent 1500
+  TransitionTime=1500
+  ; effect numbers 1 to 169, comma-separated; default all of them
+  TransitionEffects=1,5,12,40
+  ; integer, animation speed in percent (10 to 500); default 100
+  Speed=100
+  ; integer 0 to 3: 0 random, 1 in order, 2 random and 3 in order over the user's own
+  ; selection of pictures; default 0
+  ShowImageMode=0
+  ; boolean: scaled full-screen drawing; default 0
+  DirectX=0
+  ; integer 0 to 2, its working size: 1024 x 768, 800 x 600, 640 x 480; default 0
+  DirectXQuality=0
+  ; booleans and an integer that are kept but not acted on; defaults 0, 0, 5, 0, 1
+  Zoom=0
+  LivingZoom=0
+  ZoomDuration=5
+  AutoWallpaper=0
+  Animation=1
   [Advance]
-  MusicFile=song.mp3;other.ogg ; text; music files separated by ";" (names in files/);
-                               ;   default empty
-  MusicMode=0                  ; integer; 0 random order, other values list order; default 0
-  PreviewFile=preview.jpg      ; text; JPEG for the host's preview window; default empty
+  ; text: music files of files/ separated by ";"; default empty
+  MusicFile=song.mp3;rain.ogg
+  ; integer: 0 plays the music in random order, anything else in list order; default 0
+  MusicMode=0
+  ; text: a JPEG of files/ for the host's preview window; default empty
+  PreviewFile=preview.jpg
   [Build]
-  BuildMethod=2                ; integer; kept, not acted on; default 2
-  BuildFileName=               ; text; kept, not acted on
-  BuildSmallThumbs=1           ; boolean; kept, not acted on; default 1
-  BuildIcon=                   ; text; kept, not acted on
-  BuildInstall=                ; text; kept, not acted on
-  CustomIcon=0                 ; boolean; kept, not acted on; default 0
+  ; kept, not acted on: integer (default 2), text, boolean (default 1), text, text,
+  ; boolean (default 0)
+  BuildMethod=2
+  BuildFileName=
+  BuildSmallThumbs=1
+  BuildIcon=
+  BuildInstall=
+  CustomIcon=0
 )";
 
 }  // namespace tp::pack
