@@ -40,9 +40,11 @@ std::vector<std::string> ListFiles(const std::string& dir) {
   return names;
 }
 
-std::string ToCp1252(const std::string& name) {
+// The stored name: the player keeps only what follows the last backslash or slash.
+std::string StoredName(const std::string& dir, const std::string& name) {
+  if (name.find('\\') != std::string::npos) throw FileError(dir + "/" + name, "a file name may not hold a backslash");
   auto cp = Utf8ToCp1252(name);
-  if (!cp) throw FileError(name, "this file name cannot be written in Windows-1252");
+  if (!cp) throw FileError(dir + "/" + name, "this file name cannot be written in Windows-1252");
   return *cp;
 }
 
@@ -75,7 +77,7 @@ int PackFolder(const Arguments& args) {
     p.hasBuildEntry = true;
   }
   const std::string filesDir = dir + "/files";
-  for (const std::string& f : ListFiles(filesDir)) p.files.push_back({ToCp1252(f), filesDir + "/" + f});
+  for (const std::string& f : ListFiles(filesDir)) p.files.push_back({StoredName(filesDir, f), filesDir + "/" + f});
   PackSaver(std::move(p), PackOptionsFrom(args), args.positional[1]);
   return 0;
 }

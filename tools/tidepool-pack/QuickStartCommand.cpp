@@ -39,7 +39,8 @@ bool Taken(const std::vector<ProjectToPack::File>& files, const std::string& nam
 
 // The bare name in Windows-1252; pictures of the same name in different subfolders get
 // their folder path in front, and a number when that still clashes.
-std::string UniqueName(const std::vector<ProjectToPack::File>& files, const std::string& relative) {
+std::string UniqueName(const std::vector<ProjectToPack::File>& files, std::string relative) {
+  std::replace(relative.begin(), relative.end(), '\\', '_');  // the player would cut the name there
   std::string name = LossyCp1252(BareFileName(relative));
   if (Taken(files, name)) {
     std::string flat = relative;
