@@ -96,20 +96,30 @@ TEST_F(PicturePacking, FormatsThePlayerDoesNotReadAreConvertedAndTheFileListFoll
   Convert("-size 40x30 xc:none -fill '#FF000080' -draw 'rectangle 0,0 19,29' PNG32:" + project.dir() + "/files/glass.png");
   Convert(std::string(kAsymmetric) + " " + project.dir() + "/files/leaf.webp");
   Convert(std::string(kAsymmetric) + " -quality 90 " + project.dir() + "/files/long.jpeg");
-  project.SetFileList("[FileList]\r\nopaque.png=1\r\nglass.png=0\r\nleaf.webp=1\r\nlong.jpeg=1\r\n");
+  Convert(std::string(kAsymmetric) + " " + project.dir() + "/files/scan.tif");
+  Convert("-size 60x40 gradient:red-blue " + project.dir() + "/files/phone.heic");
+  project.SetFileList("[FileList]\r\nopaque.png=1\r\nglass.png=0\r\nleaf.webp=1\r\nlong.jpeg=1\r\nscan.tif=1\r\nphone.heic=1\r\n");
   const ToolRun r = RunPack({"--no-player", project.dir(), work / "out.scr"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("opaque.png: converted from PNG to JPEG (quality 92), stored as opaque.jpg"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("glass.png: converted from PNG to BMP (it has transparency), stored as glass.bmp"), std::string::npos);
   EXPECT_NE(r.out.find("leaf.webp: converted from WebP to JPEG (quality 92), stored as leaf.jpg"), std::string::npos);
   EXPECT_NE(r.out.find("long.jpeg: stored as long.jpg"), std::string::npos);
+  EXPECT_NE(r.out.find("scan.tif: converted from TIFF to JPEG (quality 92), stored as scan.jpg"), std::string::npos);
+  EXPECT_NE(r.out.find("phone.heic: converted from HEIF to JPEG (quality 92), stored as phone.jpg"), std::string::npos);
 
   const std::string dir = Unpacked(work / "out.scr");
-  EXPECT_EQ(ReadAll(dir + "/filelist.ini"), "[FileList]\r\nopaque.jpg=1\r\nglass.bmp=0\r\nleaf.jpg=1\r\nlong.jpg=1\r\n");
+  EXPECT_EQ(ReadAll(dir + "/filelist.ini"),
+            "[FileList]\r\nopaque.jpg=1\r\nglass.bmp=0\r\nleaf.jpg=1\r\nlong.jpg=1\r\nscan.jpg=1\r\nphone.jpg=1\r\n");
   const Bitmap32 reference = DecodeWithImageMagick(project.dir() + "/files/opaque.png");
   // Sharp colour edges cost a few levels in JPEG; a wrong picture would differ by far more.
   EXPECT_LT(MeanDifference(LoadJpegFile(dir + "/files/opaque.jpg"), reference), 8.0);
   EXPECT_LT(MeanDifference(LoadJpegFile(dir + "/files/leaf.jpg"), DecodeWithImageMagick(project.dir() + "/files/leaf.webp")), 8.0);
+  for (const std::string converted : {"scan.tif", "phone.heic"}) {
+    const std::string stored = dir + "/files/" + converted.substr(0, converted.find('.')) + ".jpg";
+    EXPECT_LT(MeanDifference(LoadJpegFile(stored), DecodeWithImageMagick(project.dir() + "/files/" + converted)), 8.0)
+        << converted;
+  }
   // The transparent half keeps its alpha in the BMP the player reads.
   const Bitmap32 glass = LoadImageFile(dir + "/files/glass.bmp");
   ASSERT_EQ(glass.width(), 40);
