@@ -1,6 +1,8 @@
 #include "tidepool-pack/SaverContents.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -20,10 +22,11 @@ int32_t LittleEndian32(const uint8_t* b) {
 }  // namespace
 
 SaverContents::SaverContents(const std::string& path) : path_(path) {
-  file_ = std::fopen(path.c_str(), "rb");
+  // Opened without blocking, so that a named pipe given by mistake is refused at once.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st;
-  if (!file_ || ::fstat(::fileno(file_), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (file_) std::fclose(file_);
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(file_ = ::fdopen(fd, "rb"))) {
+    if (fd >= 0) ::close(fd);
     throw FileError(path, "cannot be read");
   }
   fileSize_ = st.st_size;
