@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
+#include <vector>
 
 #include "core/TextUtil.h"
 #include "project/ContainerReader.h"
@@ -95,6 +98,28 @@ void SaverContents::CopyTo(const EntryPlace& entry, std::FILE* out) const {
     ReadAt(entry.offset + done, buf.data(), n);
     if (std::fwrite(buf.data(), 1, n, out) != n) throw std::runtime_error("writing failed");
     done += int64_t(n);
+  }
+}
+
+void SaverContents::CopyToDescriptor(const EntryPlace& entry, int fd) const {
+  loff_t from = entry.offset;
+  int64_t left = entry.length;
+  while (left > 0) {
+    const ssize_t n = ::copy_file_range(::fileno(file_), &from, fd, nullptr, size_t(std::min<int64_t>(left, 1 << 30)), 0);
+    if (n <= 0) break;  // not supported between these files, or the file shrank: copy by hand
+    left -= n;
+  }
+  std::vector<char> buf(1 << 16);
+  while (left > 0) {
+    const size_t n = size_t(std::min<int64_t>(int64_t(buf.size()), left));
+    ReadAt(from, buf.data(), n);
+    for (size_t done = 0; done < n;) {
+      const ssize_t w = ::write(fd, buf.data() + done, n - done);
+      if (w <= 0) throw std::runtime_error("writing failed");
+      done += size_t(w);
+    }
+    from += loff_t(n);
+    left -= int64_t(n);
   }
 }
 

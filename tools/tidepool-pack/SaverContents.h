@@ -35,6 +35,8 @@ class SaverContents {
   std::string Read(const EntryPlace& entry, int64_t limit) const;
   // Copies an entry to an open file.
   void CopyTo(const EntryPlace& entry, std::FILE* out) const;
+  // The same to a file descriptor, copied by the kernel where it can.
+  void CopyToDescriptor(const EntryPlace& entry, int fd) const;
 
   // The project as the player reads it: the three settings texts (empty when the
   // settings container does not hold 3 or 4 entries), the fourth settings entry, the

@@ -37,18 +37,14 @@ void WriteNew(const std::string& path, const std::string& bytes) {
 
 void CopyNew(const SaverContents& saver, const EntryPlace& entry, const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  std::FILE* out = fd >= 0 ? ::fdopen(fd, "wb") : nullptr;
-  if (!out) {
-    if (fd >= 0) ::close(fd);
-    throw FileError(path, "cannot be created");
-  }
+  if (fd < 0) throw FileError(path, "cannot be created");
   try {
-    saver.CopyTo(entry, out);
+    saver.CopyToDescriptor(entry, fd);
   } catch (...) {
-    std::fclose(out);
+    ::close(fd);
     throw;
   }
-  if (std::fclose(out) != 0) throw FileError(path, "writing failed");
+  if (::close(fd) != 0) throw FileError(path, "writing failed");
 }
 
 std::string WithNumber(const std::string& name, int n) {
