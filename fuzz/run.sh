@@ -128,8 +128,14 @@ INI
     printf 'abc' >"$work/proj/files/a.jpg"
     printf 'de' >"$work/proj/files/b.mpp"
     printf 'Object MainWindow: TfmMpCOnfigWindow\r\nend\r\n' >"$work/proj/MpGUI.mui"
-    "$tools/tidepool-pack" --no-player --build-entry "$work/proj" "$seeds/fuzz_container/project.bin" >/dev/null
+    # The files are not real pictures: a list naming other ones keeps them out of the
+    # picture checks, so they are packed as they are.
+    printf '[FileListHeader]\r\nHeader=1\r\n[FileList]\r\nmissing.mpp=1\r\n' >"$work/proj/filelist.ini"
+    "$tools/tidepool-pack" --no-player --build-entry "$work/proj" "$seeds/fuzz_container/project.bin" >/dev/null 2>&1
   fi
+  # The saver reader of the packing tool reads the same containers.
+  mkdir -p "$seeds/fuzz_saver_contents"
+  cp "$seeds"/fuzz_container/* "$seeds/fuzz_saver_contents/" 2>/dev/null
 
   # A small show for the whole-file target: a plain picture and a packaged one with an
   # object and snow, settings that change pictures quickly with a transition.

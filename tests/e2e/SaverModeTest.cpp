@@ -1,9 +1,12 @@
 // The real player in mode S on the headless backend, with savers built by tidepool-pack.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
 
+#include "core/FileSystem.h"
+#include "project/ContainerWriter.h"
 #include "support/SaverRun.h"
 
 namespace tp::test {
@@ -77,12 +80,22 @@ TEST_F(SaverMode, UserSettingsBesideTheSaverReplaceTheProjectsChoices) {
 }
 
 TEST_F(SaverMode, BrokenPicturesInTheProjectAreSkipped) {
+  // tidepool-pack refuses damaged pictures, so this saver is put together by hand.
   ProjectFolder broken(work / "broken");
-  broken.SetSettings("[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=1\r\n");
-  broken.SetFileList("[FileList]\r\nbad.jpg=1\r\ngood.jpg=1\r\nmissing.mpp=1\r\n");
-  broken.AddFile("bad.jpg", std::string("\xFF\xD8\xFF\xE0 not really a picture", 26));
   broken.AddPicture("good.jpg", "32x32", "xc:white");
-  ASSERT_EQ(broken.Pack(work / "Broken.scr"), 0);
+  std::string good, player;
+  ASSERT_TRUE(ReadFile(broken.dir() + "/files/good.jpg", good));
+  ASSERT_TRUE(ReadFile(PlayerPath(), player));
+  const std::string project = ContainerBytes(
+      {ContainerItem::Container({ContainerItem::Data("[FileList]\r\nbad.jpg=1\r\ngood.jpg=1\r\nmissing.mpp=1\r\n"),
+                                 ContainerItem::Data("[Default]\r\nDuration=1\r\nTransition=0\r\nShowImageMode=1\r\n"),
+                                 ContainerItem::Data("[UI]\r\nUIFile=MpGUI.mui\r\n")}),
+       ContainerItem::Data("bad.jpg\r\ngood.jpg\r\n"),
+       ContainerItem::Container({ContainerItem::Data(std::string("\xFF\xD8\xFF\xE0 not really a picture", 26)),
+                                 ContainerItem::Data(good)}),
+       ContainerItem::Data("")});
+  ASSERT_TRUE(WriteFile(work / "Broken.scr", player + project));
+  ::chmod((work / "Broken.scr").c_str(), 0755);
   RunOptions o;
   o.tmpDir = tmp.path();
   o.runMs = 4000;

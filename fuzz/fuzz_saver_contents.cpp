@@ -1,0 +1,29 @@
+// Reading a saver's project in place (listing and unpacking): any file is either refused
+// with an error or indexed into entries that lie inside the file, whose bytes read back
+// in full.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "tidepool-pack/SaverContents.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string in = tp::fuzz::InputFile("saver.bin", data, size);
+  try {
+    const tp::pack::SaverContents saver(in);
+    const tp::pack::SaverContents::Project p = saver.ReadProject();
+    if (p.files.size() > p.names.size()) __builtin_trap();
+    std::FILE* sink = std::fopen("/dev/null", "wb");
+    for (const tp::pack::EntryPlace& e : p.files) {
+      if (e.offset < 0 || e.length < 0 || e.offset + e.length > int64_t(size)) __builtin_trap();
+      if (saver.Read(e, 1 << 20).size() != size_t(e.length)) __builtin_trap();
+      if (sink) saver.CopyTo(e, sink);
+    }
+    if (sink) std::fclose(sink);
+  } catch (const std::exception&) {
+    // Refused: no project, or a damaged one.
+  }
+  return 0;
+}
