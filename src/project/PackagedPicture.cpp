@@ -188,6 +188,11 @@ void TProject::Finish() {
   }
   singleSound.clear();
   loaded = true;
+  if (!deferObjects_) BuildAnimObjects();
+}
+
+void TProject::BuildAnimObjects() {
+  if (!loaded) return;
   AnimObjectsBuilder build;
   {
     std::lock_guard<std::mutex> lock(BuilderMutex());
@@ -216,6 +221,15 @@ bool TProject::LoadPackagedPictureFrom(const uint8_t* data, size_t size, const s
 
 bool TProject::LoadPackagedPicture(const std::string& path) {
   return Load(path, [&] { return TFileLoader(path); });
+}
+
+bool TProject::ReadPackagedPictureWithoutObjects(const std::string& path) {
+  struct Defer {
+    bool& flag;
+    explicit Defer(bool& f) : flag(f) { flag = true; }
+    ~Defer() { flag = false; }
+  } defer(deferObjects_);
+  return LoadPackagedPicture(path);
 }
 
 bool TProject::LoadPackagedThumbnail(const std::string& path) {

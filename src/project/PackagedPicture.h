@@ -114,6 +114,11 @@ class TProject {
   // not a packaged picture or ends before the sound slots; everything is replaced either
   // way (on failure the members hold the defaults and whatever was read).
   bool LoadPackagedPicture(const std::string& path);
+  // The same, but the object list is left unbuilt, so that the file can be read on
+  // another thread; BuildAnimObjects builds it later where the objects will run.
+  bool ReadPackagedPictureWithoutObjects(const std::string& path);
+  // Builds the animation object list from the animation text (after a successful load).
+  void BuildAnimObjects();
   // The same from memory (tests, fuzzing); path is only recorded.
   bool LoadPackagedPictureFrom(const uint8_t* data, size_t size, const std::string& path = {});
   // Reads the signature, name, description and thumbnail only. On an error shows an
@@ -161,6 +166,8 @@ class TProject {
   bool Load(const std::string& path, const std::function<TFileLoader()>& open);
   void ReadFrom(TMyStream& in);
   void Finish();
+
+  bool deferObjects_ = false;
 };
 
 // Decodes the run-length area mask values (W, H, runs) into a mask bitmap; runs past
