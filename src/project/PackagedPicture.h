@@ -16,6 +16,7 @@
 #include <string>
 
 #include "imaging/Bitmap32.h"
+#include "imaging/ImageLoader.h"
 
 namespace tp {
 
@@ -141,7 +142,7 @@ class TProject {
   std::string filePath;
 
   Bitmap32 picture;  // 32 bits per pixel, fourth byte 255
-  int pictureWidth = 0;
+  int pictureWidth = 0;  // the picture's stored size (the objects' design size)
   int pictureHeight = 0;
   Bitmap32 thumbnail;
   Bitmap32 areaMask;  // W x H in the area colours above
@@ -160,6 +161,12 @@ class TProject {
 
   int speed = 100;  // set by the slideshow
 
+  // Set by whoever shows the picture (kept across loads): the smallest size the picture
+  // will be shown at, from its stored size. The picture block is then decoded at the
+  // smallest DCT scale still at least that size; pictureWidth and pictureHeight keep the
+  // stored size. Unset or 0 x 0: full size.
+  std::function<Size2D(int storedWidth, int storedHeight)> pictureShownSize;
+
  private:
   void Reset();
   // Reset, then the whole file from the loader open() gives; false on any read error.
@@ -168,6 +175,7 @@ class TProject {
   void Finish();
 
   bool deferObjects_ = false;
+  Size2D storedPictureSize_;  // of the picture block, whatever scale it was decoded at
 };
 
 // Decodes the run-length area mask values (W, H, runs) into a mask bitmap; runs past

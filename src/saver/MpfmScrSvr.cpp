@@ -146,6 +146,7 @@ void TMpfmScrSvr::FormShow() {
               // Picture and mask are read and scaled here; objects, weather and sounds
               // are set up at the change.
               prepared.packaged = std::make_unique<TProject>();
+              prepared.packaged->pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
               prepared.packaged->ReadPackagedPictureWithoutObjects(path);
               ScalePackagedPictureForRun(*prepared.packaged, fit);
             }

@@ -33,9 +33,11 @@ class EnginePackagedPictures : public PackagedPictureSteps {
       prepared.reset();  // the previous picture, its objects stopped by SetProject
     } else {
       // A failed load leaves the loader empty: the engine then has nothing to draw.
+      const FitSettings fit = FitSettingsOf(state);
+      loader_->pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
       loader_->LoadPackagedPicture(path);
       loader_->speed = speed;
-      ScalePackagedPictureForRun(*loader_, FitSettingsOf(state));
+      ScalePackagedPictureForRun(*loader_, fit);
       SetPictureSize(*loader_, state);
       PointMissingObjectFilesInto(*loader_, extractionFolder);
       engine_->SetProject(*loader_);
@@ -89,12 +91,27 @@ class EnginePackagedPictures : public PackagedPictureSteps {
 
 }  // namespace
 
+Size2D PackagedPictureShownSize(int w, int h, const FitSettings& fit) {
+  if (w <= 0 || h <= 0) return {};
+  if (fit.directDrawInUse) {
+    const Size work = WorkingResolution(fit.directXQuality);
+    const Size target = fit.proportional ? FitProportional(w, h, work.width, work.height) : work;
+    return {target.width, target.height};
+  }
+  if (!fit.stretch) return {};
+  const Size target = fit.proportional ? FitProportional(w, h, fit.screenWidth, fit.screenHeight)
+                                       : Size{fit.screenWidth, fit.screenHeight};
+  return {target.width, target.height};
+}
+
 void ScalePackagedPictureForRun(TProject& p, const FitSettings& fit) {
   if (p.picture.empty()) return;
   if (fit.directDrawInUse) {
+    // Proportions from the stored size: the picture may have been decoded smaller.
+    const int w = p.pictureWidth > 0 ? p.pictureWidth : p.picture.width();
+    const int h = p.pictureHeight > 0 ? p.pictureHeight : p.picture.height();
     const Size work = WorkingResolution(fit.directXQuality);
-    const Size target =
-        fit.proportional ? FitProportional(p.picture.width(), p.picture.height(), work.width, work.height) : work;
+    const Size target = fit.proportional ? FitProportional(w, h, work.width, work.height) : work;
     TAnimEngine::ResizeProject(false, p, target.width, target.height);
   } else if (fit.stretch) {
     TAnimEngine::ResizeProject(fit.proportional, p, fit.screenWidth, fit.screenHeight);

@@ -49,6 +49,9 @@ void PointMissingObjectFilesInto(TProject& project, const std::string& folder);
 // path, to the screen when stretched, not at all otherwise. Touches nothing else, so it
 // may run on the worker that prepares pictures ahead.
 void ScalePackagedPictureForRun(TProject& project, const FitSettings& fit);
+// The size ScalePackagedPictureForRun scales a picture stored at w x h to (0 x 0 when it
+// keeps its own size): what its picture block needs to be decoded at, at least.
+Size2D PackagedPictureShownSize(int w, int h, const FitSettings& fit);
 
 // The loader and the animation engine, timed by clock.
 std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps(Clock& clock);

@@ -9,6 +9,8 @@
 #include "imaging/ImageWriter.h"
 #include "project/PackagedPicture.h"
 #include "project/PackagedPictureWriter.h"
+#include "imaging/Resample.h"
+#include "saver/PackagedPictureSteps.h"
 #include "saver/SaverRunFixture.h"
 
 namespace tp::test {
@@ -110,6 +112,53 @@ TEST_F(PreparedChange, ClosingWhileTheNextPictureIsPreparedEndsCleanly) {
   const SaverRunResult r = Run(p, 40);  // over long before the big picture is due
   EXPECT_EQ(r.Details("load"), std::vector<std::string>{p.pictures[0]});
   EXPECT_EQ(r.Details("close-request"), std::vector<std::string>{"system"});
+}
+
+TEST_F(PreparedChange, BigPackagedPictureIsDecodedAtTheScaleTheScreenNeeds) {
+  TProject stored;
+  stored.picture.SetSize(1600, 1200);
+  for (int y = 0; y < 1200; ++y)
+    for (int x = 0; x < 1600; ++x) stored.picture.at(x, y) = MakePixel(uint8_t(x / 7), uint8_t(y / 5), 90, 255);
+  stored.areaMask.SetSize(1600, 1200);
+  stored.wave(0).Amplitude = 8;
+  stored.wave(0).JitterRange = 12;
+  const std::string path = (dir_ / "big.mpp").string();
+  SavePackagedPicture(stored, path, 92);
+
+  // Stretch-full on 400 x 300: decoded at 1/4, nothing left to resample; the waves and
+  // the objects' design size are those of the stored size.
+  const FitSettings fit{400, 300, true, false, false, 0};
+  TProject scaled;
+  scaled.pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
+  ASSERT_TRUE(scaled.LoadPackagedPicture(path));
+  EXPECT_EQ(scaled.picture.width(), 400);
+  EXPECT_EQ(scaled.pictureWidth, 1600);
+  EXPECT_EQ(scaled.pictureHeight, 1200);
+  ScalePackagedPictureForRun(scaled, fit);
+
+  TProject whole;
+  ASSERT_TRUE(whole.LoadPackagedPicture(path));
+  EXPECT_EQ(whole.picture.width(), 1600);
+  ScalePackagedPictureForRun(whole, fit);
+
+  EXPECT_EQ(scaled.picture.width(), 400);
+  EXPECT_EQ(scaled.areaMask.width(), 400);
+  EXPECT_EQ(scaled.wave(0), whole.wave(0));
+  EXPECT_EQ(scaled.wave(0).Amplitude, 2);
+  EXPECT_EQ(scaled.wave(0).JitterRange, 3);
+  // The same picture as a full decode and Lanczos, up to the decoders' filters.
+  int worst = 0;
+  for (int y = 10; y < 290; y += 3)
+    for (int x = 10; x < 390; x += 3)
+      worst = std::max(worst, std::abs(int(PixelR(scaled.picture.at(x, y))) - int(PixelR(whole.picture.at(x, y)))));
+  EXPECT_LE(worst, 6);
+
+  // Original size keeps the stored picture whole.
+  TProject original;
+  const FitSettings keep{400, 300, false, false, false, 0};
+  original.pictureShownSize = [keep](int w, int h) { return PackagedPictureShownSize(w, h, keep); };
+  ASSERT_TRUE(original.LoadPackagedPicture(path));
+  EXPECT_EQ(original.picture.width(), 1600);
 }
 
 uint64_t BytesReadByThisProcess() {
