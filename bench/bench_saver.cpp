@@ -217,9 +217,12 @@ double PictureChangeGapMs(const ScratchDir& dir) {
   const std::string log = dir / "change-frames.log";
   std::vector<std::string> env = ShowEnv(dir, 4500);
   env.push_back("TIDEPOOL_FRAME_LOG=" + log);
-  if (RunChild({saver, "/s"}, env).exitCode != 0) return -1;
+  const ChildRun run = RunChild({saver, "/s"}, env);
   const std::vector<uint32_t> ticks = FrameTicks(log);
-  if (ticks.size() < 10) return -1;
+  if (run.exitCode != 0 || ticks.size() < 10) {
+    std::fprintf(stderr, "picture change show: exit %d, %zu frames\n", run.exitCode, ticks.size());
+    return -1;
+  }
   const uint32_t start = ticks.front();
   uint32_t longest = 0;
   for (size_t i = 1; i < ticks.size(); ++i) {
@@ -299,6 +302,10 @@ int main(int argc, char** argv) {
     std::ofstream(argv[3]) << PartsOnce(argv[2]);
     return 0;
   }
+  // Each show unpacks into its own scratch folder; the next folder is made beside it, in
+  // the temporary directory this program was given.
+  const char* givenTmp = std::getenv("TMPDIR");
+  const std::string baseTmp = givenTmp && *givenTmp ? givenTmp : "/tmp";
   {
     ScratchDir dir("saver");
     setenv("TMPDIR", dir.path().c_str(), 1);
@@ -306,6 +313,7 @@ int main(int argc, char** argv) {
     if (!one.empty()) Figure("static_picture_cpu_percent", StaticPictureCpuPercent(dir, one));
   }
   {
+    setenv("TMPDIR", baseTmp.c_str(), 1);
     ScratchDir dir("saver20");
     setenv("TMPDIR", dir.path().c_str(), 1);
     const std::string twenty = MakeSaver(dir, 20);
@@ -322,6 +330,7 @@ int main(int argc, char** argv) {
     }
   }
   {
+    setenv("TMPDIR", baseTmp.c_str(), 1);
     ScratchDir dir("saver-change");
     setenv("TMPDIR", dir.path().c_str(), 1);
     const double gap = PictureChangeGapMs(dir);
@@ -331,6 +340,7 @@ int main(int argc, char** argv) {
     }
   }
   {
+    setenv("TMPDIR", baseTmp.c_str(), 1);
     ScratchDir dir("saver-pano");
     setenv("TMPDIR", dir.path().c_str(), 1);
     const double peak = PanoramaPeakMb(dir);

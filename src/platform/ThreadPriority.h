@@ -3,8 +3,8 @@
 
 namespace tp {
 
-// Gives the calling thread the lowest scheduling priority the system allows without
-// privileges. Failures are ignored: the thread then simply runs at normal priority.
+// Gives the calling thread a clearly lower scheduling priority than the rest of the
+// process (ten nice steps). Failures are ignored: the thread then runs at normal priority.
 void LowerCurrentThreadPriority();
 
 }  // namespace tp

@@ -152,7 +152,6 @@ void TMpfmScrSvr::FormShow() {
             }
             return prepared;
           });
-      UpdatePrediction();
     }
   }
 
@@ -219,14 +218,18 @@ void TMpfmScrSvr::FormKeyPress(char32_t) { RequestClose("key"); }
 void TMpfmScrSvr::IdleStep() {
   Clock& clock = platform_.clock();
   try {
-    if (settings_.sound) RunSoundSchedule();
-    UpdatePrediction();
+    if (settings_.sound) {
+      RunSoundSchedule();
+      UpdatePrediction();  // the sounds may have drawn from the generator
+    }
     if (changeDue_ || settings_.advance) {
       const uint32_t seconds = (clock.Tick() - pictureStartTime_) / 1000u;
       if (changeDue_ || int64_t(seconds) >= int64_t(displayTime_)) ChangePicture();
     }
     if (!state_.plainPicture) packaged_->RenderFrame();
     DrawCurrentFrame(*display_, clock, state_, state_.plainPicture ? nullptr : packaged_->Frame());
+    // Guessed once the frame is out, so preparing never delays it.
+    UpdatePrediction();
   } catch (...) {
     // The step is dropped; the next one goes on. It still takes a frame period, so a list
     // of broken pictures cannot spin the processor.
@@ -250,7 +253,6 @@ void TMpfmScrSvr::ChangePicture() {
   }
   pictureStartTime_ = platform_.clock().Tick();
   changeDue_ = false;
-  UpdatePrediction();
 }
 
 void TMpfmScrSvr::UpdatePrediction() {
