@@ -39,7 +39,7 @@ Bitmap32 LoadJpegFile(const std::string& path);
 // What a JPEG decode needs to deliver, so that big pictures are decoded only as far as
 // they are shown.
 struct JpegDecodeRequest {
-  // Decode at the smallest DCT scale (n/8, n = 1..8) whose result is still at least this
+  // Decode at the smallest DCT scale (1/8, 1/4, 1/2 or 1) whose result is still at least this
   // size in both directions; 0 x 0 (or a picture smaller than this) gives the full size.
   int minWidth = 0;
   int minHeight = 0;

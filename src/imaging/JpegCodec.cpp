@@ -74,10 +74,13 @@ struct DecompressGuard {
 };
 
 // The smallest scale n/8 that still gives at least the requested size (8/8 when none does).
+// Only the halving scales are used: the library has fast block transforms and upsampling
+// for them, and they filter far better than the odd ones (3/8, 5/8, ...), whose result the
+// resampler would have to clean up.
 void ChooseScale(jpeg_decompress_struct* cinfo, const JpegDecodeRequest& request) {
   cinfo->scale_denom = 8;
   const bool any = request.minWidth > 0 || request.minHeight > 0;
-  for (unsigned n = any ? 1 : 8; n <= 8; ++n) {
+  for (unsigned n = any ? 1 : 8; n <= 8; n *= 2) {
     cinfo->scale_num = n;
     jpeg_calc_output_dimensions(cinfo);
     if (n == 8 || (int(cinfo->output_width) >= request.minWidth && int(cinfo->output_height) >= request.minHeight)) return;

@@ -60,9 +60,9 @@ TEST(JpegScaling, DecodesAtTheSmallestScaleStillAtLeastTheRequest) {
       {0, 0, 1600, 1200},     // nothing asked: full size
       {200, 150, 200, 150},   // exactly 1/8
       {400, 300, 400, 300},   // exactly 2/8
-      {401, 300, 600, 450},   // one column more needs 3/8
-      {100, 451, 800, 600},   // the taller need decides
-      {1599, 10, 1600, 1200}, // only the full size is wide enough
+      {401, 300, 800, 600},   // one column more needs the next halving, 4/8
+      {100, 301, 800, 600},   // the taller need decides
+      {801, 10, 1600, 1200},  // only the full size is wide enough
       {3000, 2000, 1600, 1200},  // never enlarged by the decoder
   };
   for (const Case& c : cases) {

@@ -74,10 +74,10 @@ TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
   EXPECT_EQ(prop.height, 300);
   EXPECT_EQ(prop.picture, decodeAtLeast(400, 300));
 
-  // Stretch-full on 500 x 300: 3/8 (600 x 450) is the first wide enough, then Lanczos.
+  // Stretch-full on 500 x 300: 1/2 (800 x 600) is the first wide enough, then Lanczos.
   FittedPicture odd = PreparePlainPicture(path, Fit(500, 300, true, false));
   EXPECT_EQ(odd.picture, Lanczos(decodeAtLeast(500, 300), 500, 300));
-  EXPECT_EQ(decodeAtLeast(500, 300).width(), 600);
+  EXPECT_EQ(decodeAtLeast(500, 300).width(), 800);
 
   // The scaled path at 640 x 480 works from the working resolution, not the screen.
   FittedPicture scaled = PreparePlainPicture(path, Fit(1920, 1080, false, false, true, 2));
