@@ -3,11 +3,17 @@
 //                               screen: the CPU time of a 10.5 s show minus that of a
 //                               0.5 s show (start-up, unpacking and the first picture),
 //                               over the 10 s between them, in percent of one core
-//   first_frame_vs_parts        wall time from starting a 20-picture saver to its first
-//                               presented frame, over the time a fresh process needs to
+//   first_frame_vs_floor        wall time from starting a 20-picture saver to its first
+//                               presented frame, over its floor: the wall time of
+//                               `tidepool /x` (the same libraries loaded, then an
+//                               immediate exit) plus the time a fresh process needs to
 //                               unpack the same project and decode and fit its first
-//                               picture (measured inside that process, so without the
-//                               program start itself)
+//                               picture
+//   picture_change_gap_vs_frame the longest time between two presented frames around a
+//                               change from a rippling packaged picture to a 6000x4000
+//                               JPEG (headless, 1920x1080, real clock), over 33 ms
+//   pano_100mp_peak_mb          peak resident memory of a headless show of a 25000x4000
+//                               JPEG at 1920x1080
 #include <benchmark/benchmark.h>
 #include <signal.h>
 #include <spawn.h>
@@ -21,7 +27,15 @@
 #include <fstream>
 #include <thread>
 
+#include <jpeglib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
 #include "imaging/ImageWriter.h"
+#include "project/PackagedPicture.h"
+#include "project/PackagedPictureWriter.h"
 #include "presentation/PictureLoading.h"
 #include "presentation/PresentationState.h"
 #include "project/ProjectLoader.h"
@@ -71,6 +85,70 @@ std::string MakeSaver(const ScratchDir& dir, int count) {
   return pack.exitCode == 0 ? saver : std::string();
 }
 
+// A saver of the given files (already in dir/project/files) with extra settings lines.
+std::string PackSaver(const ScratchDir& dir, const std::vector<std::string>& names, const std::string& settings) {
+  const std::string project = dir / "project";
+  std::ofstream list(project + "/filelist.ini");
+  list << "[FileList]\r\n";
+  for (const std::string& name : names) list << name << "=1\r\n";
+  list.close();
+  std::ofstream(project + "/settings.ini") << "[Default]\r\nMusic=0\r\nSound=0\r\n" << settings;
+  const std::string saver = dir / "Bench.scr";
+  const ChildRun pack = RunChild({ToolPath("tidepool-pack"), "--player", PlayerPath(), project, saver}, {});
+  return pack.exitCode == 0 ? saver : std::string();
+}
+
+// A photo-like JPEG written row by row (smooth shapes, edges and sensor-like noise), so
+// that a 100-megapixel one needs no 400 MB bitmap to make.
+bool WritePhotoJpeg(const std::string& path, int w, int h) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_stdio_dest(&c, f);
+  c.image_width = JDIMENSION(w);
+  c.image_height = JDIMENSION(h);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(size_t(w) * 3);
+  uint32_t seed = 777;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = int(seed >> 28) - 8;
+      const double r = 128 + 90 * std::sin(x * 0.004 + y * 0.002);
+      const double g = 128 + 90 * std::cos(x * 0.0031 - y * 0.0047);
+      const double b = ((x / 37 + y / 53) % 2) ? 200 : 60;
+      auto clamp = [&](double v) { return uint8_t(std::clamp(int(v) + noise, 0, 255)); };
+      row[size_t(x) * 3] = clamp(r);
+      row[size_t(x) * 3 + 1] = clamp(g);
+      row[size_t(x) * 3 + 2] = clamp(b);
+    }
+    JSAMPROW p = row.data();
+    jpeg_write_scanlines(&c, &p, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  return std::fclose(f) == 0;
+}
+
+// A 1280x720 packaged picture whose lower half is water.
+void WriteLake(const std::string& path) {
+  TProject p;
+  p.picture = Scene(1280, 720, 3);
+  p.areaMask.SetSize(1280, 720);
+  p.areaMask.Fill(kAreaMaskColors[0]);
+  for (int y = 360; y < 720; ++y)
+    for (int x = 0; x < 1280; ++x) p.areaMask.at(x, y) = kAreaMaskColors[1];
+  p.wave(0).Amplitude = 6;
+  SavePackagedPicture(p, path, 90);
+}
+
 std::vector<std::string> ShowEnv(const ScratchDir& dir, unsigned runMs) {
   return {"TIDEPOOL_PLATFORM=headless", "TIDEPOOL_REAL_CLOCK=1", "TIDEPOOL_SCREEN=1920x1080",
           "TIDEPOOL_RUN_MS=" + std::to_string(runMs), "TMPDIR=" + dir.path()};
@@ -112,6 +190,68 @@ double SecondsToFirstFrame(const ScratchDir& dir, const std::string& saver) {
   int status = 0;
   waitpid(pid, &status, 0);
   return seconds;
+}
+
+// The frame log's ticks (milliseconds) of one run.
+std::vector<uint32_t> FrameTicks(const std::string& log) {
+  std::vector<uint32_t> ticks;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    uint32_t t = 0;
+    if (fields >> t) ticks.push_back(t);
+  }
+  return ticks;
+}
+
+// Packaged picture first, the photo due after 2 s (with a transition); the longest gap
+// between frames from 1 s before the change to 1.5 s after it.
+double PictureChangeGapMs(const ScratchDir& dir) {
+  std::filesystem::create_directories(dir / "project/files");
+  WriteLake(dir / "project/files/lake.mpp");
+  if (!WritePhotoJpeg(dir / "project/files/photo.jpg", 6000, 4000)) return -1;
+  const std::string saver = PackSaver(
+      dir, {"lake.mpp", "photo.jpg"},
+      "Stretch=1\r\nProportional=1\r\nShowImageMode=1\r\nDuration=2\r\nTransition=1\r\nTransitionTime=1000\r\n");
+  if (saver.empty()) return -1;
+  const std::string log = dir / "change-frames.log";
+  std::vector<std::string> env = ShowEnv(dir, 4500);
+  env.push_back("TIDEPOOL_FRAME_LOG=" + log);
+  const ChildRun run = RunChild({saver, "/s"}, env);
+  const std::vector<uint32_t> ticks = FrameTicks(log);
+  if (run.exitCode != 0 || ticks.size() < 10) {
+    std::fprintf(stderr, "picture change show: exit %d, %zu frames\n", run.exitCode, ticks.size());
+    return -1;
+  }
+  const uint32_t start = ticks.front();
+  uint32_t longest = 0;
+  for (size_t i = 1; i < ticks.size(); ++i) {
+    const uint32_t at = ticks[i] - start;
+    if (at >= 1000 && at <= 3500) longest = std::max(longest, ticks[i] - ticks[i - 1]);
+  }
+  return double(longest);
+}
+
+double PanoramaPeakMb(const ScratchDir& dir) {
+  std::filesystem::create_directories(dir / "project/files");
+  if (!WritePhotoJpeg(dir / "project/files/pano.jpg", 25000, 4000)) return -1;
+  const std::string saver =
+      PackSaver(dir, {"pano.jpg"}, "Stretch=1\r\nProportional=1\r\nShowImageMode=1\r\nDuration=3600\r\n");
+  if (saver.empty()) return -1;
+  const std::string log = dir / "pano-frames.log";
+  std::vector<std::string> env = ShowEnv(dir, 1500);
+  env.push_back("TIDEPOOL_FRAME_LOG=" + log);
+  const ChildRun run = RunChild({saver, "/s"}, env);
+  if (run.exitCode != 0 || FrameTicks(log).empty()) return -1;  // it must have shown the panorama
+  return run.peakRssMb;
+}
+
+// The median wall time of the player started with a switch that makes it exit at once.
+double BareStartSeconds() {
+  std::vector<double> times;
+  for (int i = 0; i < 5; ++i) times.push_back(RunChild({PlayerPath(), "/x"}, {}).wallSeconds);
+  std::sort(times.begin(), times.end());
+  return times[2];
 }
 
 // Unpacking the project and decoding and fitting its first picture, once.
@@ -162,6 +302,10 @@ int main(int argc, char** argv) {
     std::ofstream(argv[3]) << PartsOnce(argv[2]);
     return 0;
   }
+  // Each show unpacks into its own scratch folder; the next folder is made beside it, in
+  // the temporary directory this program was given.
+  const char* givenTmp = std::getenv("TMPDIR");
+  const std::string baseTmp = givenTmp && *givenTmp ? givenTmp : "/tmp";
   {
     ScratchDir dir("saver");
     setenv("TMPDIR", dir.path().c_str(), 1);
@@ -169,6 +313,7 @@ int main(int argc, char** argv) {
     if (!one.empty()) Figure("static_picture_cpu_percent", StaticPictureCpuPercent(dir, one));
   }
   {
+    setenv("TMPDIR", baseTmp.c_str(), 1);
     ScratchDir dir("saver20");
     setenv("TMPDIR", dir.path().c_str(), 1);
     const std::string twenty = MakeSaver(dir, 20);
@@ -177,10 +322,29 @@ int main(int argc, char** argv) {
       for (int i = 0; i < 5; ++i) firsts.push_back(SecondsToFirstFrame(dir, twenty));
       std::sort(firsts.begin(), firsts.end());
       const double parts = PartsSeconds(dir, twenty);
+      const double bare = BareStartSeconds();
       Figure("first_frame_ms", firsts[2] * 1000.0);
       Figure("first_frame_parts_ms", parts * 1000.0);
-      Figure("first_frame_vs_parts", firsts[2] / parts);
+      Figure("first_frame_bare_start_ms", bare * 1000.0);
+      Figure("first_frame_vs_floor", firsts[2] / (bare + parts));
     }
+  }
+  {
+    setenv("TMPDIR", baseTmp.c_str(), 1);
+    ScratchDir dir("saver-change");
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    const double gap = PictureChangeGapMs(dir);
+    if (gap > 0) {
+      Figure("picture_change_gap_ms", gap);
+      Figure("picture_change_gap_vs_frame", gap / 33.0);
+    }
+  }
+  {
+    setenv("TMPDIR", baseTmp.c_str(), 1);
+    ScratchDir dir("saver-pano");
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    const double peak = PanoramaPeakMb(dir);
+    if (peak > 0) Figure("pano_100mp_peak_mb", peak);
   }
   benchmark::RegisterBenchmark("BM_UnpackAndFitFirstPicture", BM_UnpackAndFitFirstPicture)
       ->Unit(benchmark::kMillisecond);

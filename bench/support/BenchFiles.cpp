@@ -52,6 +52,7 @@ ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::s
   run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
   run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                    double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  run.peakRssMb = double(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
 }

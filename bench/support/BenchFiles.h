@@ -30,6 +30,7 @@ struct ChildRun {
   int exitCode = -1;
   double wallSeconds = 0;
   double cpuSeconds = 0;  // user + system time of the child
+  double peakRssMb = 0;   // the child's peak resident memory
 };
 
 // Runs program with args and extra "NAME=value" environment entries; waits for it.

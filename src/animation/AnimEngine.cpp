@@ -538,8 +538,9 @@ void TAnimEngine::ResetOutput() {
 }
 
 void TAnimEngine::ResizeProject(bool keepAspect, TProject& project, int width, int height) {
-  const int pw = project.picture.width();
-  const int ph = project.picture.height();
+  // Ratios are taken from the stored size: the picture may have been decoded smaller.
+  const int pw = project.pictureWidth > 0 ? project.pictureWidth : project.picture.width();
+  const int ph = project.pictureHeight > 0 ? project.pictureHeight : project.picture.height();
   if (pw <= 0 || ph <= 0 || width <= 0 || height <= 0) return;
   int w = width, h = height;
   if (keepAspect) {
@@ -558,11 +559,14 @@ void TAnimEngine::ResizeProject(bool keepAspect, TProject& project, int width, i
     wave.JitterRange = int(RoundClamped(double(h) / ph * wave.JitterRange, 1 << 30));
   }
   if (w == pw && h == ph) return;
-  // Both bitmaps are written whole, so they are not cleared first.
-  Bitmap32 picture;
-  picture.SetSizeUninitialized(w, h);
-  StretchLanczos(project.picture, picture);
-  project.picture = std::move(picture);
+  // Both bitmaps are written whole, so they are not cleared first. A picture decoded at
+  // the target size already is kept as it is.
+  if (w != project.picture.width() || h != project.picture.height()) {
+    Bitmap32 picture;
+    picture.SetSizeUninitialized(w, h);
+    StretchLanczos(project.picture, picture);
+    project.picture = std::move(picture);
+  }
   if (!project.areaMask.empty()) {
     // Nearest-pixel copy: the mask must keep its pure area colours.
     Bitmap32 mask;

@@ -9,6 +9,9 @@ class ProgramRandom {
  public:
   // seed := seed * 134775813 + 1 (mod 2^32); returns the high 32 bits of seed * n.
   static int32_t Random(int32_t n);
+  // The same step on a copy of a seed, leaving the program's seed alone (for predicting
+  // what the generator will give).
+  static int32_t RandomFrom(uint32_t& seed, int32_t n);
   // A float in [0, 1) from the same generator (seed advanced once).
   static double RandomFloat();
   static uint32_t Seed();

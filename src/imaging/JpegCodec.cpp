@@ -18,8 +18,6 @@ namespace tp {
 
 namespace {
 
-constexpr long long kMaxJpegPixels = 64LL * 1024 * 1024;
-
 struct ErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
@@ -40,6 +38,26 @@ void InstallErrors(ErrorManager& err, j_common_ptr) {
   err.message[0] = 0;
 }
 
+[[noreturn]] void Fail(ErrorManager* err, const char* message) {
+  std::snprintf(err->message, sizeof err->message, "%s", message);
+  std::longjmp(err->jump, 1);
+}
+
+// Called by the library between steps of its work: stops pictures with endless scans
+// and decodes that are no longer wanted.
+struct Progress {
+  jpeg_progress_mgr pub;
+  ErrorManager* err;
+  const std::atomic<bool>* cancel;
+};
+
+void CheckProgress(j_common_ptr common) {
+  auto* progress = reinterpret_cast<Progress*>(common->progress);
+  auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+  if (cinfo->input_scan_number > kMaxJpegScans) Fail(progress->err, "too many scans");
+  if (progress->cancel && progress->cancel->load(std::memory_order_relaxed)) Fail(progress->err, "decode cancelled");
+}
+
 // Converts one row of inverted (Adobe) CMYK to BGRA.
 void CmykRowToBgra(const uint8_t* in, Pixel* out, int width) {
   for (int x = 0; x < width; ++x) {
@@ -49,10 +67,96 @@ void CmykRowToBgra(const uint8_t* in, Pixel* out, int width) {
   }
 }
 
+// Destroys the decompressor on every way out, a C++ exception from our own code included.
+struct DecompressGuard {
+  jpeg_decompress_struct* cinfo;
+  ~DecompressGuard() { jpeg_destroy_decompress(cinfo); }
+};
+
+// The smallest scale n/8 that still gives at least the requested size (8/8 when none does).
+// Only the halving scales are used: the library has fast block transforms and upsampling
+// for them, and they filter far better than the odd ones (3/8, 5/8, ...), whose result the
+// resampler would have to clean up.
+void ChooseScale(jpeg_decompress_struct* cinfo, const JpegDecodeRequest& request) {
+  cinfo->scale_denom = 8;
+  const bool any = request.minWidth > 0 || request.minHeight > 0;
+  for (unsigned n = any ? 1 : 8; n <= 8; n *= 2) {
+    cinfo->scale_num = n;
+    jpeg_calc_output_dimensions(cinfo);
+    if (n == 8 || (int(cinfo->output_width) >= request.minWidth && int(cinfo->output_height) >= request.minHeight)) return;
+  }
+}
+
+// The part of a row or column run of `full` that a centred window of `window` shows.
+void CentredSpan(int full, int window, int& first, int& count) {
+  first = 0;
+  count = full;
+  if (window > 0 && full > window) {
+    first = (full - window) / 2;
+    count = window;
+  }
+}
+
 // The decode itself. Only trivially destructible locals live between setjmp and the
-// library calls that may jump; `out` and `cmykRow` belong to the caller.
-bool DecodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, const uint8_t* data,
-                size_t size, Bitmap32* out, std::vector<uint8_t>* cmykRow, std::string* error) {
+// library calls that may jump; `out` and `rowBuffer` belong to the caller.
+bool DecodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, Progress* progress, const uint8_t* data,
+                size_t size, const JpegDecodeRequest* request, Bitmap32* out, std::vector<uint8_t>* rowBuffer,
+                std::string* error) {
+  if (setjmp(err->jump)) {
+    *error = err->message;
+    return false;
+  }
+  jpeg_create_decompress(cinfo);
+  cinfo->mem->max_memory_to_use = kMaxJpegWorkingBytes;
+  progress->pub.progress_monitor = CheckProgress;
+  progress->err = err;
+  progress->cancel = request->cancel;
+  cinfo->progress = &progress->pub;
+  jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(cinfo, TRUE);
+  const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
+  ChooseScale(cinfo, *request);
+  const bool fullSize = cinfo->scale_num == cinfo->scale_denom;
+  int left = 0, width = int(cinfo->output_width), top = 0, height = int(cinfo->output_height);
+  if (fullSize) {
+    CentredSpan(int(cinfo->output_width), request->cropWidth, left, width);
+    CentredSpan(int(cinfo->output_height), request->cropHeight, top, height);
+  }
+  if (static_cast<long long>(width) * height > kMaxJpegOutputPixels) Fail(err, "JPEG picture too large");
+  jpeg_start_decompress(cinfo);
+  // Columns: the library widens the cut to whole blocks; the row buffer takes what it
+  // gives and the wanted columns are copied out of it.
+  // Two blocks more on the right keep the chroma upsampling of the last wanted column as
+  // in a full decode (the library treats the cut's right end as the picture's edge).
+  JDIMENSION cropX = JDIMENSION(left);
+  JDIMENSION cropW = std::min<JDIMENSION>(JDIMENSION(width) + 32, cinfo->output_width - cropX);
+  const bool cutColumns = JDIMENSION(width) < cinfo->output_width;
+  if (cutColumns) jpeg_crop_scanline(cinfo, &cropX, &cropW);
+  const int skipX = left - int(cropX);
+  out->SetSizeUninitialized(width, height);
+  const bool direct = !cmyk && !cutColumns;
+  if (!direct) rowBuffer->resize(size_t(cinfo->output_width) * 4);
+  if (top > 0) jpeg_skip_scanlines(cinfo, JDIMENSION(top));
+  for (int y = 0; y < height; ++y) {
+    if (direct) {
+      JSAMPROW row = reinterpret_cast<JSAMPROW>(out->scanline(y));
+      jpeg_read_scanlines(cinfo, &row, 1);
+      continue;
+    }
+    JSAMPROW row = rowBuffer->data();
+    jpeg_read_scanlines(cinfo, &row, 1);
+    const uint8_t* from = rowBuffer->data() + size_t(skipX) * 4;
+    if (cmyk) CmykRowToBgra(from, out->scanline(y), width);
+    else std::memcpy(out->scanline(y), from, size_t(width) * 4);
+  }
+  // A cut picture stops early; its remaining rows are never read.
+  if (cinfo->output_scanline == cinfo->output_height) jpeg_finish_decompress(cinfo);
+  return true;
+}
+
+bool ReadSizeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, const uint8_t* data, size_t size,
+                  Size2D* result, std::string* error) {
   if (setjmp(err->jump)) {
     *error = err->message;
     return false;
@@ -60,30 +164,8 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, const uint8_t*
   jpeg_create_decompress(cinfo);
   jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(cinfo, TRUE);
-  const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
-  cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-  if (static_cast<long long>(cinfo->image_width) * cinfo->image_height > kMaxJpegPixels) {
-    std::strcpy(err->message, "JPEG picture too large");
-    std::longjmp(err->jump, 1);
-  }
-  jpeg_start_decompress(cinfo);
-  const int w = int(cinfo->output_width), h = int(cinfo->output_height);
-  out->SetSizeUninitialized(w, h);
-  if (cmyk) cmykRow->resize(size_t(w) * 4);
-  while (cinfo->output_scanline < cinfo->output_height) {
-    const int y = int(cinfo->output_scanline);
-    if (cmyk) {
-      JSAMPROW row = cmykRow->data();
-      jpeg_read_scanlines(cinfo, &row, 1);
-      CmykRowToBgra(cmykRow->data(), out->scanline(y), w);
-    } else {
-      JSAMPROW rows[4];
-      const int n = std::min<int>(4, h - y);
-      for (int i = 0; i < n; ++i) rows[i] = reinterpret_cast<JSAMPROW>(out->scanline(y + i));
-      jpeg_read_scanlines(cinfo, rows, JDIMENSION(n));
-    }
-  }
-  jpeg_finish_decompress(cinfo);
+  result->width = int(cinfo->image_width);
+  result->height = int(cinfo->image_height);
   return true;
 }
 
@@ -118,19 +200,44 @@ bool EncodeInto(jpeg_compress_struct* cinfo, ErrorManager* err, const Bitmap32* 
 
 }  // namespace
 
-Bitmap32 DecodeJpeg(const uint8_t* data, size_t size) {
+Bitmap32 DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& request) {
   if (size == 0 || data == nullptr) throw ImageDecodeError("JPEG data is empty");
   jpeg_decompress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
   ErrorManager err;
+  Progress progress{};
   cinfo.err = &err.pub;
   InstallErrors(err, reinterpret_cast<j_common_ptr>(&cinfo));
   Bitmap32 out;
-  std::vector<uint8_t> cmykRow;
+  std::vector<uint8_t> rowBuffer;
   std::string error;
-  const bool ok = DecodeInto(&cinfo, &err, data, size, &out, &cmykRow, &error);
-  jpeg_destroy_decompress(&cinfo);
+  bool ok = false;
+  {
+    DecompressGuard guard{&cinfo};
+    ok = DecodeInto(&cinfo, &err, &progress, data, size, &request, &out, &rowBuffer, &error);
+  }
   if (!ok) throw ImageDecodeError("Corrupt JPEG data: " + error);
   return out;
+}
+
+Bitmap32 DecodeJpeg(const uint8_t* data, size_t size) { return DecodeJpeg(data, size, JpegDecodeRequest{}); }
+
+Size2D ReadJpegSize(const uint8_t* data, size_t size) {
+  if (size == 0 || data == nullptr) throw ImageDecodeError("JPEG data is empty");
+  jpeg_decompress_struct cinfo;
+  std::memset(&cinfo, 0, sizeof cinfo);
+  ErrorManager err;
+  cinfo.err = &err.pub;
+  InstallErrors(err, reinterpret_cast<j_common_ptr>(&cinfo));
+  Size2D result;
+  std::string error;
+  bool ok = false;
+  {
+    DecompressGuard guard{&cinfo};
+    ok = ReadSizeInto(&cinfo, &err, data, size, &result, &error);
+  }
+  if (!ok) throw ImageDecodeError("Corrupt JPEG data: " + error);
+  return result;
 }
 
 Bitmap32 LoadJpegFile(const std::string& path) {

@@ -18,39 +18,79 @@ bool IsPlainPicturePath(std::string_view path) {
   return ext == ".JPG" || ext == ".BMP" || ext == ".GIF";
 }
 
-void FitPlainPicture(Bitmap32 decoded, PresentationState& state) {
-  Bitmap32 fitted;
-  int width = decoded.width(), height = decoded.height();
-  if (state.directDrawInUse) {
+FitSettings FitSettingsOf(const PresentationState& state) {
+  return FitSettings{state.screenWidth,     state.screenHeight,    state.stretch,
+                     state.proportional,    state.directDrawInUse, state.directXQuality};
+}
+
+namespace {
+
+// The size a picture of w x h is resampled to, or 0 x 0 when it keeps its own size.
+Size FitTarget(int w, int h, const FitSettings& fit) {
+  if (fit.directDrawInUse) return WorkingResolution(fit.directXQuality);
+  if (!fit.stretch) return {};
+  if (fit.proportional) return FitProportional(w, h, fit.screenWidth, fit.screenHeight);
+  return {fit.screenWidth, fit.screenHeight};
+}
+
+}  // namespace
+
+FittedPicture FitDecodedPicture(Bitmap32 decoded, const FitSettings& fit) {
+  FittedPicture result;
+  const Size target = FitTarget(decoded.width(), decoded.height(), fit);
+  if (fit.directDrawInUse) {
     // The scaled path always fills its working resolution, whatever the size mode.
-    const Size work = WorkingResolution(state.directXQuality);
-    width = state.screenWidth;
-    height = state.screenHeight;
-    fitted.SetSizeUninitialized(work.width, work.height);  // every pixel is written
-    StretchLanczos(decoded, fitted);
-  } else if (state.stretch) {
-    Size target{state.screenWidth, state.screenHeight};
-    if (state.proportional) target = FitProportional(decoded.width(), decoded.height(), target.width, target.height);
-    width = target.width;
-    height = target.height;
-    if (target.width == decoded.width() && target.height == decoded.height()) {
-      fitted = std::move(decoded);  // already the right size: resampling would only blur it
-    } else {
-      fitted.SetSizeUninitialized(target.width, target.height);
-      StretchLanczos(decoded, fitted);
-    }
+    result.width = fit.screenWidth;
+    result.height = fit.screenHeight;
   } else {
-    fitted = std::move(decoded);
+    result.width = fit.stretch ? target.width : decoded.width();
+    result.height = fit.stretch ? target.height : decoded.height();
   }
-  state.fittedPicture = std::move(fitted);
-  state.pictureWidth = width;
-  state.pictureHeight = height;
+  if (!fit.directDrawInUse && (!fit.stretch || (target.width == decoded.width() && target.height == decoded.height()))) {
+    result.picture = std::move(decoded);  // already the right size: resampling would only blur it
+  } else {
+    result.picture.SetSizeUninitialized(target.width, target.height);  // every pixel is written
+    StretchLanczos(decoded, result.picture);
+  }
+  return result;
+}
+
+FittedPicture PreparePlainPicture(const std::string& path, const FitSettings& fit, const std::atomic<bool>* cancel) {
+  const std::string bytes = ReadWholeFile(path);
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  Bitmap32 decoded;
+  if (SniffImageFormat(data, bytes.size()) == ImageFormat::Jpeg) {
+    const Size2D full = ReadJpegSize(data, bytes.size());
+    JpegDecodeRequest request;
+    request.cancel = cancel;
+    if (fit.directDrawInUse || fit.stretch) {
+      const Size target = FitTarget(full.width, full.height, fit);
+      request.minWidth = target.width;
+      request.minHeight = target.height;
+    } else {
+      request.cropWidth = fit.screenWidth;
+      request.cropHeight = fit.screenHeight;
+    }
+    decoded = DecodeJpeg(data, bytes.size(), request);
+  } else {
+    decoded = DecodeImage(data, bytes.size(), path);
+  }
+  if (decoded.empty()) throw ImageDecodeError("picture has no pixels: " + path);
+  return FitDecodedPicture(std::move(decoded), fit);
+}
+
+void ApplyFittedPicture(FittedPicture&& fitted, PresentationState& state) {
+  state.fittedPicture = std::move(fitted.picture);
+  state.pictureWidth = fitted.width;
+  state.pictureHeight = fitted.height;
+}
+
+void FitPlainPicture(Bitmap32 decoded, PresentationState& state) {
+  ApplyFittedPicture(FitDecodedPicture(std::move(decoded), FitSettingsOf(state)), state);
 }
 
 void LoadAndFitPlainPicture(const std::string& path, PresentationState& state) {
-  Bitmap32 decoded = LoadImageFile(path);
-  if (decoded.empty()) throw ImageDecodeError("picture has no pixels: " + path);
-  FitPlainPicture(std::move(decoded), state);
+  ApplyFittedPicture(PreparePlainPicture(path, FitSettingsOf(state)), state);
 }
 
 }  // namespace tp

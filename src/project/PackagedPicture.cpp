@@ -129,6 +129,7 @@ void TProject::Reset() {
   thumbnail = Bitmap32();
   areaMask = Bitmap32();
   pictureWidth = pictureHeight = 0;
+  storedPictureSize_ = {};
   name.clear();
   description.clear();
   singleSound.clear();
@@ -150,7 +151,16 @@ void TProject::ReadFrom(TMyStream& in) {
   std::vector<int32_t> values(static_cast<size_t>(c));
   for (int32_t i = 0; i < c; ++i) values[size_t(i)] = in.ReadInt32();
   DecodeAreaMask(values.data(), values.size(), areaMask);
-  picture = DecodeJpegBlock(in.ReadBlock());
+  const std::vector<uint8_t> pictureBlock = in.ReadBlock();
+  const Size2D stored = ReadJpegSize(pictureBlock.data(), pictureBlock.size());
+  JpegDecodeRequest request;
+  if (pictureShownSize) {
+    const Size2D shown = pictureShownSize(stored.width, stored.height);
+    request.minWidth = shown.width;
+    request.minHeight = shown.height;
+  }
+  picture = DecodeJpeg(pictureBlock.data(), pictureBlock.size(), request);
+  storedPictureSize_ = stored;
   singleSound = in.ReadText();
   weather = ReadWeather(in);
 
@@ -172,8 +182,8 @@ void TProject::ReadFrom(TMyStream& in) {
 }
 
 void TProject::Finish() {
-  pictureWidth = picture.width();
-  pictureHeight = picture.height();
+  pictureWidth = storedPictureSize_.width;
+  pictureHeight = storedPictureSize_.height;
   if (weather.WeatherOpacity == 0) {
     if (weather.WeatherKind == kWeatherSnow) weather.WeatherOpacity = 9;
     else if (weather.WeatherKind == kWeatherRain) weather.WeatherOpacity = 6;
@@ -188,6 +198,11 @@ void TProject::Finish() {
   }
   singleSound.clear();
   loaded = true;
+  if (!deferObjects_) BuildAnimObjects();
+}
+
+void TProject::BuildAnimObjects() {
+  if (!loaded) return;
   AnimObjectsBuilder build;
   {
     std::lock_guard<std::mutex> lock(BuilderMutex());
@@ -216,6 +231,15 @@ bool TProject::LoadPackagedPictureFrom(const uint8_t* data, size_t size, const s
 
 bool TProject::LoadPackagedPicture(const std::string& path) {
   return Load(path, [&] { return TFileLoader(path); });
+}
+
+bool TProject::ReadPackagedPictureWithoutObjects(const std::string& path) {
+  struct Defer {
+    bool& flag;
+    explicit Defer(bool& f) : flag(f) { flag = true; }
+    ~Defer() { flag = false; }
+  } defer(deferObjects_);
+  return LoadPackagedPicture(path);
 }
 
 bool TProject::LoadPackagedThumbnail(const std::string& path) {

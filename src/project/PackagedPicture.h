@@ -16,6 +16,7 @@
 #include <string>
 
 #include "imaging/Bitmap32.h"
+#include "imaging/ImageLoader.h"
 
 namespace tp {
 
@@ -114,6 +115,11 @@ class TProject {
   // not a packaged picture or ends before the sound slots; everything is replaced either
   // way (on failure the members hold the defaults and whatever was read).
   bool LoadPackagedPicture(const std::string& path);
+  // The same, but the object list is left unbuilt, so that the file can be read on
+  // another thread; BuildAnimObjects builds it later where the objects will run.
+  bool ReadPackagedPictureWithoutObjects(const std::string& path);
+  // Builds the animation object list from the animation text (after a successful load).
+  void BuildAnimObjects();
   // The same from memory (tests, fuzzing); path is only recorded.
   bool LoadPackagedPictureFrom(const uint8_t* data, size_t size, const std::string& path = {});
   // Reads the signature, name, description and thumbnail only. On an error shows an
@@ -136,7 +142,7 @@ class TProject {
   std::string filePath;
 
   Bitmap32 picture;  // 32 bits per pixel, fourth byte 255
-  int pictureWidth = 0;
+  int pictureWidth = 0;  // the picture's stored size (the objects' design size)
   int pictureHeight = 0;
   Bitmap32 thumbnail;
   Bitmap32 areaMask;  // W x H in the area colours above
@@ -155,12 +161,21 @@ class TProject {
 
   int speed = 100;  // set by the slideshow
 
+  // Set by whoever shows the picture (kept across loads): the smallest size the picture
+  // will be shown at, from its stored size. The picture block is then decoded at the
+  // smallest DCT scale still at least that size; pictureWidth and pictureHeight keep the
+  // stored size. Unset or 0 x 0: full size.
+  std::function<Size2D(int storedWidth, int storedHeight)> pictureShownSize;
+
  private:
   void Reset();
   // Reset, then the whole file from the loader open() gives; false on any read error.
   bool Load(const std::string& path, const std::function<TFileLoader()>& open);
   void ReadFrom(TMyStream& in);
   void Finish();
+
+  bool deferObjects_ = false;
+  Size2D storedPictureSize_;  // of the picture block, whatever scale it was decoded at
 };
 
 // Decodes the run-length area mask values (W, H, runs) into a mask bitmap; runs past

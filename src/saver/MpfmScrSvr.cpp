@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "core/ProgramRandom.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
+#include "imaging/ImageError.h"
 #include "presentation/FramePresenter.h"
 #include "presentation/PictureLoading.h"
+#include "presentation/PicturePreparer.h"
 #include "presentation/TransitionDriver.h"
 #include "saver/Music.h"
 #include "saver/PackagedPictureSteps.h"
@@ -26,6 +29,7 @@ TMpfmScrSvr::TMpfmScrSvr(const SaverProject& project, Platform& platform, Displa
 }
 
 TMpfmScrSvr::~TMpfmScrSvr() {
+  preparer_.reset();  // joins the worker before anything it reads goes
   // The music plays until the window goes.
   if (music_) music_->Stop();
   music_.reset();
@@ -132,6 +136,23 @@ void TMpfmScrSvr::FormShow() {
     pictureStartTime_ = clock.Tick();
     idleInstalled_ = true;
     display_->ShowCursor(false);
+    if (prepareAhead_ && pictureList_.size() > 1) {
+      preparer_ = std::make_unique<TPicturePreparer>(
+          [fit = FitSettingsOf(state_)](const std::string& path, const std::atomic<bool>& cancel) {
+            PreparedPicture prepared;
+            if (IsPlainPicturePath(path)) {
+              prepared.plain = PreparePlainPicture(path, fit, &cancel);
+            } else {
+              // Picture and mask are read and scaled here; objects, weather and sounds
+              // are set up at the change.
+              prepared.packaged = std::make_unique<TProject>();
+              prepared.packaged->pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
+              prepared.packaged->ReadPackagedPictureWithoutObjects(path);
+              ScalePackagedPictureForRun(*prepared.packaged, fit);
+            }
+            return prepared;
+          });
+    }
   }
 
   // 8. Frame pacing starts now.
@@ -147,6 +168,8 @@ bool TMpfmScrSvr::FormCloseQuery() {
 }
 
 void TMpfmScrSvr::FormClose() {
+  // The worker preparing the next picture stops before anything is freed.
+  if (preparer_) preparer_->Stop();
   // 1. The loader first: it owns the animation objects and their threads.
   if (packaged_) packaged_->FreeLoader();
   // 2. The cursor comes back.
@@ -167,6 +190,7 @@ void TMpfmScrSvr::FormClose() {
   // 7. The effect list.
   allowedEffects_.clear();
   packaged_.reset();
+  preparer_.reset();
 }
 
 void TMpfmScrSvr::RequestClose(const char* reason) {
@@ -194,13 +218,18 @@ void TMpfmScrSvr::FormKeyPress(char32_t) { RequestClose("key"); }
 void TMpfmScrSvr::IdleStep() {
   Clock& clock = platform_.clock();
   try {
-    if (settings_.sound) RunSoundSchedule();
+    if (settings_.sound) {
+      RunSoundSchedule();
+      UpdatePrediction();  // the sounds may have drawn from the generator
+    }
     if (changeDue_ || settings_.advance) {
       const uint32_t seconds = (clock.Tick() - pictureStartTime_) / 1000u;
       if (changeDue_ || int64_t(seconds) >= int64_t(displayTime_)) ChangePicture();
     }
     if (!state_.plainPicture) packaged_->RenderFrame();
     DrawCurrentFrame(*display_, clock, state_, state_.plainPicture ? nullptr : packaged_->Frame());
+    // Guessed once the frame is out, so preparing never delays it.
+    UpdatePrediction();
   } catch (...) {
     // The step is dropped; the next one goes on. It still takes a frame period, so a list
     // of broken pictures cannot spin the processor.
@@ -212,8 +241,9 @@ void TMpfmScrSvr::ChangePicture() {
   displayTime_ = DisplayTimeSetting();
   currentIndex_ = ChooseNextPicture(currentIndex_, int(pictureList_.size()), settings_.orderMode);
   chosenFile_ = pictureList_[size_t(currentIndex_)];
+  preparationsStarted_ = 0;
   if (chosenFile_ != state_.shownFilePath) {
-    LoadAndFitPicture(chosenFile_);
+    LoadAndFitPicture(chosenFile_, true);
     ShowChangedPicture();
   } else if (state_.plainPicture != IsPlainPicturePath(chosenFile_)) {
     // Back at the picture on screen after a missing packaged picture had switched the
@@ -225,10 +255,40 @@ void TMpfmScrSvr::ChangePicture() {
   changeDue_ = false;
 }
 
-void TMpfmScrSvr::LoadAndFitPicture(const std::string& path) {
+void TMpfmScrSvr::UpdatePrediction() {
+  if (!preparer_ || !settings_.advance || pictureList_.empty()) return;
+  // The guess only changes when the generator or the current index has moved.
+  const uint32_t seed = ProgramRandom::Seed();
+  if (predicted_ && seed == predictedSeed_ && currentIndex_ == predictedFrom_) return;
+  predicted_ = true;
+  predictedSeed_ = seed;
+  predictedFrom_ = currentIndex_;
+  const int next = PredictNextPicture(seed, currentIndex_, int(pictureList_.size()), settings_.orderMode);
+  const std::string& path = pictureList_[size_t(next)];
+  if (path == state_.shownFilePath || failedFiles_.count(path)) return;
+  if (preparer_->Path() == path) return;
+  constexpr int kMaxPreparationsPerPicture = 4;
+  if (preparationsStarted_ >= kMaxPreparationsPerPicture) return;
+  ++preparationsStarted_;
+  preparer_->Start(path);
+}
+
+void TMpfmScrSvr::LoadAndFitPicture(const std::string& path, bool atChange) {
   state_.plainPicture = IsPlainPicturePath(path);
   if (state_.plainPicture) {
-    LoadAndFitPlainPicture(path, state_);
+    // A picture that failed before fails again without being read.
+    if (failedFiles_.count(path)) throw ImageDecodeError("picture failed to load before: " + path);
+    FittedPicture fitted;
+    try {
+      std::optional<PreparedPicture> prepared;
+      if (atChange && preparer_) prepared = preparer_->Take(path);
+      if (atChange) LogEvent(prepared ? "prepared" : "prepared-miss", path);
+      fitted = prepared ? std::move(prepared->plain) : PreparePlainPicture(path, FitSettingsOf(state_));
+    } catch (...) {
+      failedFiles_.insert(path);
+      throw;
+    }
+    ApplyFittedPicture(std::move(fitted), state_);
     state_.frameOnScreen = false;
     StopSounds();
     state_.shownFilePath = path;
@@ -237,7 +297,14 @@ void TMpfmScrSvr::LoadAndFitPicture(const std::string& path) {
   }
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return;  // a missing packaged picture is skipped
-  if (!packaged_->LoadAndFit(path, state_, settings_.speed, project_.extractionFolder)) return;
+  std::unique_ptr<TProject> ahead;
+  if (atChange) {
+    std::optional<PreparedPicture> prepared;
+    if (preparer_) prepared = preparer_->Take(path);
+    if (prepared) ahead = std::move(prepared->packaged);
+    LogEvent(ahead ? "prepared" : "prepared-miss", path);
+  }
+  if (!packaged_->LoadAndFit(path, state_, settings_.speed, project_.extractionFolder, std::move(ahead))) return;
   if (settings_.sound) {
     StopSounds();
     SetUpSounds();

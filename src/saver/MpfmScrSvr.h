@@ -3,6 +3,7 @@
 // slideshow through its idle steps and ends the run on user input.
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "imaging/Bitmap32.h"
@@ -18,6 +19,7 @@ class Platform;
 class PackagedPictureSteps;
 class TSaverMusic;
 class TSoundEffect;
+class TPicturePreparer;
 
 class TMpfmScrSvr : public InputHandler {
  public:
@@ -47,7 +49,12 @@ class TMpfmScrSvr : public InputHandler {
   void IdleStep();
   void ChangePicture();
   // Classifies, loads and fits the picture; throws when a plain picture cannot be decoded.
-  void LoadAndFitPicture(const std::string& path);
+  // At a change (atChange) a picture prepared ahead is swapped in when there is one.
+  void LoadAndFitPicture(const std::string& path, bool atChange = false);
+
+  // Whether the next picture is prepared ahead on a worker thread (on by default); set
+  // before ShowModal. The frames are the same either way.
+  void SetPrepareAhead(bool on) { prepareAhead_ = on; }
 
   // Marks the window for closing; the modal loop checks it after the running step.
   void RequestClose(const char* reason);
@@ -69,6 +76,8 @@ class TMpfmScrSvr : public InputHandler {
   bool idleInstalled() const { return idleInstalled_; }
   bool closeRequested() const { return closeRequested_; }
   Display* display() const { return display_.get(); }
+  const TPicturePreparer* preparer() const { return preparer_.get(); }
+  bool HasFailed(const std::string& path) const { return failedFiles_.count(path) != 0; }
 
  private:
   // Call sites of the music and sound-effect steps.
@@ -79,6 +88,8 @@ class TMpfmScrSvr : public InputHandler {
   // The change of picture on screen: a transition when on, else a black clear.
   void ShowChangedPicture();
   int DisplayTimeSetting() const;
+  // Guesses the next picture from a copy of the random generator and has it prepared.
+  void UpdatePrediction();
 
   const SaverProject& project_;
   Platform& platform_;
@@ -96,6 +107,18 @@ class TMpfmScrSvr : public InputHandler {
   int displayTime_ = 0;
   uint32_t pictureStartTime_ = 0;
   bool changeDue_ = false;  // the first picture failed: choose again at the next step
+
+  // Preparing ahead: the worker, the state the last guess was made from, and how many
+  // guesses were started for the picture on screen (a generator that keeps moving must
+  // not keep the worker busy).
+  bool prepareAhead_ = true;
+  std::unique_ptr<TPicturePreparer> preparer_;
+  bool predicted_ = false;
+  uint32_t predictedSeed_ = 0;
+  int predictedFrom_ = 0;
+  int preparationsStarted_ = 0;
+  // Files that failed to load in this run: chosen again, they fail at once unread.
+  std::unordered_set<std::string> failedFiles_;
 
   std::unique_ptr<PackagedPictureSteps> packaged_;
   std::unique_ptr<TSoundEffect> soundEffect_;

@@ -7,6 +7,8 @@
 #include "core/Paths.h"
 #include "saver/SoundSchedule.h"
 
+#include <utility>
+
 namespace tp {
 namespace {
 
@@ -17,14 +19,30 @@ class EnginePackagedPictures : public PackagedPictureSteps {
       : loader_(std::make_unique<TProject>()), engine_(std::make_unique<TAnimEngine>(&clock)) {}
 
   bool LoadAndFit(const std::string& path, PresentationState& state, int speed,
-                  const std::string& extractionFolder) override {
+                  const std::string& extractionFolder, std::unique_ptr<TProject> prepared) override {
     if (!FileExists(path) || !loader_ || !engine_) return false;
-    // A failed load leaves the loader empty: the engine then has nothing to draw.
-    loader_->LoadPackagedPicture(path);
-    loader_->speed = speed;
-    Fit(state);
-    PointMissingObjectFilesInto(*loader_, extractionFolder);
-    engine_->SetProject(*loader_);
+    if (prepared) {
+      // Read and scaled ahead: the objects are built now, in the order a load on the spot
+      // builds them, and the picture replaces the loader's at once, so the engine never
+      // points at a freed one.
+      prepared->BuildAnimObjects();
+      prepared->speed = speed;
+      SetPictureSize(*prepared, state);
+      PointMissingObjectFilesInto(*prepared, extractionFolder);
+      std::swap(loader_, prepared);
+      engine_->SetProject(*loader_);
+      prepared.reset();  // the previous picture, its objects stopped by SetProject
+    } else {
+      // A failed load leaves the loader empty: the engine then has nothing to draw.
+      const FitSettings fit = FitSettingsOf(state);
+      loader_->pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
+      loader_->LoadPackagedPicture(path);
+      loader_->speed = speed;
+      ScalePackagedPictureForRun(*loader_, fit);
+      SetPictureSize(*loader_, state);
+      PointMissingObjectFilesInto(*loader_, extractionFolder);
+      engine_->SetProject(*loader_);
+    }
     engine_->SetWeather(false);
     engine_->Start();
     engine_->SetWeather(loader_->weather.WeatherKind != kWeatherNone);
@@ -58,25 +76,13 @@ class EnginePackagedPictures : public PackagedPictureSteps {
   void FreeEngine() override { engine_.reset(); }
 
  private:
-  // The scaled path works at the quality's resolution; a stretched window show scales to
-  // the screen; otherwise the picture keeps its own size.
-  void Fit(PresentationState& state) {
-    TProject& p = *loader_;
+  // The size centring uses: the screen on the scaled path, else the scaled picture's.
+  static void SetPictureSize(const TProject& p, PresentationState& state) {
     state.pictureWidth = p.picture.width();
     state.pictureHeight = p.picture.height();
-    if (p.picture.empty()) return;
-    if (state.directDrawInUse) {
+    if (!p.picture.empty() && state.directDrawInUse) {
       state.pictureWidth = state.screenWidth;
       state.pictureHeight = state.screenHeight;
-      const Size work = WorkingResolution(state.directXQuality);
-      const Size target = state.proportional
-                              ? FitProportional(p.picture.width(), p.picture.height(), work.width, work.height)
-                              : work;
-      TAnimEngine::ResizeProject(false, p, target.width, target.height);
-    } else if (state.stretch) {
-      TAnimEngine::ResizeProject(state.proportional, p, state.screenWidth, state.screenHeight);
-      state.pictureWidth = p.picture.width();
-      state.pictureHeight = p.picture.height();
     }
   }
 
@@ -85,6 +91,33 @@ class EnginePackagedPictures : public PackagedPictureSteps {
 };
 
 }  // namespace
+
+Size2D PackagedPictureShownSize(int w, int h, const FitSettings& fit) {
+  if (w <= 0 || h <= 0) return {};
+  if (fit.directDrawInUse) {
+    const Size work = WorkingResolution(fit.directXQuality);
+    const Size target = fit.proportional ? FitProportional(w, h, work.width, work.height) : work;
+    return {target.width, target.height};
+  }
+  if (!fit.stretch) return {};
+  const Size target = fit.proportional ? FitProportional(w, h, fit.screenWidth, fit.screenHeight)
+                                       : Size{fit.screenWidth, fit.screenHeight};
+  return {target.width, target.height};
+}
+
+void ScalePackagedPictureForRun(TProject& p, const FitSettings& fit) {
+  if (p.picture.empty()) return;
+  if (fit.directDrawInUse) {
+    // Proportions from the stored size: the picture may have been decoded smaller.
+    const int w = p.pictureWidth > 0 ? p.pictureWidth : p.picture.width();
+    const int h = p.pictureHeight > 0 ? p.pictureHeight : p.picture.height();
+    const Size work = WorkingResolution(fit.directXQuality);
+    const Size target = fit.proportional ? FitProportional(w, h, work.width, work.height) : work;
+    TAnimEngine::ResizeProject(false, p, target.width, target.height);
+  } else if (fit.stretch) {
+    TAnimEngine::ResizeProject(fit.proportional, p, fit.screenWidth, fit.screenHeight);
+  }
+}
 
 void PointMissingObjectFilesInto(TProject& project, const std::string& folder) {
   if (!project.animObjects || folder.empty()) return;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "imaging/Bitmap32.h"
+#include "presentation/PictureLoading.h"
 #include "presentation/PresentationState.h"
 #include "project/PackagedPicture.h"
 
@@ -21,8 +22,11 @@ class PackagedPictureSteps {
   // speed, fits it for the run (scaling it to the screen or the working resolution, which
   // sets the picture size in state) and hands it to the engine with its objects started
   // and its weather set. False when nothing was loaded (the file is missing).
+  // A picture prepared ahead (read without its objects and scaled by
+  // ScalePackagedPictureForRun) is taken instead of reading the file again; its objects
+  // are built here.
   virtual bool LoadAndFit(const std::string& path, PresentationState& state, int speed,
-                          const std::string& extractionFolder) = 0;
+                          const std::string& extractionFolder, std::unique_ptr<TProject> prepared = nullptr) = 0;
   // Advances the engine by one frame.
   virtual void RenderFrame() = 0;
   // The engine's composed frame; nullptr while the engine has never received a picture.
@@ -40,6 +44,14 @@ class PackagedPictureSteps {
 // Object pictures that do not exist where the description says are looked for in folder
 // (the extraction folder, where the project's files were unpacked).
 void PointMissingObjectFilesInto(TProject& project, const std::string& folder);
+
+// Scales a loaded packaged picture for the run: to the working resolution on the scaled
+// path, to the screen when stretched, not at all otherwise. Touches nothing else, so it
+// may run on the worker that prepares pictures ahead.
+void ScalePackagedPictureForRun(TProject& project, const FitSettings& fit);
+// The size ScalePackagedPictureForRun scales a picture stored at w x h to (0 x 0 when it
+// keeps its own size): what its picture block needs to be decoded at, at least.
+Size2D PackagedPictureShownSize(int w, int h, const FitSettings& fit);
 
 // The loader and the animation engine, timed by clock.
 std::unique_ptr<PackagedPictureSteps> CreatePackagedPictureSteps(Clock& clock);

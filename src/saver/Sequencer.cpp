@@ -14,15 +14,28 @@ std::vector<std::string> BuildPictureList(const std::vector<std::string>& pictur
 
 bool IsRandomOrder(int orderMode) { return orderMode == 0 || orderMode == 2; }
 
-int ChooseNextPicture(int current, int count, int orderMode) {
+namespace {
+
+template <typename Draw>
+int NextPicture(int current, int count, int orderMode, Draw draw) {
   if (IsRandomOrder(orderMode)) {
     if (count < 2) return 0;
-    int next = ProgramRandom::Random(count);
-    while (next == current) next = ProgramRandom::Random(count);
+    int next = draw(count);
+    while (next == current) next = draw(count);
     return next;
   }
   const int next = current + 1;
   return next < count ? next : 0;
+}
+
+}  // namespace
+
+int ChooseNextPicture(int current, int count, int orderMode) {
+  return NextPicture(current, count, orderMode, [](int n) { return ProgramRandom::Random(n); });
+}
+
+int PredictNextPicture(uint32_t seed, int current, int count, int orderMode) {
+  return NextPicture(current, count, orderMode, [&seed](int n) { return ProgramRandom::RandomFrom(seed, n); });
 }
 
 }  // namespace tp

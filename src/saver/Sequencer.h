@@ -1,5 +1,6 @@
 #pragma once
 // Which pictures take part in a run and which one follows which.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,8 @@ bool IsRandomOrder(int orderMode);
 // The index after current in a list of count pictures. Random order never repeats the
 // current picture directly (fewer than 2 pictures give 0); sequential order wraps to 0.
 int ChooseNextPicture(int current, int count, int orderMode);
+// What ChooseNextPicture would return if the program's generator had this seed; the
+// generator itself is not touched.
+int PredictNextPicture(uint32_t seed, int current, int count, int orderMode);
 
 }  // namespace tp

@@ -147,6 +147,7 @@ SaverRunResult SaverRunTest::Run(const SaverProject& project, uint32_t runMs, co
   SaverRunResult result;
   {
     TMpfmScrSvr window(project, CurrentPlatform());
+    window.SetPrepareAhead(prepareAhead_);
     window.ShowModal();
   }
   result.pumps = platform->pumps();

@@ -55,6 +55,7 @@ class SaverRunTest : public ::testing::Test {
                      const std::map<std::string, std::string>& env = {});
 
   std::filesystem::path dir_;
+  bool prepareAhead_ = true;  // given to the window of the next Run
 };
 
 }  // namespace tp::test
