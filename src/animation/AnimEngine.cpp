@@ -112,14 +112,54 @@ void TAnimEngine::SetWeather(bool on) {
 
 void TAnimEngine::Start() {
   if (!Picture) return;
+  // Until everything below is built the engine has no frame; a failure on the way (an
+  // allocation for a huge picture) leaves it so, rather than with tables of two sizes.
+  started_ = false;
+  try {
+    Build();
+  } catch (...) {
+    Stop();
+    throw;
+  }
+}
+
+void TAnimEngine::Stop() {
+  started_ = false;
+  Width = Height = 0;
+  WaterFrame = Bitmap32();
+  Composite = Bitmap32();
+  ReflectedPicture = Bitmap32();
+  HasReflection = false;
+  MaskRows.clear();
+  SourceRows.clear();
+  WaterRows.clear();
+  ReflectedRows.clear();
+  CompositeRows.clear();
+  AreaMap.clear();
+  AreaRows.clear();
+  runs_.clear();
+  runStart_.clear();
+  runWave_.clear();
+  overlay_.clear();
+  composeAll_ = true;
+  sameRuns_ = false;
+  Snow.reset();
+  Rain.reset();
+  weatherOn_ = false;
+  if (Objects) Objects->StopAll();
+  Objects.reset();
+}
+
+void TAnimEngine::Build() {
   const uint32_t now = clock_->Tick();
   LastTick = now;
-  Width = Picture->width();
-  Height = Picture->height();
-  WaterFrame.SetSize(Width, Height);
+  // The frames first; the size the rows and tables are built for follows them.
+  WaterFrame.SetSize(Picture->width(), Picture->height());
   if ((Project && Project->weather.WeatherKind > 0) || HasObjects()) {
-    Composite.SetSize(Width, Height);
+    Composite.SetSize(Picture->width(), Picture->height());
   }
+  Width = WaterFrame.width();
+  Height = WaterFrame.height();
 
   ProgramRandom::SetSeed(now);
   Phase.fill(0);

@@ -48,8 +48,11 @@ class TAnimEngine {
   void SetProject(TProject& project);
   // Frees any snow or rain; when on, creates the one the weather kind names.
   void SetWeather(bool on);
-  // Builds everything for the picture given by SetProject and starts its objects.
+  // Builds everything for the picture given by SetProject and starts its objects. When
+  // that fails (the exception is passed on), the engine is left stopped.
   void Start();
+  // Stopped: no frame, no weather, the objects halted, every per-picture table freed.
+  void Stop();
   // Computes the next frame.
   void RenderFrame();
   // Composite when weather is on or there are objects, else the water frame.
@@ -103,6 +106,8 @@ class TAnimEngine {
     int v = 0, h = 0;  // vertical and horizontal displacement of the current row
   };
   bool HasObjects() const;
+  // The body of Start.
+  void Build();
   void BuildRuns();
   // The ripple of row y; with comp (the composite's rows) every pixel written into the
   // water frame is written there too.

@@ -61,10 +61,18 @@ class Bitmap32 {
   Pixel at(int x, int y) const { return scanline(y)[x]; }
 
   // Sets the size; negative sizes count as 0. New contents are black (0). Keeps the
-  // allocation when the pixel count does not grow.
+  // allocation when the pixel count does not grow. Throws std::bad_alloc when the pixels
+  // cannot be had (or exceed MaxPixels()); the bitmap is then unchanged.
   void SetSize(int width, int height);
   // The same, but the contents are left undefined (for callers that write every pixel).
   void SetSizeUninitialized(int width, int height);
+
+  // The most pixels one bitmap may hold; a larger size fails like a failed allocation.
+  // Pictures come from untrusted files, so no declared size may ask for more than this.
+  // Tests lower it to make allocations fail at a chosen size.
+  static constexpr size_t kDefaultMaxPixels = size_t(1) << 30;
+  static void SetMaxPixels(size_t pixels);
+  static size_t MaxPixels();
   void Fill(Pixel value);
 
   // Master alpha (0..255) used when this bitmap is drawn onto another.
@@ -79,8 +87,9 @@ class Bitmap32 {
   int width_ = 0;
   int height_ = 0;
   uint8_t masterAlpha_ = 255;
-  // Width and height, both 0 when either is not positive.
-  void SetDimensions(int width, int height);
+  // Width and height, both 0 when either is not positive; throws std::bad_alloc past
+  // MaxPixels().
+  static std::pair<int, int> Dimensions(int width, int height);
   std::vector<Pixel, DefaultInitAllocator<Pixel>> pixels_;
 };
 

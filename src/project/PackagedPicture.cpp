@@ -219,9 +219,18 @@ bool TProject::Load(const std::string& path, const std::function<TFileLoader()>&
     loader.ReadSignature();
     ReadFrom(loader.stream());
   } catch (const std::runtime_error&) {
+    return false;  // a damaged file keeps what was read before the damage
+  } catch (...) {
+    // Anything else (a picture too big for memory): nothing of the load stays.
+    Reset();
     return false;
   }
-  Finish();
+  try {
+    Finish();
+  } catch (...) {
+    Reset();
+    return false;
+  }
   return true;
 }
 

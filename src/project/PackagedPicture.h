@@ -167,8 +167,10 @@ class TProject {
   // stored size. Unset or 0 x 0: full size.
   std::function<Size2D(int storedWidth, int storedHeight)> pictureShownSize;
 
- private:
+  // Empties the loader: no picture, no objects, every record at its default.
   void Reset();
+
+ private:
   // Reset, then the whole file from the loader open() gives; false on any read error.
   bool Load(const std::string& path, const std::function<TFileLoader()>& open);
   void ReadFrom(TMyStream& in);

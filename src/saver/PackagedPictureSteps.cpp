@@ -21,31 +21,40 @@ class EnginePackagedPictures : public PackagedPictureSteps {
   bool LoadAndFit(const std::string& path, PresentationState& state, int speed,
                   const std::string& extractionFolder, std::unique_ptr<TProject> prepared) override {
     if (!FileExists(path) || !loader_ || !engine_) return false;
-    if (prepared) {
-      // Read and scaled ahead: the objects are built now, in the order a load on the spot
-      // builds them, and the picture replaces the loader's at once, so the engine never
-      // points at a freed one.
-      prepared->BuildAnimObjects();
-      prepared->speed = speed;
-      SetPictureSize(*prepared, state);
-      PointMissingObjectFilesInto(*prepared, extractionFolder);
-      std::swap(loader_, prepared);
-      engine_->SetProject(*loader_);
-      prepared.reset();  // the previous picture, its objects stopped by SetProject
-    } else {
-      // A failed load leaves the loader empty: the engine then has nothing to draw.
-      const FitSettings fit = FitSettingsOf(state);
-      loader_->pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
-      loader_->LoadPackagedPicture(path);
-      loader_->speed = speed;
-      ScalePackagedPictureForRun(*loader_, fit);
-      SetPictureSize(*loader_, state);
-      PointMissingObjectFilesInto(*loader_, extractionFolder);
-      engine_->SetProject(*loader_);
+    try {
+      if (prepared) {
+        // Read and scaled ahead: the objects are built now, in the order a load on the
+        // spot builds them, and the picture replaces the loader's at once, so the engine
+        // never points at a freed one.
+        prepared->BuildAnimObjects();
+        prepared->speed = speed;
+        SetPictureSize(*prepared, state);
+        PointMissingObjectFilesInto(*prepared, extractionFolder);
+        std::swap(loader_, prepared);
+        engine_->SetProject(*loader_);
+        prepared.reset();  // the previous picture, its objects stopped by SetProject
+      } else {
+        // A damaged file keeps what was read before the damage (perhaps nothing): the
+        // engine then has nothing to draw.
+        const FitSettings fit = FitSettingsOf(state);
+        loader_->pictureShownSize = [fit](int w, int h) { return PackagedPictureShownSize(w, h, fit); };
+        loader_->LoadPackagedPicture(path);
+        loader_->speed = speed;
+        ScalePackagedPictureForRun(*loader_, fit);
+        SetPictureSize(*loader_, state);
+        PointMissingObjectFilesInto(*loader_, extractionFolder);
+        engine_->SetProject(*loader_);
+      }
+      engine_->SetWeather(false);
+      engine_->Start();
+      engine_->SetWeather(loader_->weather.WeatherKind != kWeatherNone);
+    } catch (...) {
+      // Out of memory on the way (a huge picture): no frame of it, and none of the
+      // previous picture either, as the loader has let it go.
+      engine_->Stop();
+      loader_->Reset();
+      return false;
     }
-    engine_->SetWeather(false);
-    engine_->Start();
-    engine_->SetWeather(loader_->weather.WeatherKind != kWeatherNone);
     return true;
   }
 

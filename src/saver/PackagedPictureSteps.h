@@ -21,7 +21,9 @@ class PackagedPictureSteps {
   // Loads the packaged picture at path (only when the file exists), gives it the run's
   // speed, fits it for the run (scaling it to the screen or the working resolution, which
   // sets the picture size in state) and hands it to the engine with its objects started
-  // and its weather set. False when nothing was loaded (the file is missing).
+  // and its weather set. False when nothing was loaded: the file is missing, or something
+  // failed on the way (memory for a huge picture), which leaves the loader empty and the
+  // engine stopped with no frame.
   // A picture prepared ahead (read without its objects and scaled by
   // ScalePackagedPictureForRun) is taken instead of reading the file again; its objects
   // are built here.
