@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "core/Paths.h"
 #include "core/TextUtil.h"
@@ -34,7 +35,26 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
+std::string Folded(std::string_view name) { return UpperAscii(name); }
+
 }  // namespace
+
+void IniFile::Section::IndexKeys() {
+  keys.clear();
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (!entries[i].key.empty()) keys.try_emplace(Folded(entries[i].key), i);
+}
+
+IniFile::Section& IniFile::AddSection(std::string name, std::string rawHeader) {
+  sectionIndex_.try_emplace(Folded(name), sections_.size());
+  sections_.push_back(Section{std::move(name), std::move(rawHeader), {}, {}});
+  return sections_.back();
+}
+
+void IniFile::IndexSections() {
+  sectionIndex_.clear();
+  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.try_emplace(Folded(sections_[i].name), i);
+}
 
 IniFile IniFile::Parse(std::string_view text) {
   IniFile ini;
@@ -44,8 +64,7 @@ IniFile IniFile::Parse(std::string_view text) {
     if (!t.empty() && t.front() == '[') {
       size_t close = t.find(']');
       std::string_view name = close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1);
-      ini.sections_.push_back(Section{Trim(name), line, {}});
-      current = &ini.sections_.back();
+      current = &ini.AddSection(Trim(name), line);
       continue;
     }
     if (!current) {
@@ -63,6 +82,7 @@ IniFile IniFile::Parse(std::string_view text) {
         e.value = Unquote(TrimView(t.substr(eq + 1)));
       }
     }
+    if (!e.key.empty()) current->keys.try_emplace(Folded(e.key), current->entries.size());
     current->entries.push_back(std::move(e));
   }
   return ini;
@@ -77,21 +97,23 @@ IniFile IniFile::Load(const std::string& path) {
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {
-  for (const Section& s : sections_)
-    if (EqualsIgnoreCase(s.name, name)) return &s;
-  return nullptr;
+  auto it = sectionIndex_.find(Folded(name));
+  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 IniFile::Section* IniFile::FindSection(std::string_view name) {
-  for (Section& s : sections_)
-    if (EqualsIgnoreCase(s.name, name)) return &s;
-  return nullptr;
+  auto it = sectionIndex_.find(Folded(name));
+  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const IniFile::Entry* IniFile::FindEntry(const Section& s, std::string_view key) {
-  for (const Entry& e : s.entries)
-    if (!e.key.empty() && EqualsIgnoreCase(e.key, key)) return &e;
-  return nullptr;
+  if (key.empty()) return nullptr;
+  auto it = s.keys.find(Folded(key));
+  return it == s.keys.end() ? nullptr : &s.entries[it->second];
+}
+
+IniFile::Entry* IniFile::FindEntry(Section& s, std::string_view key) {
+  return const_cast<Entry*>(FindEntry(std::as_const(s), key));
 }
 
 bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
@@ -103,8 +125,8 @@ bool IniFile::ValueExists(std::string_view section, std::string_view key) const 
 
 std::vector<std::string> IniFile::SectionNames() const {
   std::vector<std::string> names;
-  for (const Section& s : sections_)
-    if (FindSection(s.name) == &s) names.push_back(s.name);
+  for (size_t i = 0; i < sections_.size(); ++i)
+    if (sectionIndex_.at(Folded(sections_[i].name)) == i) names.push_back(sections_[i].name);
   return names;
 }
 
@@ -112,8 +134,10 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
   std::vector<std::string> keys;
   const Section* s = FindSection(section);
   if (!s) return keys;
-  for (const Entry& e : s->entries)
-    if (!e.key.empty() && FindEntry(*s, e.key) == &e) keys.push_back(e.key);
+  for (size_t i = 0; i < s->entries.size(); ++i) {
+    const std::string& key = s->entries[i].key;
+    if (!key.empty() && s->keys.at(Folded(key)) == i) keys.push_back(key);
+  }
   return keys;
 }
 
@@ -141,21 +165,18 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Section* s = FindSection(section);
-  if (!s) {
-    sections_.push_back(Section{std::string(section), "[" + std::string(section) + "]", {}});
-    s = &sections_.back();
+  if (!s) s = &AddSection(std::string(section), "[" + std::string(section) + "]");
+  if (Entry* e = FindEntry(*s, key)) {
+    e->value = std::string(value);
+    e->raw.clear();
+    return;
   }
-  for (Entry& e : s->entries) {
-    if (!e.key.empty() && EqualsIgnoreCase(e.key, key)) {
-      e.value = std::string(value);
-      e.raw.clear();
-      return;
-    }
-  }
-  // New keys go after the section's last key, before any trailing blank lines.
+  // New keys go after the section's last key, before any trailing blank lines. Only
+  // keyless lines follow that place, so no indexed position moves.
   size_t pos = s->entries.size();
   while (pos > 0 && s->entries[pos - 1].key.empty()) --pos;
   s->entries.insert(s->entries.begin() + long(pos), Entry{std::string(key), std::string(value), {}});
+  if (!key.empty()) s->keys.try_emplace(Folded(key), pos);
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {
@@ -167,19 +188,18 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 void IniFile::EraseSection(std::string_view section) {
-  for (size_t i = sections_.size(); i-- > 0;)
-    if (EqualsIgnoreCase(sections_[i].name, section)) sections_.erase(sections_.begin() + long(i));
+  if (!FindSection(section)) return;
+  std::erase_if(sections_, [&](const Section& s) { return EqualsIgnoreCase(s.name, section); });
+  IndexSections();
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
   Section* s = FindSection(section);
   if (!s) return;
-  for (size_t i = 0; i < s->entries.size(); ++i) {
-    if (!s->entries[i].key.empty() && EqualsIgnoreCase(s->entries[i].key, key)) {
-      s->entries.erase(s->entries.begin() + long(i));
-      return;
-    }
-  }
+  const Entry* e = FindEntry(*s, key);
+  if (!e) return;
+  s->entries.erase(s->entries.begin() + (e - s->entries.data()));
+  s->IndexKeys();
 }
 
 std::string IniFile::ToText() const {

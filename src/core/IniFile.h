@@ -5,11 +5,15 @@
 // integers that do not parse give the caller's default. Text is kept as 8-bit bytes;
 // callers convert code pages at the edge (core/CodePage.h).
 //
+// Sections and keys are indexed by their case-folded names, so reading a whole file of
+// n keys takes time linear in n.
+//
 // Writing changes only what it touches: other sections, keys and lines come out as they
 // went in. SaveAtomic writes a new file beside the target and renames it over the target.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tp {
@@ -53,17 +57,25 @@ class IniFile {
     std::string value;
     std::string raw;    // the line as read; empty once the entry was written
   };
+  // Case-folded name -> position of its first occurrence.
+  using Index = std::unordered_map<std::string, size_t>;
   struct Section {
     std::string name;
     std::string rawHeader;
     std::vector<Entry> entries;
+    Index keys;  // entries with a key only
+    void IndexKeys();
   };
   const Section* FindSection(std::string_view name) const;
   Section* FindSection(std::string_view name);
   static const Entry* FindEntry(const Section& s, std::string_view key);
+  static Entry* FindEntry(Section& s, std::string_view key);
+  Section& AddSection(std::string name, std::string rawHeader);
+  void IndexSections();
 
   std::vector<std::string> preamble_;  // lines before the first section
   std::vector<Section> sections_;
+  Index sectionIndex_;
 };
 
 }  // namespace tp
