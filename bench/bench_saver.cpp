@@ -257,7 +257,6 @@ double BareStartSeconds() {
 // Unpacking the project and decoding and fitting its first picture, once.
 double PartsOnce(const std::string& saver) {
   SetSaverPath(saver);
-  ::mkdir(ExtractionFolderPath().c_str(), 0700);  // removed by an earlier round
   const auto t0 = std::chrono::steady_clock::now();
   TMpCProject project;
   UnpackProject(project, saver);

@@ -53,7 +53,6 @@ double UnpackSeconds(const std::string& saver) {
   SetSaverPath(saver);
   std::vector<double> times;
   for (int i = 0; i < 5; ++i) {
-    ::mkdir(ExtractionFolderPath().c_str(), 0700);  // removed by the previous round
     TMpCProject project;
     const auto t0 = std::chrono::steady_clock::now();
     UnpackProject(project, saver);

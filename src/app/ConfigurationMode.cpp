@@ -70,6 +70,8 @@ int HeadlessExec(QDialog& dialog) {
   dialog.setModal(true);
   dialog.show();
   while (dialog.isVisible()) {
+    // A termination signal closes the window as on the desktop.
+    if (TerminationRequested()) dialog.reject();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     platform.runLoop().PumpMessages();
     if (!dialog.isVisible()) break;
@@ -129,7 +131,7 @@ bool ClickOn(const ScriptEvent& e) {
   return true;
 }
 
-// SIGTERM and SIGINT close the open windows, innermost first, so that the window writes
+// A termination signal closes the open windows, innermost first, so that the window writes
 // its settings and the unpacked project is removed as after any close.
 void CloseAllWindows() {
   for (int guard = 0; guard < 64; ++guard) {
@@ -145,13 +147,9 @@ std::unique_ptr<TerminationSignals>& WindowSignals() {
 }
 
 void WatchTerminationSignals() {
-  try {
-    WindowSignals() = std::make_unique<TerminationSignals>([] {
-      QMetaObject::invokeMethod(qApp, &CloseAllWindows, Qt::QueuedConnection);
-    });
-  } catch (const std::exception&) {
-    // Someone else watches them already (the show's own handling after a show).
-  }
+  WindowSignals() = std::make_unique<TerminationSignals>([] {
+    QMetaObject::invokeMethod(qApp, &CloseAllWindows, Qt::QueuedConnection);
+  });
 }
 
 // A one-picture show started from the window (action 4), as mode S runs its show.

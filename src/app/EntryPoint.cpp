@@ -7,6 +7,7 @@
 #include "app/RunModes.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "project/ProjectLoader.h"
 #include "project/RunContext.h"
@@ -81,6 +82,7 @@ int AnswerCommandLine(const AppOptions& options) {
 }  // namespace
 
 int RunMain(int argc, char** argv) {
+  InstallTerminationSignals();
   AppState state;
   state.options = ParseCommandLine(argc, argv);
   if (const int code = AnswerCommandLine(state.options); code >= 0) return code;

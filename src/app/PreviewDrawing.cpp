@@ -4,6 +4,7 @@
 
 #include "imaging/ImageLoader.h"
 #include "platform/EventLog.h"
+#include "platform/TerminationSignals.h"
 #include "platform/x11/ForeignWindow.h"
 #include "platform/x11/WindowId.h"
 
@@ -17,6 +18,7 @@ void DrawPreview(const std::string& previewPath, const std::string& handleArgume
 
   ForeignWindow host(*id);
   if (!host.WaitUntilViewable(kPreviewWaitLimit, kPreviewWaitPause)) {
+    if (TerminationRequested()) return;  // ended by a signal while waiting: nothing drawn
     throw std::runtime_error("the host window " + handleArgument +
                              " did not become visible within 10 seconds");
   }

@@ -3,6 +3,7 @@
 #include "app/PreviewDrawing.h"
 #include "app/RunModes.h"
 #include "platform/EventLog.h"
+#include "platform/TerminationSignals.h"
 #include "project/ProjectLoader.h"
 
 namespace tp {
@@ -17,6 +18,7 @@ void RunPreview(const std::string& handleArgument, const std::function<std::stri
   } cleanUp{removeUnpacked};
 
   const std::string previewPath = prepare ? prepare() : std::string();
+  if (TerminationRequested()) return;
   if (previewPath.empty()) {
     LogEvent("preview-none");
     return;
@@ -28,9 +30,8 @@ void RunPreviewMode(AppState& state) {
   RunPreview(
       state.options.handleArgument,
       [&] { return PrepareProject(state) ? state.project.setting.PreviewFile : std::string(); },
-      [&] {
-        if (state.projectFound) RemoveUnpackedProject(state.project);
-      });
+      // Also after an error in the middle of unpacking.
+      [&] { RemoveUnpackedProject(state.project); });
 }
 
 }  // namespace tp

@@ -6,6 +6,7 @@
 #include "platform/EventLog.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
 #include "project/ProjectLoader.h"
 #include "project/UserSettings.h"
 
@@ -41,15 +42,18 @@ bool PrepareProject(AppState& state) {
 }
 
 void WithUnpackedProject(AppState& state, const std::function<void()>& mode) {
-  if (!PrepareProject(state)) {
-    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
-    return;
-  }
-  // The unpacked project goes whatever happens in the mode.
+  // The unpacked project goes whatever happens from here on: an error while unpacking,
+  // a signal, the mode's own end.
   struct RemoveOnExit {
     TMpCProject& project;
     ~RemoveOnExit() { RemoveUnpackedProject(project); }
   } cleanUp{state.project};
+  if (!PrepareProject(state)) {
+    CurrentPlatform().messageBoxes().Show(MessageKind::Info, kNoProjectMessage);
+    return;
+  }
+  // Asked to end while unpacking: nothing is shown.
+  if (TerminationRequested()) return;
   mode();
 }
 

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/TerminationSignals.h"
+
 namespace tp {
 namespace {
 
@@ -55,12 +57,14 @@ int32_t Int32LE(const uint8_t* b) {
 }
 
 // Copies up to length bytes from in (at its current position) to out (-1: skip them).
-// Stops early at the end of the input.
+// Stops early at the end of the input, and when the program is asked to end.
 void CopyBytes(int in, int out, uint64_t length, std::vector<char>& buffer) {
   if (out >= 0) {
-    // In-kernel copy first; falls back to read/write where it is not supported.
+    // In-kernel copy first; falls back to read/write where it is not supported. Pieces of
+    // 16 MB, so that a request to end is noticed soon.
     while (length > 0) {
-      ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<uint64_t>(length, 1u << 30)), 0);
+      if (TerminationRequested()) return;
+      ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<uint64_t>(length, 1u << 24)), 0);
       if (n > 0) {
         length -= uint64_t(n);
         continue;
@@ -78,7 +82,7 @@ void CopyBytes(int in, int out, uint64_t length, std::vector<char>& buffer) {
       return;
     }
   }
-  while (length > 0) {
+  while (length > 0 && !TerminationRequested()) {
     size_t piece = size_t(std::min<uint64_t>(length, buffer.size()));
     ssize_t r = ReadSome(in, buffer.data(), piece);
     if (r <= 0) return;
@@ -166,6 +170,7 @@ std::vector<ContainerEntry> ExtractFrom(int in, int64_t begin, int64_t end,
   const int32_t count = Int32LE(word);
   std::vector<char> buffer(kBufferSize);
   for (int64_t i = 0; i < count && i < int64_t(outputPaths.size()); ++i) {
+    if (TerminationRequested()) return entries;  // the run ends: unpack no further
     if (pos + 4 > end || ::pread(in, word, 4, off_t(pos)) != 4) return entries;
     pos += 4;
     const int32_t length = Int32LE(word);

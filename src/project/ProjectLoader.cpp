@@ -1,10 +1,17 @@
 #include "project/ProjectLoader.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <string_view>
+
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -22,10 +29,65 @@
 namespace tp {
 namespace {
 
-std::string& FolderStorage() {
-  static std::string folder;
-  return folder;
+// This run's extraction folder and the open descriptor that holds its lock. Never
+// destroyed: the clean-up at exit still reads it.
+struct FolderState {
+  std::string path;  // with a trailing '/'; empty when there is none
+  int lockFd = -1;
+};
+FolderState& Folder() {
+  static FolderState* state = new FolderState;
+  return *state;
 }
+
+// Folder names are the saver's name cut at its first "." + this tag + six random
+// characters (mkdtemp), so a stale folder can be told from anything else in the
+// temporary directory.
+constexpr std::string_view kFolderTag = ".tidepool-";
+constexpr size_t kRandomLength = 6;
+// A folder younger than this is never taken for stale: its run may not have locked it yet.
+constexpr int kStaleAfterSeconds = 10;
+
+bool IsExtractionFolderName(std::string_view name) {
+  const size_t tag = name.find(kFolderTag);
+  if (tag == std::string_view::npos || name.substr(0, tag).find('.') != std::string_view::npos) return false;
+  const std::string_view suffix = name.substr(tag + kFolderTag.size());
+  return suffix.size() == kRandomLength &&
+         std::all_of(suffix.begin(), suffix.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Deletes every entry of the folder open as dirFd (links themselves, never what they point
+// to; subfolders, which no run creates, stay and keep the folder).
+void RemoveEntries(int dirFd) {
+  const int listFd = ::dup(dirFd);
+  if (listFd < 0) return;
+  DIR* dir = ::fdopendir(listFd);
+  if (!dir) {
+    ::close(listFd);
+    return;
+  }
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    ::unlinkat(dirFd, e->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+void RemoveFolder(FolderState& folder) {
+  if (folder.path.empty()) return;
+  const int fd = folder.lockFd >= 0 ? folder.lockFd
+                                    : ::open(folder.path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) RemoveEntries(fd);
+  ::rmdir(folder.path.c_str());
+  if (fd >= 0) ::close(fd);
+  folder.lockFd = -1;
+  folder.path.clear();
+}
+
+// A process that ends through exit() from inside a library (a lost display connection)
+// still removes its unpacked project.
+void RemoveAtExit() { RemoveFolder(Folder()); }
 
 // The file-name list as bare names that are safe to create; "" for lines to skip.
 std::vector<std::string> UnpackedNames(const std::string& listPath) {
@@ -66,38 +128,71 @@ std::string LongPathName(const std::string& path) {
 
 std::string ExecutablePath() { return LongPathName("/proc/self/exe"); }
 
-int RunNumber() {
-  static const int number = int(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    std::chrono::steady_clock::now().time_since_epoch())
-                                    .count() %
-                                10000);
-  return number;
+std::string ExtractionFolderPath() {
+  FolderState& folder = Folder();
+  if (!folder.path.empty()) return folder.path;
+  std::string stem = BareFileName(SaverPath());
+  const size_t dot = stem.find('.');
+  if (dot != std::string::npos) stem.resize(dot);
+  if (stem.size() > 200) stem.resize(200);
+  std::string pattern = TempDirectory() + stem + std::string(kFolderTag) + std::string(kRandomLength, 'X');
+  // A new folder of an unpredictable name, mode 0700, that no one else can have made.
+  if (!::mkdtemp(pattern.data())) {
+    std::fprintf(stderr, "tidepool: cannot create a folder under %s: %s\n", TempDirectory().c_str(),
+                 std::strerror(errno));
+    return std::string();
+  }
+  // The lock tells other runs that this folder is in use; it goes with the process.
+  folder.lockFd = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (folder.lockFd >= 0) ::flock(folder.lockFd, LOCK_EX | LOCK_NB);
+  folder.path = pattern + "/";
+  static const bool registered = std::atexit(RemoveAtExit) == 0;
+  (void)registered;
+  return folder.path;
 }
 
-std::string ExtractionFolderPath() {
-  std::string& folder = FolderStorage();
-  if (!folder.empty()) return folder;
-  std::string name = BareFileName(SaverPath());
-  size_t dot = name.find('.');
-  if (dot != std::string::npos) name.resize(dot);
-  const std::string base = TempDirectory() + name;
-  for (int i = 0; i < 10000; ++i) {
-    std::string candidate = base + std::to_string((RunNumber() + i) % 10000);
-    if (::mkdir(candidate.c_str(), 0700) == 0) {
-      folder = candidate + "/";
-      return folder;
-    }
-    if (errno != EEXIST) {
-      std::fprintf(stderr, "tidepool: cannot create %s: %s\n", candidate.c_str(), std::strerror(errno));
-      return std::string();
-    }
+int RemoveStaleExtractionFolders() {
+  std::string temp = TempDirectory();
+  const int tempFd = ::open(temp.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (tempFd < 0) return 0;
+  const int listFd = ::dup(tempFd);
+  DIR* dir = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
+  if (!dir) {
+    if (listFd >= 0) ::close(listFd);
+    ::close(tempFd);
+    return 0;
   }
-  std::fprintf(stderr, "tidepool: no free extraction folder name under %s\n", TempDirectory().c_str());
-  return std::string();
+  const time_t now = ::time(nullptr);
+  int removed = 0;
+  while (const dirent* e = ::readdir(dir)) {
+    if (!IsExtractionFolderName(e->d_name)) continue;
+    struct stat st {};
+    // Ours only: a real folder (not a link), this user's, private, and not brand new.
+    if (::fstatat(tempFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
+        st.st_uid != ::geteuid() || (st.st_mode & 077) != 0 || now - st.st_mtime < kStaleAfterSeconds)
+      continue;
+    const int fd = ::openat(tempFd, e->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat opened {};
+    // Still the folder looked at, and no running process holds its lock.
+    if (::fstat(fd, &opened) == 0 && opened.st_dev == st.st_dev && opened.st_ino == st.st_ino &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      RemoveEntries(fd);
+      if (::unlinkat(tempFd, e->d_name, AT_REMOVEDIR) == 0) {
+        ++removed;
+        LogEvent("stale-folder-removed", temp + e->d_name);
+      }
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+  ::close(tempFd);
+  return removed;
 }
 
 bool UnpackProject(TMpCProject& project, const std::string& saverPath) {
   if (saverPath.empty() || !FindSectionMarker(saverPath).found) return false;
+  RemoveStaleExtractionFolders();
   const std::string folder = ExtractionFolderPath();
   if (folder.empty()) return true;
   LogEvent("unpack", folder);
@@ -121,14 +216,9 @@ bool UnpackProject(TMpCProject& project, const std::string& saverPath) {
 }
 
 void RemoveUnpackedProject(TMpCProject& /*project*/) {
-  std::string& folder = FolderStorage();
-  if (folder.empty()) return;
-  for (const std::string& n : UnpackedNames(folder + kFileNamesName))
-    if (!n.empty()) RemoveFile(folder + n);
-  for (const char* n : {kSettingsContainerName, kFilesContainerName, kFileNamesName, kUiDescriptionName})
-    RemoveFile(folder + n);
-  ::rmdir(folder.c_str());
-  folder.clear();  // gone: a later unpack in this process makes a new one
+  // The folder is this run's own: whatever is in it was unpacked by this run (also what a
+  // run cut short by an error or a signal had written so far).
+  RemoveFolder(Folder());
 }
 
 }  // namespace tp

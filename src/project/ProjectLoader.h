@@ -16,21 +16,24 @@ std::string ExecutablePath();
 // The long form of a path: its canonical absolute path, or "" when it does not exist.
 std::string LongPathName(const std::string& path);
 
-// Taken once per process: the millisecond tick count modulo 10000.
-int RunNumber();
-
-// Temporary directory + the saver's file name cut at its first "." + a run number + "/".
-// Created on the first call, exclusively and with mode 0700; when that name exists
-// already the next run number is tried, so a folder this process did not create is never
-// used. Later calls give the same path. "" when no folder could be created.
+// Temporary directory + the saver's file name cut at its first "." + ".tidepool-" + six
+// random characters + "/". Created on the first call (mkdtemp: a new folder, mode 0700)
+// and locked for as long as the process lives; later calls give the same path until
+// RemoveUnpackedProject. "" when no folder could be created.
 std::string ExtractionFolderPath();
 
-// Unpacks the project appended to saverPath into the extraction folder and fills the
-// project; file references then point into the folder. Returns false (and creates
+// Removes extraction folders that runs killed before their clean-up left in the temporary
+// directory: only real folders (never links) named as above, owned by this user, private,
+// older than a few seconds and not locked by a running process. Returns how many went.
+int RemoveStaleExtractionFolders();
+
+// Removes stale folders, then unpacks the project appended to saverPath into the
+// extraction folder and fills the project; file references then point into the folder. Returns false (and creates
 // nothing) when the file holds no project container.
 bool UnpackProject(TMpCProject& project, const std::string& saverPath);
 
-// Deletes the files UnpackProject wrote and the extraction folder.
+// Deletes the extraction folder with everything in it; the next ExtractionFolderPath makes
+// a new one.
 void RemoveUnpackedProject(TMpCProject& project);
 
 // Names of the unpacked top-level entries.

@@ -11,6 +11,7 @@
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
 #include "imaging/ImageError.h"
+#include "platform/TerminationSignals.h"
 #include "presentation/FramePresenter.h"
 #include "presentation/PictureLoading.h"
 #include "presentation/PicturePreparer.h"
@@ -52,6 +53,8 @@ void TMpfmScrSvr::ShowModal() {
   FormShow();
   for (;;) {
     platform_.runLoop().PumpMessages();
+    // A termination signal (or a lost display) ends the run as a close request does.
+    if (TerminationRequested()) RequestClose("signal");
     if (!closeRequested_) {
       if (idleInstalled_) {
         IdleStep();

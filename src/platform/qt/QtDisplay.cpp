@@ -76,17 +76,13 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLo
   if (signalLoop) {
     relay_ = std::make_shared<CloseRelay>();
     relay_->Attach(handler_);
-    try {
-      // The watcher thread only posts; the request itself runs on the UI thread, and a
-      // request that arrives after the display went is dropped with the relay.
-      signals_ = std::make_unique<TerminationSignals>([signalLoop, weak = std::weak_ptr<CloseRelay>(relay_)] {
-        signalLoop->Post([weak] {
-          if (auto relay = weak.lock()) relay->RequestClose();
-        });
+    // The watcher thread only posts; the request itself runs on the UI thread, and a
+    // request that arrives after the display went is dropped with the relay.
+    signals_ = std::make_unique<TerminationSignals>([signalLoop, weak = std::weak_ptr<CloseRelay>(relay_)] {
+      signalLoop->Post([weak] {
+        if (auto relay = weak.lock()) relay->RequestClose();
       });
-    } catch (const std::exception&) {
-      // Another part of the program watches the signals already.
-    }
+    });
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "platform/EventLog.h"
+#include "platform/TerminationSignals.h"
 
 namespace tp {
 
@@ -16,6 +17,13 @@ bool QtMessageBoxes::Show(MessageKind kind, const std::string& text) {
   message.remove(QChar('\r'));
   const std::string appTitle = ApplicationTitle();
   QString title = appTitle.empty() ? QApplication::applicationDisplayName() : QString::fromStdString(appTitle);
+  // A run asked to end shows no more messages, and one on screen closes.
+  if (TerminationRequested()) return false;
+  TerminationSignals closeOnSignal([] {
+    QMetaObject::invokeMethod(qApp, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->reject();
+    }, Qt::QueuedConnection);
+  });
   switch (kind) {
     case MessageKind::Info:
       QMessageBox::information(nullptr, title, message, QMessageBox::Ok);
