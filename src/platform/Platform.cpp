@@ -2,10 +2,14 @@
 
 #include <cstdlib>
 #include <cstdio>
+#include <utility>
 
 namespace tp {
 namespace {
-std::unique_ptr<Platform> g_platform;
+// A plain pointer: a library that calls exit() (Xlib or the toolkit on a lost display
+// connection) must not have the platform torn down under its live windows by static
+// destructors. The entry point uninstalls it at the ordinary end.
+Platform* g_platform = nullptr;
 }
 
 Platform& CurrentPlatform() {
@@ -18,8 +22,11 @@ Platform& CurrentPlatform() {
 
 bool HasPlatform() { return g_platform != nullptr; }
 
-void InstallPlatform(std::unique_ptr<Platform> platform) { g_platform = std::move(platform); }
+void InstallPlatform(std::unique_ptr<Platform> platform) {
+  delete g_platform;
+  g_platform = platform.release();
+}
 
-std::unique_ptr<Platform> UninstallPlatform() { return std::move(g_platform); }
+std::unique_ptr<Platform> UninstallPlatform() { return std::unique_ptr<Platform>(std::exchange(g_platform, nullptr)); }
 
 }  // namespace tp

@@ -9,6 +9,12 @@ class QtRunLoop : public RunLoop {
   void PumpMessages() override;
   void WaitMessage() override;
   void Post(std::function<void()> fn) override;
+
+ private:
+  // Checked before every round of events: a broken display connection becomes a
+  // termination request.
+  bool ConnectionLost();
+  bool lost_ = false;
 };
 
 }  // namespace tp

@@ -3,11 +3,13 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <atomic>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
+#include "platform/TerminationSignals.h"
 #include "platform/x11/XErrorTrap.h"
 #include "platform/x11/XPixelFormat.h"
 
@@ -20,29 +22,38 @@ struct ForeignWindow::Impl {
   int width = 0;
   int height = 0;
   bool destroyed = false;
+  std::atomic<bool> lost{false};  // the connection to the server broke
   std::optional<x11::XPixelFormat> format;
 
   ~Impl() {
     if (!dpy) return;
-    if (gc) XFreeGC(dpy, gc);
-    x11::SyncAndTakeError(dpy);
+    if (!lost) {
+      if (gc) XFreeGC(dpy, gc);
+      x11::SyncAndTakeError(dpy);
+    }
     x11::UntrapErrors(dpy);
     XCloseDisplay(dpy);
   }
 
-  // Attributes of the window; nullopt when it does not exist (any more).
+  // Attributes of the window; nullopt when it does not exist (any more) or the server
+  // has gone.
   std::optional<XWindowAttributes> Attributes() {
+    if (lost) return std::nullopt;
     XWindowAttributes attrs{};
     Status ok = XGetWindowAttributes(dpy, window, &attrs);
     int error = x11::SyncAndTakeError(dpy);
-    if (!ok || error != Success) return std::nullopt;
+    if (!ok || error != Success || lost) return std::nullopt;
     return attrs;
   }
 
   // Sends the block (x, y, w, h) of the image to the same place in the window.
   bool Put(XImage* image, int srcX, int srcY, int x, int y, int w, int h) {
+    if (lost) {
+      destroyed = true;
+      return false;
+    }
     XPutImage(dpy, window, gc, image, srcX, srcY, x, y, unsigned(w), unsigned(h));
-    if (x11::SyncAndTakeError(dpy) != Success) destroyed = true;
+    if (x11::SyncAndTakeError(dpy) != Success || lost) destroyed = true;
     return !destroyed;
   }
 };
@@ -51,6 +62,7 @@ ForeignWindow::ForeignWindow(unsigned long windowId) : impl_(std::make_unique<Im
   impl_->dpy = XOpenDisplay(nullptr);
   if (!impl_->dpy) throw std::runtime_error("cannot connect to the X server (is DISPLAY set?)");
   x11::TrapErrors(impl_->dpy);
+  x11::TrapIoErrors(impl_->dpy, &impl_->lost);
   impl_->window = Window(windowId);
   auto attrs = impl_->Attributes();
   if (!attrs) throw std::runtime_error("there is no X window with id " + std::to_string(windowId));
@@ -86,7 +98,7 @@ bool ForeignWindow::WaitUntilViewable(std::chrono::milliseconds limit,
                                       std::chrono::milliseconds pause) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!Viewable()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
+    if (std::chrono::steady_clock::now() >= deadline || TerminationRequested()) return false;
     std::this_thread::sleep_for(pause);
   }
   return true;
@@ -125,7 +137,7 @@ bool ForeignWindow::DrawArea(const Bitmap32& frame, const Rect& area) {
 
 bool ForeignWindow::StillThere() {
   ::Display* dpy = impl_->dpy;
-  while (!impl_->destroyed && XPending(dpy) > 0) {
+  while (!impl_->destroyed && !impl_->lost && XPending(dpy) > 0) {
     XEvent event;
     XNextEvent(dpy, &event);
     if (event.type == DestroyNotify && event.xdestroywindow.window == impl_->window) {
@@ -135,6 +147,8 @@ bool ForeignWindow::StillThere() {
       impl_->height = event.xconfigure.height;
     }
   }
+  // A server that went away takes the window with it.
+  if (impl_->lost) impl_->destroyed = true;
   return !impl_->destroyed;
 }
 

@@ -28,7 +28,7 @@ class ForeignWindow {
   // when the window no longer exists.
   bool Viewable();
   // Asks Viewable until it holds, sleeping `pause` between the checks; false when the
-  // window is still not viewable after `limit`.
+  // window is still not viewable after `limit`, or the program was asked to end.
   bool WaitUntilViewable(std::chrono::milliseconds limit, std::chrono::milliseconds pause);
 
   // Draws the picture stretched over the whole window (nearest pixel, aspect ratio

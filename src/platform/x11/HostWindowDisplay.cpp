@@ -8,8 +8,10 @@
 namespace tp {
 
 HostWindowDisplay::HostWindowDisplay(std::unique_ptr<ForeignWindow> window, InputHandler* handler,
-                                     std::shared_ptr<CloseRelay> relay)
-    : window_(std::move(window)), handler_(handler), relay_(std::move(relay)) {
+                                     std::shared_ptr<CloseRelay> relay,
+                                     std::shared_ptr<HostWindowDisplay*> live)
+    : window_(std::move(window)), handler_(handler), relay_(std::move(relay)), live_(std::move(live)) {
+  if (live_) *live_ = this;
   screen_.SetSize(window_->width(), window_->height());
   LogEvent("host-window", std::to_string(window_->id()) + " " + std::to_string(screen_.width()) +
                               "x" + std::to_string(screen_.height()));
@@ -17,6 +19,7 @@ HostWindowDisplay::HostWindowDisplay(std::unique_ptr<ForeignWindow> window, Inpu
 }
 
 HostWindowDisplay::~HostWindowDisplay() {
+  if (live_ && *live_ == this) *live_ = nullptr;
   if (relay_) relay_->Detach(handler_);
 }
 
@@ -47,6 +50,14 @@ void HostWindowDisplay::PresentScaled(const Bitmap32& bitmap) {
 void HostWindowDisplay::Flush(const Rect& area) {
   if (hostGone_) return;
   if (window_->StillThere() && window_->DrawArea(screen_, area)) return;
+  HostGone();
+}
+
+void HostWindowDisplay::CheckHost() {
+  if (!hostGone_ && !window_->StillThere()) HostGone();
+}
+
+void HostWindowDisplay::HostGone() {
   // The host has destroyed its window: end the show as if it had been closed.
   hostGone_ = true;
   LogEvent("host-window-gone", std::to_string(window_->id()));

@@ -15,8 +15,10 @@ namespace tp {
 
 class HostWindowDisplay : public Display {
  public:
+  // live, when given, points at this display while it exists (for CheckHost).
   HostWindowDisplay(std::unique_ptr<ForeignWindow> window, InputHandler* handler,
-                    std::shared_ptr<CloseRelay> relay);
+                    std::shared_ptr<CloseRelay> relay,
+                    std::shared_ptr<HostWindowDisplay*> live = nullptr);
   ~HostWindowDisplay() override;
 
   int ScreenWidth() const override { return screen_.width(); }
@@ -35,14 +37,21 @@ class HostWindowDisplay : public Display {
   // The host owns the pointer; the count is kept only so the calls pair up.
   void ShowCursor(bool show) override { cursorCount_ += show ? 1 : -1; }
 
+  // Handles the host's notifications without drawing; a vanished window (or X server)
+  // becomes a close request. Called between frames, so a show that draws nothing still
+  // notices.
+  void CheckHost();
+
  private:
   // Sends the changed block of screen_ to the host window; a vanished window becomes a
   // close request.
   void Flush(const Rect& area);
+  void HostGone();
 
   std::unique_ptr<ForeignWindow> window_;
   InputHandler* handler_;
   std::shared_ptr<CloseRelay> relay_;
+  std::shared_ptr<HostWindowDisplay*> live_;
   Bitmap32 screen_;
   Bitmap32 back_;
   bool scaledReady_ = false;

@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -13,10 +14,47 @@
 namespace tp {
 namespace {
 
+// The desktop's run loop, checking on the host window between rounds of messages (at most
+// every kHostCheckPeriod), so that a host that goes away is noticed also while the show
+// draws nothing.
+class HostCheckingRunLoop : public RunLoop {
+ public:
+  static constexpr std::chrono::milliseconds kHostCheckPeriod{200};
+
+  HostCheckingRunLoop(RunLoop& inner, std::shared_ptr<HostWindowDisplay*> live)
+      : inner_(inner), live_(std::move(live)) {}
+
+  void PumpMessages() override {
+    inner_.PumpMessages();
+    CheckHost();
+  }
+  void WaitMessage() override {
+    inner_.WaitMessage();
+    CheckHost();
+  }
+  void Post(std::function<void()> fn) override { inner_.Post(std::move(fn)); }
+
+ private:
+  void CheckHost() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastCheck_ < kHostCheckPeriod) return;
+    lastCheck_ = now;
+    if (*live_) (*live_)->CheckHost();
+  }
+
+  RunLoop& inner_;
+  std::shared_ptr<HostWindowDisplay*> live_;
+  std::chrono::steady_clock::time_point lastCheck_{};
+};
+
 class HostWindowPlatform : public Platform {
  public:
   HostWindowPlatform(std::unique_ptr<Platform> desktop, unsigned long windowId)
-      : desktop_(std::move(desktop)), windowId_(windowId), relay_(std::make_shared<CloseRelay>()) {
+      : desktop_(std::move(desktop)),
+        windowId_(windowId),
+        relay_(std::make_shared<CloseRelay>()),
+        live_(std::make_shared<HostWindowDisplay*>(nullptr)),
+        runLoop_(desktop_->runLoop(), live_) {
     ForeignWindow probe(windowId);
     width_ = probe.width();
     height_ = probe.height();
@@ -28,7 +66,7 @@ class HostWindowPlatform : public Platform {
 
   const char* Name() const override { return desktop_->Name(); }
   Clock& clock() override { return desktop_->clock(); }
-  RunLoop& runLoop() override { return desktop_->runLoop(); }
+  RunLoop& runLoop() override { return runLoop_; }
   MessageBoxes& messageBoxes() override { return desktop_->messageBoxes(); }
   Shell& shell() override { return desktop_->shell(); }
   Desktop& desktop() override { return desktop_->desktop(); }
@@ -42,7 +80,7 @@ class HostWindowPlatform : public Platform {
   std::unique_ptr<Display> CreateDisplay(const DisplayOptions& /*options*/,
                                          InputHandler* handler) override {
     return std::make_unique<HostWindowDisplay>(std::make_unique<ForeignWindow>(windowId_), handler,
-                                               relay_);
+                                               relay_, live_);
   }
 
  private:
@@ -51,6 +89,8 @@ class HostWindowPlatform : public Platform {
   int width_ = 0;
   int height_ = 0;
   std::shared_ptr<CloseRelay> relay_;
+  std::shared_ptr<HostWindowDisplay*> live_;  // the display open now, if any
+  HostCheckingRunLoop runLoop_;
   std::unique_ptr<TerminationSignals> signals_;  // last: stopped before the rest goes
 };
 

@@ -30,7 +30,20 @@ int Record(::Display* dpy, XErrorEvent* event) {
   return previous ? previous(dpy, event) : 0;
 }
 
+// Xlib prints its own message about a broken connection; one line of ours says it.
+int QuietIoError(::Display*) { return 0; }
+
+void OnIoErrorExit(::Display*, void* lost) { static_cast<std::atomic<bool>*>(lost)->store(true); }
+
 }  // namespace
+
+void TrapIoErrors(::Display* dpy, std::atomic<bool>* lost) {
+  static std::once_flag installed;
+  std::call_once(installed, [] { XSetIOErrorHandler(QuietIoError); });
+  // Per connection, in place of the exit(1) that would tear the program down from inside
+  // an Xlib call.
+  XSetIOErrorExitHandler(dpy, OnIoErrorExit, lost);
+}
 
 void TrapErrors(::Display* dpy) {
   std::lock_guard<std::mutex> lock(g_mutex);
