@@ -68,6 +68,36 @@ TEST(IniFile, WritingChangesOnlyWhatItTouches) {
   EXPECT_TRUE(ini.ValueExists("Setting", "Sound"));
 }
 
+// The name index follows every change: shadowed duplicates come forward when the first
+// occurrence goes, erased sections can be written again, copies keep their own index.
+TEST(IniFile, LookUpsFollowWritesDeletesAndErasures) {
+  IniFile ini = IniFile::Parse(
+      "[Files]\r\n3=\r\nkey=first\r\nKEY=second\r\n\r\n[files]\r\nhidden=1\r\n[Obj0]\r\nObjType=IMG\r\n");
+  ini.DeleteKey("FILES", "Key");
+  EXPECT_EQ(ini.ReadString("files", "key", ""), "second");
+  EXPECT_EQ(ini.KeyNames("Files"), (std::vector<std::string>{"3", "KEY"}));
+
+  // A key added to a section that ends in blank lines goes before them and is found.
+  ini.WriteString("Files", "7", "");
+  EXPECT_TRUE(ini.ValueExists("FILES", "7"));
+  EXPECT_TRUE(ini.ValueExists("Files", "3"));
+  EXPECT_EQ(ini.ReadString("Obj0", "objtype", ""), "IMG");
+
+  const IniFile copy = ini;
+  ini.EraseSection("files");  // both sections of that name go
+  EXPECT_FALSE(ini.SectionExists("Files"));
+  EXPECT_EQ(ini.ReadString("OBJ0", "ObjType", ""), "IMG");
+  ini.WriteString("Files", "9", "x");
+  EXPECT_EQ(ini.KeyNames("files"), (std::vector<std::string>{"9"}));
+  EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Obj0", "Files"}));
+  EXPECT_EQ(copy.KeyNames("Files"), (std::vector<std::string>{"3", "KEY", "7"}));
+
+  // An empty key names nothing.
+  ini.WriteString("Files", "", "");
+  EXPECT_FALSE(ini.ValueExists("Files", ""));
+  EXPECT_EQ(ini.KeyNames("Files"), (std::vector<std::string>{"9"}));
+}
+
 TEST(IniFile, SaveAtomicReplacesTheFileAndLeavesNoTemporaryBehind) {
   char dirTemplate[] = "/tmp/tp-ini-XXXXXX";
   ASSERT_NE(mkdtemp(dirTemplate), nullptr);
