@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/FileSystem.h"
+#include "platform/TerminationSignals.h"
 #include "project/ContainerReader.h"
 #include "project/ContainerWriter.h"
 #include "support/SaverRun.h"
@@ -158,6 +159,18 @@ TEST(ExtractEntries, OutputsAreTruncatedSkippedOnEmptyPathsAndNeverFollowLinks) 
   // The skipped entry is read past: the third still comes from the right place.
   ExtractEntries(s, {"", "", dir / "third"});
   EXPECT_EQ(Read(dir / "third"), "three");
+}
+
+TEST(ExtractEntries, ARequestToEndStopsTheCopy) {
+  TempDir dir;
+  Write(dir / "saver", Marker() + I32(2) + I32(3) + "abc" + I32(2) + "de");
+  RequestTermination();
+  ExtractEntries(dir / "saver", {dir / "1", dir / "2"});
+  ForgetTerminationRequest();
+  EXPECT_FALSE(Exists(dir / "1"));
+  EXPECT_FALSE(Exists(dir / "2"));
+  ExtractEntries(dir / "saver", {dir / "1", dir / "2"});
+  EXPECT_EQ(Read(dir / "2"), "de");
 }
 
 TEST(ContainerWriter, NestsFilesAndBytesWithLengthPrefixes) {

@@ -3,11 +3,16 @@
 // extraction folder whatever the file-name list says, references are re-pointed, and
 // the removal leaves nothing behind.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <cctype>
 
 #include "core/FileSystem.h"
 #include "project/ContainerWriter.h"
@@ -138,7 +143,12 @@ TEST(UnpackProject, WritesOnlyInsideTheExtractionFolderAndRemovesEverything) {
   ASSERT_TRUE(UnpackProject(p, saverPath));
   const std::string folder = ExtractionFolderPath();
   ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.rfind(tmp + "/Lake View", 0), 0u) << folder;  // name cut at the first "."
+  // The name cut at its first ".", then a tag and an unpredictable part.
+  const std::string prefix = tmp + "/Lake View.tidepool-";
+  ASSERT_EQ(folder.size(), prefix.size() + 7) << folder;
+  EXPECT_EQ(folder.substr(0, prefix.size()), prefix);
+  EXPECT_TRUE(std::all_of(folder.begin() + long(prefix.size()), folder.end() - 1, ::isalnum)) << folder;
+  EXPECT_EQ(folder.back(), '/');
   struct stat st;
   ASSERT_EQ(::stat(folder.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -181,6 +191,79 @@ TEST(UnpackProject, WritesOnlyInsideTheExtractionFolderAndRemovesEverything) {
   EXPECT_EQ(bytes, "B");
   RemoveUnpackedProject(again);
   EXPECT_TRUE(std::filesystem::is_empty(tmp));
+  ::unsetenv("TMPDIR");
+}
+
+// The folder is held by a lock for as long as the run has it; a removed folder is
+// followed by a new one of another name.
+TEST(ExtractionFolder, EachFolderIsLockedWhileInUseAndNeverReused) {
+  TempDir dir;
+  ::setenv("TMPDIR", dir.path().c_str(), 1);
+  SetSaverPath(dir / "Show.scr");
+  const std::string first = ExtractionFolderPath();
+  ASSERT_FALSE(first.empty());
+  const int fd = ::open(first.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  EXPECT_NE(::flock(fd, LOCK_EX | LOCK_NB), 0) << "the folder of a live run must be locked";
+  ::close(fd);
+  TMpCProject p;
+  RemoveUnpackedProject(p);
+  EXPECT_FALSE(DirectoryExists(first));
+  const std::string second = ExtractionFolderPath();
+  EXPECT_NE(second, first);
+  RemoveUnpackedProject(p);
+  EXPECT_TRUE(dir.List().empty());
+  ::unsetenv("TMPDIR");
+}
+
+// What runs killed before their clean-up leave behind goes at the next start; nothing that
+// is not such a folder is touched, and nothing is followed through a link.
+TEST(ExtractionFolder, StaleFoldersOfKilledRunsAreRemovedAndNothingElse) {
+  TempDir dir, outside;
+  ::setenv("TMPDIR", dir.path().c_str(), 1);
+  Write(outside / "precious", "keep me");
+  ASSERT_EQ(::mkdir((outside / "target.tidepool-Zz9Zz9").c_str(), 0700), 0);
+  Write(outside / "target.tidepool-Zz9Zz9/inside", "keep me too");
+
+  auto makeFolder = [&](const std::string& name, mode_t mode) {
+    const std::string path = dir / name;
+    EXPECT_EQ(::mkdir(path.c_str(), 0700), 0) << name;
+    ::chmod(path.c_str(), mode);
+    Write(path + "/MpC.res", "x");
+    return path;
+  };
+  auto age = [](const std::string& path) {
+    const timespec times[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+  };
+  const std::string stale = makeFolder("Lake.tidepool-aB3dE9", 0700);
+  ASSERT_EQ(::symlink((outside / "precious").c_str(), (stale + "/link").c_str()), 0);
+  age(stale);
+  const std::string held = makeFolder("Held.tidepool-aB3dE9", 0700);
+  age(held);
+  const int lock = ::open(held.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);  // a run that is still going
+  makeFolder("Young.tidepool-aB3dE9", 0700);      // just made, perhaps not locked yet
+  age(makeFolder("Open.tidepool-aB3dE9", 0755));   // not a private folder
+  age(makeFolder("Lake417", 0700));                // another naming
+  age(makeFolder("a.b.tidepool-aB3dE9", 0700));    // a dot before the tag: not ours
+  age(makeFolder("Short.tidepool-aB3d", 0700));
+  ASSERT_EQ(::symlink((outside / "target.tidepool-Zz9Zz9").c_str(), (dir / "Link.tidepool-aB3dE9").c_str()), 0);
+  age(dir / "Link.tidepool-aB3dE9");
+
+  EXPECT_EQ(RemoveStaleExtractionFolders(), 1);
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"Held.tidepool-aB3dE9", "Lake417", "Link.tidepool-aB3dE9",
+                                                   "Open.tidepool-aB3dE9", "Short.tidepool-aB3d",
+                                                   "Young.tidepool-aB3dE9", "a.b.tidepool-aB3dE9"}));
+  std::string bytes;
+  EXPECT_TRUE(ReadFile(outside / "precious", bytes));
+  EXPECT_EQ(bytes, "keep me");
+  EXPECT_TRUE(ReadFile(outside / "target.tidepool-Zz9Zz9/inside", bytes));
+  EXPECT_TRUE(FileExists(held + "/MpC.res"));
+  ::close(lock);
+  // Once its run has ended, the held folder goes too.
+  EXPECT_EQ(RemoveStaleExtractionFolders(), 1);
+  EXPECT_FALSE(DirectoryExists(held));
   ::unsetenv("TMPDIR");
 }
 
