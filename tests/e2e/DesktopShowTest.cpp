@@ -61,5 +61,28 @@ TEST(DesktopShow, MusicPlaysAndSigtermEndsTheShowWithItsCleanUp) {
   EXPECT_TRUE(closed);
 }
 
+// A closed terminal or session (SIGHUP) and SIGQUIT end the show like SIGTERM does.
+TEST(DesktopShow, HangupAndQuitEndTheShowWithItsCleanUp) {
+  TempDir work;
+  ProjectFolder project(work / "show");
+  project.SetSettings("[Default]\r\nDuration=1\r\n");
+  project.AddPicture("a.jpg", "64x48", "xc:red");
+  ASSERT_EQ(project.Pack(work / "Show.scr"), 0);
+  for (int sig : {SIGHUP, SIGQUIT}) {
+    TempDir tmp, runtime;
+    ::chmod(runtime.path().c_str(), 0700);
+    const pid_t pid = Spawn({work / "Show.scr", "/s"},
+                            {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=dummy", "TMPDIR=" + tmp.path(),
+                             "XDG_RUNTIME_DIR=" + runtime.path()});
+    ASSERT_GT(pid, 0);
+    for (int i = 0; i < 100 && tmp.List().empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_FALSE(tmp.List().empty()) << "the project was never unpacked";
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(pid, sig);
+    EXPECT_EQ(WaitExitWithin(pid, 15000), 0) << "signal " << sig;
+    EXPECT_TRUE(tmp.List().empty()) << "signal " << sig << " left the extraction folder behind";
+  }
+}
+
 }  // namespace
 }  // namespace tp::test

@@ -105,26 +105,37 @@ TEST(CloseRelay, HandsARequestToTheOpenHandlerOrKeepsItForTheNext) {
   EXPECT_EQ(second.closes, 0);
 }
 
-TEST(TerminationSignals, SigtermBecomesACallAndTheOldHandlerComesBack) {
-  struct sigaction before {};
-  sigaction(SIGTERM, nullptr, &before);
-  std::mutex m;
-  std::condition_variable cv;
-  int calls = 0;
-  {
-    TerminationSignals watch([&] {
-      std::lock_guard<std::mutex> lock(m);
-      ++calls;
-      cv.notify_all();
-    });
-    EXPECT_THROW(TerminationSignals second([] {}), std::logic_error);
-    raise(SIGTERM);
-    std::unique_lock<std::mutex> lock(m);
-    EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return calls >= 1; }));
+// Each of the four signals raises the flag and reaches every watcher; a watcher made
+// after the signal hears of it at once; a watcher that is gone hears nothing.
+TEST(TerminationSignals, EverySignalReachesEveryWatcherAndLaterOnesAtOnce) {
+  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+    ForgetTerminationRequest();
+    std::mutex m;
+    std::condition_variable cv;
+    int first = 0, second = 0, gone = 0;
+    auto counter = [&](int& n) {
+      return [&m, &cv, &n] {
+        std::lock_guard<std::mutex> lock(m);
+        ++n;
+        cv.notify_all();
+      };
+    };
+    {
+      TerminationSignals a(counter(first));
+      TerminationSignals b(counter(second));
+      { TerminationSignals c(counter(gone)); }
+      EXPECT_FALSE(TerminationRequested());
+      raise(sig);
+      EXPECT_TRUE(TerminationRequested()) << sig;
+      std::unique_lock<std::mutex> lock(m);
+      EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return first >= 1 && second >= 1; })) << sig;
+    }
+    int late = 0;
+    TerminationSignals d([&] { ++late; });
+    EXPECT_EQ(late, 1) << sig;
+    EXPECT_EQ(gone, 0) << sig;
   }
-  struct sigaction after {};
-  sigaction(SIGTERM, nullptr, &after);
-  EXPECT_EQ(after.sa_handler, before.sa_handler);
+  ForgetTerminationRequest();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -143,6 +144,78 @@ TEST_F(PreviewModeRun, ShowInAHostWindowDrawsThePicturesAndEndsCleanlyOnSigterm)
   ::kill(pid, SIGTERM);
   EXPECT_EQ(test::WaitExitWithin(pid, 15000), 0) << "the show did not end on SIGTERM";
   EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
+}
+
+// Mode P waiting for a host window that is never shown ends on SIGTERM at once, with
+// its unpacked project removed.
+TEST_F(PreviewModeRun, SigtermWhileWaitingForTheHostWindowCleansUp) {
+  TP_REQUIRE_XSERVER();
+  const fs::path saver = MakeSaver(true);
+  HelperWindow host(50, 40, kBackground, /*mapped=*/false);
+  const pid_t pid = Spawn({BinaryPath("tidepool").string(), "--project", saver.string(), "/p",
+                           host.idText()}, {TmpEnv(), RuntimeEnv()});
+  ASSERT_GT(pid, 0);
+  bool unpacked = false;
+  for (int i = 0; i < 100 && !unpacked; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    unpacked = !TmpEmpty();
+  }
+  ASSERT_TRUE(unpacked);
+  ::kill(pid, SIGTERM);
+  // Well before the 10 s the wait would last.
+  EXPECT_EQ(test::WaitExitWithin(pid, 5000), 0);
+  EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
+}
+
+// A show inside a host window that goes away ends soon, although a one-picture show draws
+// nothing more after its first frame.
+TEST_F(PreviewModeRun, AShowEndsWhenItsHostWindowIsDestroyed) {
+  TP_REQUIRE_XSERVER();
+  const fs::path saver = MakeSaver(false);
+  auto host = std::make_unique<HelperWindow>(120, 90, kBackground);
+  const pid_t pid = Spawn({BinaryPath("tidepool").string(), "--project", saver.string(), "/s",
+                           "--window-id", host->idText()}, {TmpEnv(), RuntimeEnv()});
+  ASSERT_GT(pid, 0);
+  bool green = false;
+  for (int i = 0; i < 100 && !green; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    green = NearColour(host->Read().at(5, 5), MakePixel(20, 200, 20), 24);
+  }
+  ASSERT_TRUE(green) << "the show never drew into the host window";
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));  // past the first frame
+  host.reset();
+  EXPECT_EQ(test::WaitExitWithin(pid, 3000), 0) << "the show did not notice its host had gone";
+  EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
+}
+
+// The X server dies under a running show (in a host window, and in windows of its own):
+// the show ends without a crash and removes its unpacked project.
+TEST_F(PreviewModeRun, AShowWhoseXServerDiesEndsAndCleansUp) {
+  TP_REQUIRE_XSERVER();
+  const fs::path saver = MakeSaver(false);
+  for (bool inHostWindow : {true, false}) {
+    test::XvfbServer server(false);
+    if (server.name().empty()) GTEST_SKIP() << server.error();
+    std::vector<std::string> args = {BinaryPath("tidepool").string(), "--project", saver.string(), "/s"};
+    // The root window of that server stands for the host's window.
+    if (inHostWindow) args.push_back("--root");
+    const std::vector<std::string> env = {TmpEnv(), RuntimeEnv(), "DISPLAY=" + server.name(),
+                                          "QT_QPA_PLATFORM=xcb", "SDL_AUDIODRIVER=dummy"};
+    const pid_t pid = Spawn(args, env);
+    ASSERT_GT(pid, 0);
+    bool unpacked = false;
+    for (int i = 0; i < 100 && !unpacked; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      unpacked = !TmpEmpty();
+    }
+    ASSERT_TRUE(unpacked) << inHostWindow;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the show is running
+    server.Kill();
+    const int code = test::WaitExitWithin(pid, 10000);
+    EXPECT_GE(code, 0) << inHostWindow << ": still running";
+    EXPECT_LT(code, 128) << inHostWindow << ": ended by signal " << code - 128;
+    EXPECT_TRUE(TmpEmpty()) << inHostWindow << ": the extraction folder was left behind";
+  }
 }
 
 }  // namespace

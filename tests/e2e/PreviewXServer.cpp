@@ -15,11 +15,9 @@
 extern char** environ;
 
 namespace tp::test {
-namespace {
 
-class XServer {
- public:
-  XServer() {
+XvfbServer::XvfbServer(bool makeDefault) {
+  {
     int fds[2];
     if (pipe(fds) != 0) {
       error_ = "cannot create a pipe for Xvfb";
@@ -60,29 +58,22 @@ class XServer {
       return;
     }
     name_ = ":" + number;
-    setenv("DISPLAY", name_.c_str(), 1);
+    if (makeDefault) setenv("DISPLAY", name_.c_str(), 1);
   }
+}
 
-  ~XServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
+XvfbServer::~XvfbServer() { Kill(); }
+
+void XvfbServer::Kill() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
   }
-
-  const std::string& name() const { return name_; }
-  const std::string& error() const { return error_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-  std::string error_;
-};
-
-}  // namespace
+  pid_ = -1;
+}
 
 std::string StartXServer(std::string* why) {
-  static XServer server;
+  static XvfbServer server(true);
   if (why) *why = server.error();
   return server.name();
 }

@@ -3,12 +3,33 @@
 // The server is started once per test process (on a display number it picks itself) and
 // DISPLAY is pointed at it, so the code under test and child processes use it.
 #include <X11/Xlib.h>
+#include <sys/types.h>
 
 #include <string>
 
 #include "imaging/Bitmap32.h"
 
 namespace tp::test {
+
+// An Xvfb server of its own (on a display number it picks itself); makeDefault points
+// DISPLAY at it.
+class XvfbServer {
+ public:
+  explicit XvfbServer(bool makeDefault);
+  ~XvfbServer();
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+  // ":N", or empty when the server could not be started (error() says why).
+  const std::string& name() const { return name_; }
+  const std::string& error() const { return error_; }
+  // Ends the server (its clients lose their connections).
+  void Kill();
+
+ private:
+  pid_t pid_ = -1;
+  std::string name_;
+  std::string error_;
+};
 
 // The running server's display name (":N"), or empty when Xvfb could not be started;
 // `why` then says why.
