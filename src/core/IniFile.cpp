@@ -165,7 +165,11 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   Section* s = FindSection(section);
-  if (!s) s = &AddSection(std::string(section), "[" + std::string(section) + "]");
+  if (!s) {
+    std::string header = "[";
+    header.append(section).append("]");
+    s = &AddSection(std::string(section), std::move(header));
+  }
   if (Entry* e = FindEntry(*s, key)) {
     e->value = std::string(value);
     e->raw.clear();
