@@ -28,8 +28,9 @@ std::string ExtractionFolderPath();
 int RemoveStaleExtractionFolders();
 
 // Removes stale folders, then unpacks the project appended to saverPath into the
-// extraction folder and fills the project; file references then point into the folder. Returns false (and creates
-// nothing) when the file holds no project container.
+// extraction folder and fills the project; file references then point into the folder.
+// Stops early when the program is asked to end. Returns false (and creates nothing) when
+// the file holds no project container.
 bool UnpackProject(TMpCProject& project, const std::string& saverPath);
 
 // Deletes the extraction folder with everything in it; the next ExtractionFolderPath makes
