@@ -35,44 +35,55 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-std::string Folded(std::string_view name) { return UpperAscii(name); }
+constexpr char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 }  // namespace
+
+size_t IniFile::FoldedHash::operator()(std::string_view name) const noexcept {
+  // FNV-1a over the upper-cased bytes.
+  uint64_t h = 14695981039346656037ull;
+  for (char c : name) h = (h ^ uint8_t(Upper(c))) * 1099511628211ull;
+  return size_t(h);
+}
+
+bool IniFile::FoldedEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+  return EqualsIgnoreCase(a, b);
+}
 
 void IniFile::Section::IndexKeys() {
   keys.clear();
   for (size_t i = 0; i < entries.size(); ++i)
-    if (!entries[i].key.empty()) keys.try_emplace(Folded(entries[i].key), i);
+    if (!entries[i].key.empty()) keys.try_emplace(entries[i].key, i);
 }
 
 IniFile::Section& IniFile::AddSection(std::string name, std::string rawHeader) {
-  sectionIndex_.try_emplace(Folded(name), sections_.size());
+  sectionIndex_.try_emplace(name, sections_.size());
   sections_.push_back(Section{std::move(name), std::move(rawHeader), {}, {}});
   return sections_.back();
 }
 
 void IniFile::IndexSections() {
   sectionIndex_.clear();
-  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.try_emplace(Folded(sections_[i].name), i);
+  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.try_emplace(sections_[i].name, i);
 }
 
 IniFile IniFile::Parse(std::string_view text) {
   IniFile ini;
   Section* current = nullptr;
-  for (const std::string& line : SplitLines(text)) {
+  for (std::string& line : SplitLines(text)) {
     std::string_view t = TrimView(line);
     if (!t.empty() && t.front() == '[') {
       size_t close = t.find(']');
       std::string_view name = close == std::string_view::npos ? t.substr(1) : t.substr(1, close - 1);
-      current = &ini.AddSection(Trim(name), line);
+      std::string trimmed = Trim(name);
+      current = &ini.AddSection(std::move(trimmed), std::move(line));
       continue;
     }
     if (!current) {
-      ini.preamble_.push_back(line);
+      ini.preamble_.push_back(std::move(line));
       continue;
     }
     Entry e;
-    e.raw = line;
     if (!t.empty()) {
       size_t eq = t.find('=');
       if (eq == std::string_view::npos) {
@@ -82,7 +93,8 @@ IniFile IniFile::Parse(std::string_view text) {
         e.value = Unquote(TrimView(t.substr(eq + 1)));
       }
     }
-    if (!e.key.empty()) current->keys.try_emplace(Folded(e.key), current->entries.size());
+    e.raw = std::move(line);  // t is not used past here
+    if (!e.key.empty()) current->keys.try_emplace(e.key, current->entries.size());
     current->entries.push_back(std::move(e));
   }
   return ini;
@@ -97,18 +109,18 @@ IniFile IniFile::Load(const std::string& path) {
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {
-  auto it = sectionIndex_.find(Folded(name));
+  auto it = sectionIndex_.find(name);
   return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 IniFile::Section* IniFile::FindSection(std::string_view name) {
-  auto it = sectionIndex_.find(Folded(name));
+  auto it = sectionIndex_.find(name);
   return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
 const IniFile::Entry* IniFile::FindEntry(const Section& s, std::string_view key) {
   if (key.empty()) return nullptr;
-  auto it = s.keys.find(Folded(key));
+  auto it = s.keys.find(key);
   return it == s.keys.end() ? nullptr : &s.entries[it->second];
 }
 
@@ -126,7 +138,7 @@ bool IniFile::ValueExists(std::string_view section, std::string_view key) const 
 std::vector<std::string> IniFile::SectionNames() const {
   std::vector<std::string> names;
   for (size_t i = 0; i < sections_.size(); ++i)
-    if (sectionIndex_.at(Folded(sections_[i].name)) == i) names.push_back(sections_[i].name);
+    if (sectionIndex_.find(sections_[i].name)->second == i) names.push_back(sections_[i].name);
   return names;
 }
 
@@ -136,7 +148,7 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
   if (!s) return keys;
   for (size_t i = 0; i < s->entries.size(); ++i) {
     const std::string& key = s->entries[i].key;
-    if (!key.empty() && s->keys.at(Folded(key)) == i) keys.push_back(key);
+    if (!key.empty() && s->keys.find(key)->second == i) keys.push_back(key);
   }
   return keys;
 }
@@ -180,7 +192,7 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
   size_t pos = s->entries.size();
   while (pos > 0 && s->entries[pos - 1].key.empty()) --pos;
   s->entries.insert(s->entries.begin() + long(pos), Entry{std::string(key), std::string(value), {}});
-  if (!key.empty()) s->keys.try_emplace(Folded(key), pos);
+  if (!key.empty()) s->keys.try_emplace(std::string(key), pos);
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {

@@ -57,8 +57,18 @@ class IniFile {
     std::string value;
     std::string raw;    // the line as read; empty once the entry was written
   };
-  // Case-folded name -> position of its first occurrence.
-  using Index = std::unordered_map<std::string, size_t>;
+  // Names compared without regard to ASCII case; look-ups take a string_view and
+  // allocate nothing.
+  struct FoldedHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const noexcept;
+  };
+  struct FoldedEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept;
+  };
+  // Name -> position of its first occurrence.
+  using Index = std::unordered_map<std::string, size_t, FoldedHash, FoldedEqual>;
   struct Section {
     std::string name;
     std::string rawHeader;
