@@ -53,18 +53,19 @@ bool IniFile::FoldedEqual::operator()(std::string_view a, std::string_view b) co
 void IniFile::Section::IndexKeys() {
   keys.clear();
   for (size_t i = 0; i < entries.size(); ++i)
-    if (!entries[i].key.empty()) keys.try_emplace(entries[i].key, i);
+    if (!entries[i].key.empty()) entries[i].shadowed = !keys.try_emplace(entries[i].key, i).second;
 }
 
 IniFile::Section& IniFile::AddSection(std::string name, std::string rawHeader) {
-  sectionIndex_.try_emplace(name, sections_.size());
-  sections_.push_back(Section{std::move(name), std::move(rawHeader), {}, {}});
+  const bool first = sectionIndex_.try_emplace(name, sections_.size()).second;
+  sections_.push_back(Section{std::move(name), std::move(rawHeader), {}, {}, !first});
   return sections_.back();
 }
 
 void IniFile::IndexSections() {
   sectionIndex_.clear();
-  for (size_t i = 0; i < sections_.size(); ++i) sectionIndex_.try_emplace(sections_[i].name, i);
+  for (size_t i = 0; i < sections_.size(); ++i)
+    sections_[i].shadowed = !sectionIndex_.try_emplace(sections_[i].name, i).second;
 }
 
 IniFile IniFile::Parse(std::string_view text) {
@@ -94,7 +95,7 @@ IniFile IniFile::Parse(std::string_view text) {
       }
     }
     e.raw = std::move(line);  // t is not used past here
-    if (!e.key.empty()) current->keys.try_emplace(e.key, current->entries.size());
+    if (!e.key.empty()) e.shadowed = !current->keys.try_emplace(e.key, current->entries.size()).second;
     current->entries.push_back(std::move(e));
   }
   return ini;
@@ -137,8 +138,8 @@ bool IniFile::ValueExists(std::string_view section, std::string_view key) const 
 
 std::vector<std::string> IniFile::SectionNames() const {
   std::vector<std::string> names;
-  for (size_t i = 0; i < sections_.size(); ++i)
-    if (sectionIndex_.find(sections_[i].name)->second == i) names.push_back(sections_[i].name);
+  for (const Section& s : sections_)
+    if (!s.shadowed) names.push_back(s.name);
   return names;
 }
 
@@ -146,11 +147,18 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
   std::vector<std::string> keys;
   const Section* s = FindSection(section);
   if (!s) return keys;
-  for (size_t i = 0; i < s->entries.size(); ++i) {
-    const std::string& key = s->entries[i].key;
-    if (!key.empty() && s->keys.find(key)->second == i) keys.push_back(key);
-  }
+  for (const Entry& e : s->entries)
+    if (!e.key.empty() && !e.shadowed) keys.push_back(e.key);
   return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::KeyValues(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  const Section* s = FindSection(section);
+  if (!s) return pairs;
+  for (const Entry& e : s->entries)
+    if (!e.key.empty() && !e.shadowed) pairs.emplace_back(e.key, e.value);
+  return pairs;
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tp {
@@ -31,6 +32,8 @@ class IniFile {
   std::vector<std::string> SectionNames() const;
   // Key names of the section in file order (first occurrence of each key only).
   std::vector<std::string> KeyNames(std::string_view section) const;
+  // The same keys with their values, for reading a whole section in one pass.
+  std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view section) const;
 
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const;
@@ -56,6 +59,7 @@ class IniFile {
     std::string key;    // empty for a line that holds no key (kept as raw text)
     std::string value;
     std::string raw;    // the line as read; empty once the entry was written
+    bool shadowed = false;  // an earlier entry has the same key
   };
   // Names compared without regard to ASCII case; look-ups take a string_view and
   // allocate nothing.
@@ -74,6 +78,7 @@ class IniFile {
     std::string rawHeader;
     std::vector<Entry> entries;
     Index keys;  // entries with a key only
+    bool shadowed = false;  // an earlier section has the same name
     void IndexKeys();
   };
   const Section* FindSection(std::string_view name) const;

@@ -3,6 +3,7 @@
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "core/Paths.h"
+#include "core/TextUtil.h"
 #include "project/ContainerReader.h"
 
 namespace tp {
@@ -33,9 +34,12 @@ void TMpCFileList::Clear() {
 
 void TMpCFileList::Read(const IniFile& text) {
   Clear();
-  pictures = text.KeyNames("FileList");
-  for (const std::string& name : pictures)
-    selected.push_back(text.ReadBool("FileList", name, false) ? "TRUE" : "FALSE");
+  // One pass over the section: a list of many thousand pictures reads in linear time.
+  for (auto& [name, value] : text.KeyValues("FileList")) {
+    const auto on = ParseInt32(value);
+    pictures.push_back(std::move(name));
+    selected.push_back(on && *on != 0 ? "TRUE" : "FALSE");
+  }
 }
 
 void TMpCFileList::ReadFile(const std::string& path) { Read(ReadProjectText(path)); }
