@@ -147,8 +147,11 @@ Window ShowWindow(::Display* dpy) {
 
 // Starts the show, lets it run, presses a key in its window; the seconds until it ended.
 double CloseSeconds(const Xvfb& x, const ScratchDir& dir, const std::string& saver) {
+  const std::string runtime = dir / "runtime";
+  std::filesystem::create_directories(runtime);
+  std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
   std::vector<std::string> env = {"DISPLAY=" + x.name(), "QT_QPA_PLATFORM=xcb", "SDL_AUDIODRIVER=dummy",
-                                  "TMPDIR=" + dir.path()};
+                                  "TMPDIR=" + dir.path(), "XDG_RUNTIME_DIR=" + runtime};
   for (char** e = environ; *e; ++e) env.emplace_back(*e);
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
