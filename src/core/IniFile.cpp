@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "core/Paths.h"
+#include "core/SafeFile.h"
 #include "core/TextUtil.h"
 
 namespace tp {
@@ -20,19 +21,6 @@ std::string Unquote(std::string_view v) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
     return std::string(v.substr(1, v.size() - 2));
   return std::string(v);
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += size_t(n);
-  }
-  return true;
 }
 
 constexpr char Upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }

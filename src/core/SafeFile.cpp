@@ -13,6 +13,15 @@
 namespace tp {
 namespace {
 
+mode_t CurrentUmask() {
+  // umask can only be read by setting it; put the old value straight back.
+  mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
+
+}  // namespace
+
 bool WriteAll(int fd, std::string_view data) {
   size_t done = 0;
   while (done < data.size()) {
@@ -25,15 +34,6 @@ bool WriteAll(int fd, std::string_view data) {
   }
   return true;
 }
-
-mode_t CurrentUmask() {
-  // umask can only be read by setting it; put the old value straight back.
-  mode_t mask = ::umask(022);
-  ::umask(mask);
-  return mask;
-}
-
-}  // namespace
 
 ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string& out) {
   out.clear();

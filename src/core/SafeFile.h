@@ -20,6 +20,9 @@ ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string
 // else 0644 masked by the umask. False, and path untouched, when any step fails.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// Writes all of data to fd, going on after interrupted or partial writes.
+bool WriteAll(int fd, std::string_view data);
+
 // True when the process may create files in the folder.
 bool FolderIsWritable(const std::string& folder);
 

@@ -60,17 +60,25 @@ TEST(HostWindowDisplay, DrawsFramesIntoTheHostWindowAtItsSize) {
   display.Capture(captured);
   EXPECT_EQ(captured, shown);
 
-  // The scaled path: a 2 x 1 back surface stretched over the whole window.
-  ASSERT_TRUE(display.InitScaled(2, 1, 32));
-  Bitmap32 halves(2, 1);
-  halves.at(0, 0) = MakePixel(0, 0, 255);
-  halves.at(1, 0) = MakePixel(255, 255, 0);
+  // The scaled path: a square 2 x 2 back surface keeps its shape in the 2:1 window,
+  // centred between black bars, its two colours blended where they meet.
+  ASSERT_TRUE(display.InitScaled(2, 2, 32));
+  Bitmap32 halves(2, 2);
+  for (int y = 0; y < 2; ++y) {
+    halves.at(0, y) = MakePixel(0, 0, 255);
+    halves.at(1, y) = MakePixel(255, 255, 0);
+  }
   display.PresentScaled(halves);
   shown = host.Read();
-  EXPECT_EQ(shown.at(0, 0), MakePixel(0, 0, 255));
-  EXPECT_EQ(shown.at(99, 99), MakePixel(0, 0, 255));
-  EXPECT_EQ(shown.at(100, 0), MakePixel(255, 255, 0));
-  EXPECT_EQ(shown.at(199, 99), MakePixel(255, 255, 0));
+  EXPECT_EQ(shown.at(49, 50), 0u);
+  EXPECT_EQ(shown.at(150, 50), 0u);
+  EXPECT_EQ(shown.at(50, 0), MakePixel(0, 0, 255));
+  EXPECT_EQ(shown.at(50, 99), MakePixel(0, 0, 255));
+  EXPECT_EQ(shown.at(149, 99), MakePixel(255, 255, 0));
+  const Pixel middle = shown.at(100, 50);
+  EXPECT_NE(middle, MakePixel(0, 0, 255));
+  EXPECT_NE(middle, MakePixel(255, 255, 0));
+  EXPECT_NE(middle, 0u);
   display.CaptureBackSurface(captured);
   EXPECT_EQ(captured, halves);
   EXPECT_EQ(handler.closes, 0);

@@ -42,8 +42,8 @@ bool HostWindowDisplay::InitScaled(int width, int height, int /*bitsPerPixel*/) 
 
 void HostWindowDisplay::PresentScaled(const Bitmap32& bitmap) {
   back_ = bitmap;
-  Stretch(screen_, 0, 0, screen_.width(), screen_.height(), back_, 0, 0, back_.width(),
-          back_.height());
+  // The same shape-keeping, filtered stretch as on a screen of our own.
+  stretcher_.Stretch(back_, screen_);
   Flush(RectFromSize(0, 0, screen_.width(), screen_.height()));
 }
 
