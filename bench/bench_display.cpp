@@ -20,7 +20,7 @@
 #include <cstring>
 #include <memory>
 
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 #include "imaging/Bitmap32.h"
 #include "platform/Input.h"
 #include "platform/qt/QtDisplay.h"
@@ -98,16 +98,16 @@ void BM_ScaledPresentAndRepaint800x600On1080p(benchmark::State& state) {
 }
 BENCHMARK(BM_ScaledPresentAndRepaint800x600On1080p)->Unit(benchmark::kMillisecond);
 
-void BM_AspectStretchOnly(benchmark::State& state) {
+void BM_LetterboxStretchOnly(benchmark::State& state) {
   const Bitmap32 back = Scene(800, 600);
   Bitmap32 screen(1920, 1080);
-  AspectStretcher stretcher;
+  LetterboxStretcher stretcher;
   for (auto _ : state) {
     stretcher.Stretch(back, screen);
     benchmark::DoNotOptimize(screen.data());
   }
 }
-BENCHMARK(BM_AspectStretchOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LetterboxStretchOnly)->Unit(benchmark::kMillisecond);
 
 void BM_RepaintOnly1080p(benchmark::State& state) {
   Fixture& f = Shared();

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 #include "platform/Display.h"
 #include "platform/headless/HeadlessClock.h"
 #include "platform/headless/HeadlessOptions.h"
@@ -59,7 +59,7 @@ class HeadlessDisplay : public Display {
 
   Bitmap32 screen_;
   Bitmap32 back_;
-  AspectStretcher stretcher_;
+  LetterboxStretcher stretcher_;
   HeadlessClock& clock_;
   HeadlessRunLoop& loop_;
   FrameRecorder& recorder_;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 #include "platform/CloseRelay.h"
 #include "platform/Display.h"
 #include "platform/RunLoop.h"
@@ -59,7 +59,7 @@ class QtDisplay : public Display {
 
   Bitmap32 screen_;
   Bitmap32 back_;
-  AspectStretcher stretcher_;
+  LetterboxStretcher stretcher_;
   double pixelRatio_ = 1.0;
   int bitDepth_ = 32;
   bool scaled_ = false;

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 
 #include "platform/qt/QtDisplay.h"
 
@@ -86,7 +86,7 @@ void SaverWidget::paintEvent(QPaintEvent* event) {
   // pixel size, keeping its shape.
   painter.fillRect(rect(), Qt::black);
   const QSize device = DevicePixelSize();
-  const Rect fit = FitKeepingAspect(image.width(), image.height(), device.width(), device.height());
+  const Rect fit = FitKeepingShape(image.width(), image.height(), device.width(), device.height());
   painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
   painter.drawImage(QRectF(fit.left / ratio, fit.top / ratio, fit.width() / ratio, fit.height() / ratio), image);
 }

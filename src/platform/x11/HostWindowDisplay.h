@@ -5,7 +5,7 @@
 // through the CloseRelay (SIGTERM) or when the host destroys its window.
 #include <memory>
 
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 #include "imaging/Bitmap32.h"
 #include "platform/CloseRelay.h"
 #include "platform/Display.h"
@@ -55,7 +55,7 @@ class HostWindowDisplay : public Display {
   std::shared_ptr<HostWindowDisplay*> live_;
   Bitmap32 screen_;
   Bitmap32 back_;
-  AspectStretcher stretcher_;
+  LetterboxStretcher stretcher_;
   bool scaledReady_ = false;
   bool hostGone_ = false;
   int cursorCount_ = 0;

@@ -1,7 +1,7 @@
 // The scaled path's stretch: shape kept, centred between black bars, bilinear edges.
 #include <gtest/gtest.h>
 
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 
 namespace tp {
 namespace {
@@ -9,30 +9,30 @@ namespace {
 constexpr Pixel kRed = MakePixel(240, 0, 0, 255);
 constexpr Pixel kBlue = MakePixel(0, 0, 240, 255);
 
-TEST(FitKeepingAspect, CentresTheSurfaceBetweenBarsOnTheLongerSide) {
+TEST(FitKeepingShape, CentresTheSurfaceBetweenBarsOnTheLongerSide) {
   // The working resolutions on a wide screen: pillars left and right.
-  EXPECT_EQ(FitKeepingAspect(800, 600, 1920, 1080), RectFromSize(240, 0, 1440, 1080));
-  EXPECT_EQ(FitKeepingAspect(640, 480, 1366, 768), RectFromSize(171, 0, 1024, 768));
+  EXPECT_EQ(FitKeepingShape(800, 600, 1920, 1080), RectFromSize(240, 0, 1440, 1080));
+  EXPECT_EQ(FitKeepingShape(640, 480, 1366, 768), RectFromSize(171, 0, 1024, 768));
   // A tall screen: bars above and below.
-  EXPECT_EQ(FitKeepingAspect(1024, 768, 1080, 1920), RectFromSize(0, 555, 1080, 810));
+  EXPECT_EQ(FitKeepingShape(1024, 768, 1080, 1920), RectFromSize(0, 555, 1080, 810));
   // The same shape fills the screen exactly, bigger or smaller.
-  EXPECT_EQ(FitKeepingAspect(800, 600, 1600, 1200), RectFromSize(0, 0, 1600, 1200));
-  EXPECT_EQ(FitKeepingAspect(1024, 768, 640, 480), RectFromSize(0, 0, 640, 480));
+  EXPECT_EQ(FitKeepingShape(800, 600, 1600, 1200), RectFromSize(0, 0, 1600, 1200));
+  EXPECT_EQ(FitKeepingShape(1024, 768, 640, 480), RectFromSize(0, 0, 640, 480));
   // Rounded to the nearest pixel, never beyond the screen and never empty.
-  EXPECT_EQ(FitKeepingAspect(3, 2, 100, 100), RectFromSize(0, 16, 100, 67));
-  EXPECT_EQ(FitKeepingAspect(10000, 1, 50, 50), RectFromSize(0, 24, 50, 1));
-  EXPECT_TRUE(FitKeepingAspect(0, 10, 50, 50).empty());
+  EXPECT_EQ(FitKeepingShape(3, 2, 100, 100), RectFromSize(0, 16, 100, 67));
+  EXPECT_EQ(FitKeepingShape(10000, 1, 50, 50), RectFromSize(0, 24, 50, 1));
+  EXPECT_TRUE(FitKeepingShape(0, 10, 50, 50).empty());
 }
 
 // A 4 x 2 picture, red on the left half and blue on the right, on a 32 x 24 screen
 // (4:3 against 2:1): fitted 32 x 16 at y 4.
-TEST(AspectStretcher, TwoColourPictureGetsBlackBarsAndABlendedEdge) {
+TEST(LetterboxStretcher, TwoColourPictureGetsBlackBarsAndABlendedEdge) {
   Bitmap32 picture(4, 2);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 4; ++x) picture.at(x, y) = x < 2 ? kRed : kBlue;
   Bitmap32 screen(32, 24);
   screen.Fill(MakePixel(90, 90, 90, 255));  // whatever was there before
-  AspectStretcher stretcher;
+  LetterboxStretcher stretcher;
   stretcher.Stretch(picture, screen);
 
   for (int x = 0; x < 32; ++x) {
@@ -54,8 +54,8 @@ TEST(AspectStretcher, TwoColourPictureGetsBlackBarsAndABlendedEdge) {
   }
 }
 
-TEST(AspectStretcher, KeepsUpWithChangingSizesAndCopiesAnExactFit) {
-  AspectStretcher stretcher;
+TEST(LetterboxStretcher, KeepsUpWithChangingSizesAndCopiesAnExactFit) {
+  LetterboxStretcher stretcher;
   Bitmap32 screen(40, 30);
   Bitmap32 small(4, 3);
   small.Fill(kRed);
@@ -67,7 +67,7 @@ TEST(AspectStretcher, KeepsUpWithChangingSizesAndCopiesAnExactFit) {
   Bitmap32 wide(8, 3);
   wide.Fill(kBlue);
   stretcher.Stretch(wide, screen);
-  EXPECT_EQ(FitKeepingAspect(8, 3, 40, 30), RectFromSize(0, 7, 40, 15));
+  EXPECT_EQ(FitKeepingShape(8, 3, 40, 30), RectFromSize(0, 7, 40, 15));
   EXPECT_EQ(screen.at(20, 6), 0u);
   EXPECT_EQ(screen.at(20, 7), kBlue);
   EXPECT_EQ(screen.at(20, 21), kBlue);

@@ -1,4 +1,4 @@
-#include "imaging/AspectStretch.h"
+#include "imaging/LetterboxStretch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 namespace tp {
 
-Rect FitKeepingAspect(int w, int h, int W, int H) {
+Rect FitKeepingShape(int w, int h, int W, int H) {
   if (w <= 0 || h <= 0 || W <= 0 || H <= 0) return Rect{};
   int fw = W, fh = H;
   // Compare w/h with W/H without rounding; the other side is rounded to the nearest pixel.
@@ -46,7 +46,7 @@ void Axis(int source, int target, std::vector<int32_t>& index, std::vector<uint1
 
 }  // namespace
 
-void AspectStretcher::Prepare(int sw, int sh, const Rect& fit) {
+void LetterboxStretcher::Prepare(int sw, int sh, const Rect& fit) {
   if (sw == sw_ && sh == sh_ && fit == fit_) return;
   sw_ = sw;
   sh_ = sh;
@@ -59,7 +59,7 @@ void AspectStretcher::Prepare(int sw, int sh, const Rect& fit) {
   rowOf_[0] = rowOf_[1] = -1;
 }
 
-void AspectStretcher::ScaleRow(const Pixel* src, Pixel* out) const {
+void LetterboxStretcher::ScaleRow(const Pixel* src, Pixel* out) const {
   const int n = fit_.width();
   const int last = sw_ - 1;
   int x = 0;
@@ -93,9 +93,9 @@ void AspectStretcher::ScaleRow(const Pixel* src, Pixel* out) const {
   }
 }
 
-void AspectStretcher::Stretch(const Bitmap32& src, Bitmap32& dst) {
+void LetterboxStretcher::Stretch(const Bitmap32& src, Bitmap32& dst) {
   if (dst.empty()) return;
-  const Rect fit = src.empty() ? Rect{} : FitKeepingAspect(src.width(), src.height(), dst.width(), dst.height());
+  const Rect fit = src.empty() ? Rect{} : FitKeepingShape(src.width(), src.height(), dst.width(), dst.height());
   const int W = dst.width();
   // Bars above and below, then left and right of each picture row.
   for (int y = 0; y < dst.height(); ++y) {

@@ -13,9 +13,9 @@ namespace tp {
 
 // The largest rectangle with the aspect ratio of a w x h surface inside a W x H screen,
 // centred (the odd pixel of a bar goes to the right or bottom).
-Rect FitKeepingAspect(int w, int h, int W, int H);
+Rect FitKeepingShape(int w, int h, int W, int H);
 
-class AspectStretcher {
+class LetterboxStretcher {
  public:
   // dst keeps its size: the fitted rectangle receives src, the rest turns black.
   void Stretch(const Bitmap32& src, Bitmap32& dst);
