@@ -51,8 +51,10 @@ QApplication& App() {
   static char name[] = "bench_display";
   static char* argv[] = {name, nullptr};
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static QApplication app(argc, argv);
-  return app;
+  // Kept until the process ends: a static application torn down by exit() would outlive
+  // the platform plugin it was built on and crash in its destructor.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 struct Fixture {
