@@ -11,9 +11,9 @@
 // Writing changes only what it touches: other sections, keys and lines come out as they
 // went in. SaveAtomic writes a new file beside the target and renames it over the target.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -32,8 +32,10 @@ class IniFile {
   std::vector<std::string> SectionNames() const;
   // Key names of the section in file order (first occurrence of each key only).
   std::vector<std::string> KeyNames(std::string_view section) const;
-  // The same keys with their values, for reading a whole section in one pass.
-  std::vector<std::pair<std::string, std::string>> KeyValues(std::string_view section) const;
+  // The same keys with their values, for reading a whole section in one pass: visit gets
+  // each key and its value in file order, as views valid until this IniFile changes.
+  void ForEachKeyValue(std::string_view section,
+                       const std::function<void(std::string_view key, std::string_view value)>& visit) const;
 
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const;
@@ -55,42 +57,72 @@ class IniFile {
   bool SaveAtomic(const std::string& path) const;
 
  private:
+  // A stretch of store_. The parsed text and every name or value written later live in
+  // that one buffer, so a line costs no allocation of its own and a copy of the file
+  // stays valid as it is.
+  struct Span {
+    uint32_t offset = 0;
+    uint32_t length = 0;
+  };
   struct Entry {
-    std::string key;    // empty for a line that holds no key (kept as raw text)
-    std::string value;
-    std::string raw;    // the line as read; empty once the entry was written
-    bool shadowed = false;  // an earlier entry has the same key
+    Span key;           // empty for a line that holds no key (kept as raw text)
+    Span value;
+    Span raw;           // the line as read
+    uint32_t section = 0;
+    bool hasRaw = true;     // false once written: "key=value" goes out instead of raw
+    bool shadowed = false;  // an earlier entry of the section has the same key
   };
-  // Names compared without regard to ASCII case; look-ups take a string_view and
-  // allocate nothing.
-  struct FoldedHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view name) const noexcept;
-  };
-  struct FoldedEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept;
-  };
-  // Name -> position of its first occurrence.
-  using Index = std::unordered_map<std::string, size_t, FoldedHash, FoldedEqual>;
+  // The entries of a section are entries_[first, first + count).
   struct Section {
-    std::string name;
-    std::string rawHeader;
-    std::vector<Entry> entries;
-    Index keys;  // entries with a key only
+    Span name;
+    Span rawHeader;
+    uint32_t first = 0;
+    uint32_t count = 0;
     bool shadowed = false;  // an earlier section has the same name
-    void IndexKeys();
   };
-  const Section* FindSection(std::string_view name) const;
-  Section* FindSection(std::string_view name);
-  static const Entry* FindEntry(const Section& s, std::string_view key);
-  static Entry* FindEntry(Section& s, std::string_view key);
-  Section& AddSection(std::string name, std::string rawHeader);
-  void IndexSections();
+  // Positions by the hash of a case-folded name: open addressing with linear probing
+  // over slots that hold the hash and the position, so a look-up allocates nothing and
+  // the table grows without looking at any name again. The caller says which position
+  // holds the name it looks for.
+  class NameIndex {
+   public:
+    template <class Holds>
+    int64_t Find(uint32_t hash, const Holds& holds) const;
+    // Adds pos unless a position holding the same name is there already (then false).
+    template <class Holds>
+    bool Insert(uint32_t hash, uint32_t pos, const Holds& holds);
+    // Room for that many names without growing.
+    void Reserve(size_t names);
+    // Asks the processor for the home slot of a name that is soon to be inserted.
+    void Prefetch(uint32_t hash) const { __builtin_prefetch(slots_.data() + Home(hash), 1); }
+    void Clear();
 
-  std::vector<std::string> preamble_;  // lines before the first section
+   private:
+    void Resize(size_t slots);
+    size_t Home(uint32_t hash) const { return size_t((uint64_t(hash) * slots_.size()) >> 32); }
+    std::vector<uint64_t> slots_;  // (hash << 32) | (pos + 1); 0 is empty
+    size_t used_ = 0;
+  };
+
+  std::string_view View(Span s) const { return std::string_view(store_).substr(s.offset, s.length); }
+  Span Store(std::string_view text);
+  Span SpanOf(std::string_view inStore) const;
+  uint32_t KeyHash(uint32_t section, std::string_view key) const;
+  bool IndexKey(size_t entry);
+  void IndexAll();
+  const Section* FindSection(std::string_view name) const;
+  int64_t FindSectionPos(std::string_view name) const;
+  const Entry* FindEntry(const Section& s, std::string_view key) const;
+  Entry* FindEntry(const Section& s, std::string_view key);
+  Section& AddSection(Span name, Span rawHeader, bool index);
+  void ParseLine(std::string_view line, bool& inSection);
+
+  std::string store_;
+  std::vector<Span> preamble_;  // lines before the first section
   std::vector<Section> sections_;
-  Index sectionIndex_;
+  std::vector<Entry> entries_;  // every section's lines, in file order
+  NameIndex sectionIndex_;      // section name -> position in sections_
+  NameIndex keyIndex_;          // (section, key) -> position in its section
 };
 
 }  // namespace tp

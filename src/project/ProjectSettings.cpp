@@ -35,11 +35,15 @@ void TMpCFileList::Clear() {
 void TMpCFileList::Read(const IniFile& text) {
   Clear();
   // One pass over the section: a list of many thousand pictures reads in linear time.
-  for (auto& [name, value] : text.KeyValues("FileList")) {
+  size_t keys = 0;
+  text.ForEachKeyValue("FileList", [&](std::string_view, std::string_view) { ++keys; });
+  pictures.reserve(keys);
+  selected.reserve(keys);
+  text.ForEachKeyValue("FileList", [&](std::string_view name, std::string_view value) {
     const auto on = ParseInt32(value);
-    pictures.push_back(std::move(name));
-    selected.push_back(on && *on != 0 ? "TRUE" : "FALSE");
-  }
+    pictures.emplace_back(name);
+    selected.emplace_back(on && *on != 0 ? "TRUE" : "FALSE");
+  });
 }
 
 void TMpCFileList::ReadFile(const std::string& path) { Read(ReadProjectText(path)); }

@@ -98,6 +98,43 @@ TEST(IniFile, LookUpsFollowWritesDeletesAndErasures) {
   EXPECT_EQ(ini.KeyNames("Files"), (std::vector<std::string>{"9"}));
 }
 
+// All sections share one table of lines: growing or shrinking one section must keep
+// every later section's keys where look-ups find them.
+TEST(IniFile, ChangesToOneSectionKeepTheOthersReadable) {
+  IniFile ini = IniFile::Parse("[A]\ra=1\n[B]\r\nb=2\r\n\r\n[C]\nc=3\nC=shadowed\n");
+  ini.WriteString("a", "new", "x");
+  ini.WriteString("B", "b", "changed");
+  EXPECT_EQ(ini.ReadString("b", "B", ""), "changed");
+  EXPECT_EQ(ini.ReadString("c", "C", ""), "3");
+  ini.DeleteKey("A", "a");
+  EXPECT_EQ(ini.ReadString("A", "new", ""), "x");
+  EXPECT_EQ(ini.ReadString("C", "c", ""), "3");
+  ini.EraseSection("b");
+  EXPECT_EQ(ini.ReadString("C", "c", ""), "3");
+  EXPECT_EQ(ini.ToText(), "[A]\r\nnew=x\r\n[C]\r\nc=3\r\nC=shadowed\r\n");
+  // A value written from the file's own text.
+  ini.WriteString("C", "copy", ini.ReadString("C", "c", ""));
+  EXPECT_EQ(ini.ReadInteger("C", "copy", 0), 3);
+}
+
+TEST(IniFile, ALongListKeepsFileOrderAndTheFirstOfEachName) {
+  std::string text = "[FileList]\r\n";
+  for (int i = 0; i < 20000; ++i) text += "Picture " + std::to_string(i) + ".jpg=1\r\n";
+  for (int i = 0; i < 20000; i += 2) text += "PICTURE " + std::to_string(i) + ".JPG=0\r\n";
+  const IniFile ini = IniFile::Parse(text);
+  std::vector<std::string> keys;
+  int on = 0;
+  ini.ForEachKeyValue("filelist", [&](std::string_view key, std::string_view value) {
+    keys.emplace_back(key);
+    on += value == "1";
+  });
+  ASSERT_EQ(keys.size(), 20000u);
+  EXPECT_EQ(on, 20000);
+  EXPECT_EQ(keys[12345], "Picture 12345.jpg");
+  EXPECT_EQ(ini.ReadString("FileList", "picture 19998.jpg", ""), "1");
+  EXPECT_FALSE(ini.ValueExists("FileList", "Picture 20000.jpg"));
+}
+
 TEST(IniFile, SaveAtomicReplacesTheFileAndLeavesNoTemporaryBehind) {
   char dirTemplate[] = "/tmp/tp-ini-XXXXXX";
   ASSERT_NE(mkdtemp(dirTemplate), nullptr);
