@@ -3,6 +3,7 @@
 // keeping its aspect ratio (centred, black bars), with bilinear filtering. Runs once per
 // presented frame, so the tables and row buffers are kept between calls and nothing is
 // allocated while the sizes stay the same.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -17,23 +18,46 @@ Rect FitKeepingShape(int w, int h, int W, int H);
 
 class LetterboxStretcher {
  public:
-  // dst keeps its size: the fitted rectangle receives src, the rest turns black.
-  void Stretch(const Bitmap32& src, Bitmap32& dst);
+  // With vector instructions where the processor has them (the results are the same
+  // either way); false keeps to plain code.
+  explicit LetterboxStretcher(bool useVectorUnit = true);
+
+  // dst keeps its size: the fitted rectangle receives src, the rest turns black. The bars
+  // are only painted when the screen or the fitted rectangle changes; whoever draws into
+  // dst by other means must call ForgetBars first. With keep, src is also copied there
+  // (rows are copied while they are read anyway, which is cheaper than a copy of its own).
+  void Stretch(const Bitmap32& src, Bitmap32& dst, Bitmap32* keep = nullptr);
+  // The next Stretch paints the bars again.
+  void ForgetBars() { barsOn_ = nullptr; }
 
  private:
   void Prepare(int sw, int sh, const Rect& fit);
+  void PaintBars(Bitmap32& dst, const Rect& fit);
+  // The filtered stretch of src into the prepared rectangle of dst.
+  void Scale(const Bitmap32& src, Bitmap32& dst, Bitmap32* keep);
   // One source row stretched horizontally.
   void ScaleRow(const Pixel* src, Pixel* out) const;
+  // One output row from two stretched rows, the second weighing w1 / 128.
+  void BlendRows(const Pixel* a, const Pixel* b, Pixel* out, uint32_t w1) const;
+  // A row that is written once and not read again soon.
+  void CopyRow(void* to, const void* from, size_t bytes) const;
 
+  bool vector_ = false;
   int sw_ = -1, sh_ = -1;
   Rect fit_;
-  std::vector<int32_t> xIndex_;    // per output column: the left source column
-  std::vector<uint16_t> xWeight_;  // per output column: the right column's weight, 0..256
-  std::vector<uint32_t> xPair_;    // the same as (left weight | right weight << 16)
+  // Per output column: the left source column and the right one's weight (0..128), and
+  // the same weights negated as signed byte pairs, four times (one per channel).
+  std::vector<int32_t> xIndex_;
+  std::vector<uint8_t> xWeight_;
+  std::vector<int8_t> xPairs_;
   std::vector<int32_t> yIndex_;
-  std::vector<uint16_t> yWeight_;
-  std::vector<Pixel> rows_[2];     // horizontally stretched source rows
-  int rowOf_[2] = {-1, -1};        // which source row each buffer holds
+  std::vector<uint8_t> yWeight_;
+  std::vector<Pixel> rows_[2];  // horizontally stretched source rows
+  int rowOf_[2] = {-1, -1};     // which source row each buffer holds
+  // Where the bars were last painted.
+  const Pixel* barsOn_ = nullptr;
+  int barsW_ = 0, barsH_ = 0;
+  Rect barsFit_;
 };
 
 }  // namespace tp

@@ -64,6 +64,7 @@ void HeadlessDisplay::Present(const Bitmap32& bitmap, int x, int y) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);
   const int x1 = std::min(screen_.width(), x + bitmap.width());
   const int y1 = std::min(screen_.height(), y + bitmap.height());
+  stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
   for (int sy = y0; sy < y1; ++sy)
     std::memcpy(screen_.scanline(sy) + x0, bitmap.scanline(sy - y) + (x0 - x), size_t(x1 - x0) * sizeof(Pixel));
   Presented("window", x, y, bitmap.width(), bitmap.height(), FrameHash(bitmap));
@@ -85,8 +86,7 @@ bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 }
 
 void HeadlessDisplay::PresentScaled(const Bitmap32& bitmap) {
-  back_ = bitmap;
-  stretcher_.Stretch(back_, screen_);
+  stretcher_.Stretch(bitmap, screen_, &back_);
   Presented("scaled", 0, 0, bitmap.width(), bitmap.height(), FrameHash(bitmap));
 }
 

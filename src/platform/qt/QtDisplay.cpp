@@ -103,6 +103,7 @@ void QtDisplay::Present(const Bitmap32& bitmap, int x, int y) {
   const int x1 = std::min(x + bitmap.width(), screen_.width());
   const int y1 = std::min(y + bitmap.height(), screen_.height());
   if (x0 >= x1 || y0 >= y1) return;
+  stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
   const size_t bytes = size_t(x1 - x0) * sizeof(Pixel);
   for (int row = y0; row < y1; ++row)
     std::memcpy(screen_.scanline(row) + x0, bitmap.scanline(row - y) + (x0 - x), bytes);
@@ -130,8 +131,7 @@ bool QtDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 
 void QtDisplay::PresentScaled(const Bitmap32& bitmap) {
   if (!scaled_) return;
-  back_ = bitmap;
-  stretcher_.Stretch(back_, screen_);
+  stretcher_.Stretch(bitmap, screen_, &back_);
   RepaintAll();
 }
 

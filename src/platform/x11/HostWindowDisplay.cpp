@@ -24,6 +24,7 @@ HostWindowDisplay::~HostWindowDisplay() {
 }
 
 void HostWindowDisplay::Present(const Bitmap32& bitmap, int x, int y) {
+  stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
   Copy(screen_, x, y, bitmap.width(), bitmap.height(), bitmap, 0, 0);
   Flush(RectFromSize(x, y, bitmap.width(), bitmap.height()));
 }
@@ -41,9 +42,8 @@ bool HostWindowDisplay::InitScaled(int width, int height, int /*bitsPerPixel*/) 
 }
 
 void HostWindowDisplay::PresentScaled(const Bitmap32& bitmap) {
-  back_ = bitmap;
   // The same shape-keeping, filtered stretch as on a screen of our own.
-  stretcher_.Stretch(back_, screen_);
+  stretcher_.Stretch(bitmap, screen_, &back_);
   Flush(RectFromSize(0, 0, screen_.width(), screen_.height()));
 }
 
