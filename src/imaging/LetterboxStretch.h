@@ -21,6 +21,7 @@ class LetterboxStretcher {
   // With vector instructions where the processor has them (the results are the same
   // either way); false keeps to plain code.
   explicit LetterboxStretcher(bool useVectorUnit = true);
+  bool usesVectorUnit() const { return vector_; }
 
   // dst keeps its size: the fitted rectangle receives src, the rest turns black. The bars
   // are only painted when the screen or the fitted rectangle changes; whoever draws into

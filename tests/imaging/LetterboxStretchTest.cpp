@@ -3,6 +3,8 @@
 
 #include "imaging/LetterboxStretch.h"
 
+#include <string>
+
 namespace tp {
 namespace {
 
@@ -83,6 +85,79 @@ TEST(LetterboxStretcher, KeepsUpWithChangingSizesAndCopiesAnExactFit) {
   // Nothing presented yet: the screen turns black.
   stretcher.Stretch(Bitmap32(), screen);
   EXPECT_EQ(screen.at(20, 15), 0u);
+}
+
+// Pixels that differ from their neighbours in every channel, alpha included.
+Bitmap32 Noise(int w, int h, uint32_t seed) {
+  Bitmap32 b(w, h);
+  for (size_t i = 0; i < b.pixelCount(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    b.data()[i] = seed;
+  }
+  return b;
+}
+
+// Enlarging, shrinking, one-pixel sources, odd sizes, no bars at all, and screens whose
+// rows start at every alignment.
+const struct {
+  int sw, sh, dw, dh;
+} kSizes[] = {
+    {800, 600, 1920, 1080}, {800, 600, 1283, 721}, {7, 5, 61, 37}, {1, 1, 17, 9},  {1, 13, 31, 33},
+    {13, 1, 30, 7},         {2, 2, 3, 3},          {1920, 1080, 333, 199}, {640, 480, 97, 72},
+    {5, 9, 5, 8},           {3, 4, 1, 1},          {9, 7, 10, 7},   {1024, 768, 1023, 767},
+};
+
+TEST(LetterboxStretcher, VectorAndPlainCodeDrawTheSamePixelsAndKeepTheSource) {
+  LetterboxStretcher plain(false), vector;
+  if (!vector.usesVectorUnit()) GTEST_SKIP() << "no vector unit on this processor";
+  for (const auto& s : kSizes) {
+    SCOPED_TRACE(std::to_string(s.sw) + "x" + std::to_string(s.sh) + " on " + std::to_string(s.dw) + "x" +
+                 std::to_string(s.dh));
+    const Bitmap32 picture = Noise(s.sw, s.sh, uint32_t(s.sw * 31 + s.dw));
+    Bitmap32 expected(s.dw, s.dh), actual(s.dw, s.dh), kept;
+    expected.Fill(0x12345678u);
+    actual.Fill(0x9ABCDEF0u);
+    plain.Stretch(picture, expected);
+    vector.Stretch(picture, actual, &kept);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(kept, picture);
+  }
+}
+
+TEST(LetterboxStretcher, OneColourStaysExactAtEverySizeAndTheBarsAreBlack) {
+  for (bool useVector : {false, true}) {
+    LetterboxStretcher stretcher(useVector);
+    for (const auto& s : kSizes) {
+      SCOPED_TRACE(std::to_string(s.sw) + "x" + std::to_string(s.sh) + " on " + std::to_string(s.dw) + "x" +
+                   std::to_string(s.dh) + (useVector ? " vector" : " plain"));
+      Bitmap32 picture(s.sw, s.sh);
+      picture.Fill(MakePixel(255, 1, 128, 254));
+      Bitmap32 screen(s.dw, s.dh);
+      screen.Fill(kRed);
+      Bitmap32 kept;
+      stretcher.Stretch(picture, screen, &kept);
+      const Rect fit = FitKeepingShape(s.sw, s.sh, s.dw, s.dh);
+      int wrong = 0;
+      for (int y = 0; y < s.dh; ++y)
+        for (int x = 0; x < s.dw; ++x) wrong += screen.at(x, y) != (fit.contains(x, y) ? picture.at(0, 0) : 0u);
+      EXPECT_EQ(wrong, 0);
+      EXPECT_EQ(kept, picture);
+    }
+  }
+}
+
+TEST(LetterboxStretcher, PaintsTheBarsAgainAfterBeingToldTheScreenWasDrawnOn) {
+  LetterboxStretcher stretcher;
+  Bitmap32 picture(8, 3);
+  picture.Fill(kBlue);
+  Bitmap32 screen(40, 30);
+  stretcher.Stretch(picture, screen);
+  screen.Fill(kRed);  // a 1:1 frame over the whole screen
+  stretcher.ForgetBars();
+  stretcher.Stretch(picture, screen);
+  EXPECT_EQ(screen.at(20, 0), 0u);
+  EXPECT_EQ(screen.at(20, 29), 0u);
+  EXPECT_EQ(screen.at(20, 15), kBlue);
 }
 
 }  // namespace

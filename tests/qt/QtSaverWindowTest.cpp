@@ -127,6 +127,18 @@ TEST(QtSaverWindow, ScaledPathKeepsTheShapeBetweenBlackBarsAndIsTitledWithThePro
   ASSERT_EQ(captured.width(), 160);
   EXPECT_EQ(Rgb(captured.at(79, 60)) & 0xFFFFFF, middle & 0xFFFFFF);
   EXPECT_EQ(captured.at(80, 10) & 0xFFFFFF, 0u);
+  Bitmap32 back;
+  display.CaptureBackSurface(back);
+  EXPECT_EQ(back, frame);
+
+  // A 1:1 frame over the whole window, then the scaled path again: the bars are black.
+  Bitmap32 white(160, 120);
+  white.Fill(MakePixel(255, 255, 255, 255));
+  display.Present(white, 0, 0);
+  display.PresentScaled(frame);
+  display.Capture(captured);
+  EXPECT_EQ(captured.at(80, 10) & 0xFFFFFF, 0u);
+  EXPECT_EQ(captured.at(80, 100) & 0xFFFFFF, 0u);
 }
 
 TEST(QtSaverWindow, ShowDrawsItsPictureAndAKeyWithACharacterEndsIt) {
