@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -26,16 +27,16 @@ int32_t LittleEndian32(const uint8_t* b) {
 
 SaverContents::SaverContents(const std::string& path) : path_(path) {
   // Opened without blocking, so that a named pipe given by mistake is refused at once.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st;
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !(file_ = ::fdopen(fd, "rb"))) {
-    if (fd >= 0) ::close(fd);
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd_ >= 0) ::close(fd_);
     throw FileError(path, "cannot be read");
   }
   fileSize_ = st.st_size;
   const SectionMarker marker = FindSectionMarker(path);
   if (!marker.found) {
-    std::fclose(file_);
+    ::close(fd_);
     throw FileError(path, "holds no screensaver project");
   }
   projectOffset_ = marker.offset - kSectionMarkerLength;
@@ -43,17 +44,21 @@ SaverContents::SaverContents(const std::string& path) : path_(path) {
     top_ = Walk(projectOffset_, fileSize_);
     if (top_.size() < 3) throw FileError(path, "holds no complete screensaver project");
   } catch (...) {
-    std::fclose(file_);
+    ::close(fd_);
     throw;
   }
 }
 
-SaverContents::~SaverContents() { std::fclose(file_); }
+SaverContents::~SaverContents() { ::close(fd_); }
 
 void SaverContents::ReadAt(int64_t offset, void* out, size_t n) const {
-  if (offset < 0 || offset + int64_t(n) > fileSize_ || ::fseeko(file_, offset, SEEK_SET) != 0 ||
-      std::fread(out, 1, n, file_) != n)
-    throw FileError(path_, "the project is damaged (it ends early)");
+  if (offset < 0 || offset + int64_t(n) > fileSize_) throw FileError(path_, "the project is damaged (it ends early)");
+  for (size_t done = 0; done < n;) {
+    const ssize_t got = ::pread(fd_, static_cast<char*>(out) + done, n - done, off_t(offset + int64_t(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) throw FileError(path_, "the project is damaged (it ends early)");
+    done += size_t(got);
+  }
 }
 
 std::vector<EntryPlace> SaverContents::Walk(int64_t start, int64_t end) const {
@@ -91,21 +96,11 @@ std::string SaverContents::Read(const EntryPlace& entry, int64_t limit) const {
   return bytes;
 }
 
-void SaverContents::CopyTo(const EntryPlace& entry, std::FILE* out) const {
-  std::vector<char> buf(1 << 16);
-  for (int64_t done = 0; done < entry.length;) {
-    const size_t n = size_t(std::min<int64_t>(int64_t(buf.size()), entry.length - done));
-    ReadAt(entry.offset + done, buf.data(), n);
-    if (std::fwrite(buf.data(), 1, n, out) != n) throw std::runtime_error("writing failed");
-    done += int64_t(n);
-  }
-}
-
 void SaverContents::CopyToDescriptor(const EntryPlace& entry, int fd) const {
   loff_t from = entry.offset;
   int64_t left = entry.length;
   while (left > 0) {
-    const ssize_t n = ::copy_file_range(::fileno(file_), &from, fd, nullptr, size_t(std::min<int64_t>(left, 1 << 30)), 0);
+    const ssize_t n = ::copy_file_range(fd_, &from, fd, nullptr, size_t(std::min<int64_t>(left, 1 << 30)), 0);
     if (n <= 0) break;  // not supported between these files, or the file shrank: copy by hand
     left -= n;
   }

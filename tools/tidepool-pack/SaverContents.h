@@ -4,7 +4,6 @@
 // Nothing is written to disk. The file is untrusted: every length is checked against
 // the file before it is used, and a damaged container is refused.
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,9 +32,8 @@ class SaverContents {
   std::vector<EntryPlace> Nested(const EntryPlace& container) const;
   // The bytes of an entry; throws FileError when it is longer than limit.
   std::string Read(const EntryPlace& entry, int64_t limit) const;
-  // Copies an entry to an open file.
-  void CopyTo(const EntryPlace& entry, std::FILE* out) const;
-  // The same to a file descriptor, copied by the kernel where it can.
+  // Copies an entry to a file descriptor, by the kernel where it can. Reads never move
+  // a shared file position, so several threads may copy at once.
   void CopyToDescriptor(const EntryPlace& entry, int fd) const;
 
   // The project as the player reads it: the three settings texts (empty when the
@@ -58,7 +56,7 @@ class SaverContents {
   void ReadAt(int64_t offset, void* out, size_t n) const;
 
   std::string path_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   int64_t fileSize_ = 0;
   int64_t projectOffset_ = 0;
   std::vector<EntryPlace> top_;

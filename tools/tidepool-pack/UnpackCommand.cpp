@@ -7,7 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -40,11 +45,41 @@ void CopyNew(const SaverContents& saver, const EntryPlace& entry, const std::str
   if (fd < 0) throw FileError(path, "cannot be created");
   try {
     saver.CopyToDescriptor(entry, fd);
-  } catch (...) {
+  } catch (const FileError&) {
     ::close(fd);
     throw;
+  } catch (const std::exception&) {
+    ::close(fd);
+    throw FileError(path, "writing failed");
   }
   if (::close(fd) != 0) throw FileError(path, "writing failed");
+}
+
+// Copies the entries to their new files, on one thread per core (at most 4): most of
+// the work is the kernel filling new files, which goes faster side by side. The first
+// failure stops the others and is thrown.
+void CopyAll(const SaverContents& saver, const std::vector<std::pair<EntryPlace, std::string>>& copies) {
+  std::atomic<size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr error;
+  std::mutex errorMutex;
+  auto work = [&] {
+    for (size_t i; !failed && (i = next.fetch_add(1)) < copies.size();) {
+      try {
+        CopyNew(saver, copies[i].first, copies[i].second);
+      } catch (...) {
+        std::lock_guard<std::mutex> lock(errorMutex);
+        if (!error) error = std::current_exception();
+        failed = true;
+      }
+    }
+  };
+  const size_t threads = std::min<size_t>(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4), copies.size());
+  std::vector<std::thread> pool;
+  for (size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (auto& t : pool) t.join();
+  if (error) std::rethrow_exception(error);
 }
 
 std::string WithNumber(const std::string& name, int n) {
@@ -87,12 +122,11 @@ int Unpack(const Arguments& args) {
     used.insert(unique);
     chosen[k] = unique;
   }
-  size_t written = 0;
-  for (size_t k = 0; k < p.files.size(); ++k) {
-    if (chosen[k].empty()) continue;
-    CopyNew(saver, p.files[k], files + "/" + chosen[k]);
-    ++written;
-  }
+  std::vector<std::pair<EntryPlace, std::string>> copies;
+  for (size_t k = 0; k < p.files.size(); ++k)
+    if (!chosen[k].empty()) copies.emplace_back(p.files[k], files + "/" + chosen[k]);
+  CopyAll(saver, copies);
+  const size_t written = copies.size();
   folder.Commit();
   Note(dir + " (" + std::to_string(written) + " files)");
   return 0;
