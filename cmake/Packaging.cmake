@@ -14,8 +14,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # SDL2 and SDL2_mixer are opened at run time for music and sounds; the Wayland platform
 # plugin lets the same program run under a Wayland compositor.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-2.0-0, libsdl2-mixer-2.0-0, qt6-wayland")
-# MIDI music needs a General MIDI sound font; nothing else does.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm | timgm6mb-soundfont")
+# MIDI music needs a General MIDI sound font; tidepool-pack opens the WebP, TIFF and HEIF
+# libraries at run time to convert those pictures.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fluid-soundfont-gm | timgm6mb-soundfont, libwebp7, libtiff6, libheif1")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

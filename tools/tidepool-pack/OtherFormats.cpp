@@ -1,21 +1,13 @@
 // WebP (libwebp), TIFF (libtiff, read from memory) and HEIF (libheif, which applies the
-// picture's own rotation). A format whose library was missing at build time is refused.
+// picture's own rotation). A format whose library was missing at build time, or cannot
+// be opened now, is refused.
 #include "tidepool-pack/OtherFormats.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "tidepool-pack/FormatLibraries.h"
 #include "tidepool-pack/PictureCheck.h"
-
-#ifdef TIDEPOOL_PACK_WEBP
-#include <webp/decode.h>
-#endif
-#ifdef TIDEPOOL_PACK_TIFF
-#include <tiffio.h>
-#endif
-#ifdef TIDEPOOL_PACK_HEIF
-#include <libheif/heif.h>
-#endif
 
 namespace tp::pack {
 namespace {
@@ -71,15 +63,18 @@ void TiffQuiet(const char*, const char*, va_list) {}
 
 Bitmap32 DecodeWebp(const std::string& bytes) {
 #ifdef TIDEPOOL_PACK_WEBP
+  const WebpLibrary* webp = LoadWebp();
+  if (!webp) throw PictureError("WebP pictures need " TIDEPOOL_PACK_WEBP_SONAME ", which cannot be opened");
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   WebPBitstreamFeatures features;
-  if (WebPGetFeatures(data, bytes.size(), &features) != VP8_STATUS_OK) throw PictureError("damaged WebP");
+  if (webp->GetFeaturesInternal(data, bytes.size(), &features, WEBP_DECODER_ABI_VERSION) != VP8_STATUS_OK)
+    throw PictureError("damaged WebP");
   CheckSize(features.width, features.height);
   int w = 0, h = 0;
-  uint8_t* rgba = WebPDecodeRGBA(data, bytes.size(), &w, &h);
+  uint8_t* rgba = webp->DecodeRGBA(data, bytes.size(), &w, &h);
   if (!rgba) throw PictureError("damaged WebP");
   Bitmap32 out = FromRgba(rgba, w, h, size_t(w) * 4, 4);
-  WebPFree(rgba);
+  webp->Free(rgba);
   return out;
 #else
   (void)bytes;
@@ -89,28 +84,30 @@ Bitmap32 DecodeWebp(const std::string& bytes) {
 
 Bitmap32 DecodeTiff(const std::string& bytes) {
 #ifdef TIDEPOOL_PACK_TIFF
-  static const bool quiet = [] {
-    TIFFSetErrorHandler(TiffQuiet);
-    TIFFSetWarningHandler(TiffQuiet);
+  const TiffLibrary* tiff = LoadTiff();
+  if (!tiff) throw PictureError("TIFF pictures need " TIDEPOOL_PACK_TIFF_SONAME ", which cannot be opened");
+  static const bool quiet = [tiff] {
+    tiff->SetErrorHandler(TiffQuiet);
+    tiff->SetWarningHandler(TiffQuiet);
     return true;
   }();
   (void)quiet;
   MemoryFile file{&bytes};
-  TIFF* tif = TIFFClientOpen("picture", "rm", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
+  TIFF* tif = tiff->ClientOpen("picture", "rm", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
                              TiffUnmap);
   if (!tif) throw PictureError("damaged TIFF");
   uint32_t w = 0, h = 0;
-  TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &w);
-  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &h);
+  tiff->GetField(tif, TIFFTAG_IMAGEWIDTH, &w);
+  tiff->GetField(tif, TIFFTAG_IMAGELENGTH, &h);
   try {
     CheckSize(w, h);
   } catch (...) {
-    TIFFClose(tif);
+    tiff->Close(tif);
     throw;
   }
   std::vector<uint32_t> raster(size_t(w) * h);
-  const int ok = TIFFReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_TOPLEFT, 0);
-  TIFFClose(tif);
+  const int ok = tiff->ReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_TOPLEFT, 0);
+  tiff->Close(tif);
   if (!ok) throw PictureError("damaged TIFF");
   Bitmap32 out;
   out.SetSizeUninitialized(int(w), int(h));
@@ -130,38 +127,40 @@ Bitmap32 DecodeTiff(const std::string& bytes) {
 
 Bitmap32 DecodeHeif(const std::string& bytes) {
 #ifdef TIDEPOOL_PACK_HEIF
-  heif_context* ctx = heif_context_alloc();
+  const HeifLibrary* heif = LoadHeif();
+  if (!heif) throw PictureError("HEIF pictures need " TIDEPOOL_PACK_HEIF_SONAME ", which cannot be opened");
+  heif_context* ctx = heif->context_alloc();
   heif_image_handle* handle = nullptr;
   heif_image* image = nullptr;
   auto cleanup = [&] {
-    if (image) heif_image_release(image);
-    if (handle) heif_image_handle_release(handle);
-    heif_context_free(ctx);
+    if (image) heif->image_release(image);
+    if (handle) heif->image_handle_release(handle);
+    heif->context_free(ctx);
   };
-  heif_error err = heif_context_read_from_memory_without_copy(ctx, bytes.data(), bytes.size(), nullptr);
-  if (err.code == heif_error_Ok) err = heif_context_get_primary_image_handle(ctx, &handle);
+  heif_error err = heif->context_read_from_memory_without_copy(ctx, bytes.data(), bytes.size(), nullptr);
+  if (err.code == heif_error_Ok) err = heif->context_get_primary_image_handle(ctx, &handle);
   if (err.code != heif_error_Ok) {
     const std::string message = err.message ? err.message : "unreadable";
     cleanup();
     throw PictureError("damaged HEIF (" + message + ")");
   }
-  const long long hw = heif_image_handle_get_width(handle), hh = heif_image_handle_get_height(handle);
+  const long long hw = heif->image_handle_get_width(handle), hh = heif->image_handle_get_height(handle);
   if (hw <= 0 || hh <= 0 || hw * hh > kMaxPixels) {
     cleanup();
     throw PictureError("HEIF picture too large or empty");
   }
-  const bool alpha = heif_image_handle_has_alpha_channel(handle);
-  err = heif_decode_image(handle, &image, heif_colorspace_RGB,
-                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+  const bool alpha = heif->image_handle_has_alpha_channel(handle);
+  err = heif->decode_image(handle, &image, heif_colorspace_RGB,
+                           alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
   if (err.code != heif_error_Ok) {
     const std::string message = err.message ? err.message : "undecodable";
     cleanup();
     throw PictureError("damaged HEIF (" + message + ")");
   }
   int stride = 0;
-  const uint8_t* plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
-  const int w = heif_image_get_width(image, heif_channel_interleaved);
-  const int h = heif_image_get_height(image, heif_channel_interleaved);
+  const uint8_t* plane = heif->image_get_plane_readonly(image, heif_channel_interleaved, &stride);
+  const int w = heif->image_get_width(image, heif_channel_interleaved);
+  const int h = heif->image_get_height(image, heif_channel_interleaved);
   Bitmap32 out;
   if (plane && w > 0 && h > 0) out = FromRgba(plane, w, h, size_t(stride), alpha ? 4 : 3);
   cleanup();

@@ -1,0 +1,71 @@
+#include "tidepool-pack/FormatLibraries.h"
+
+#include <dlfcn.h>
+
+namespace tp::pack {
+namespace {
+
+template <typename F>
+bool Bind(void* library, const char* name, F& function) {
+  function = reinterpret_cast<F>(dlsym(library, name));
+  return function != nullptr;
+}
+
+// Kept open for the rest of the process. RTLD_LOCAL: the tool reaches the functions
+// only through the pointers bound here.
+void* Open(const char* soname) { return dlopen(soname, RTLD_NOW | RTLD_LOCAL); }
+
+}  // namespace
+
+#ifdef TIDEPOOL_PACK_WEBP
+const WebpLibrary* LoadWebp() {
+  static const WebpLibrary* const loaded = []() -> const WebpLibrary* {
+    static WebpLibrary lib;
+    void* so = Open(TIDEPOOL_PACK_WEBP_SONAME);
+    const bool ok = so && Bind(so, "WebPGetFeaturesInternal", lib.GetFeaturesInternal) &&
+                    Bind(so, "WebPDecodeRGBA", lib.DecodeRGBA) && Bind(so, "WebPFree", lib.Free);
+    return ok ? &lib : nullptr;
+  }();
+  return loaded;
+}
+#endif
+
+#ifdef TIDEPOOL_PACK_TIFF
+const TiffLibrary* LoadTiff() {
+  static const TiffLibrary* const loaded = []() -> const TiffLibrary* {
+    static TiffLibrary lib;
+    void* so = Open(TIDEPOOL_PACK_TIFF_SONAME);
+    const bool ok = so && Bind(so, "TIFFSetErrorHandler", lib.SetErrorHandler) &&
+                    Bind(so, "TIFFSetWarningHandler", lib.SetWarningHandler) &&
+                    Bind(so, "TIFFClientOpen", lib.ClientOpen) && Bind(so, "TIFFGetField", lib.GetField) &&
+                    Bind(so, "TIFFReadRGBAImageOriented", lib.ReadRGBAImageOriented) && Bind(so, "TIFFClose", lib.Close);
+    return ok ? &lib : nullptr;
+  }();
+  return loaded;
+}
+#endif
+
+#ifdef TIDEPOOL_PACK_HEIF
+const HeifLibrary* LoadHeif() {
+  static const HeifLibrary* const loaded = []() -> const HeifLibrary* {
+    static HeifLibrary lib;
+    void* so = Open(TIDEPOOL_PACK_HEIF_SONAME);
+    const bool ok =
+        so && Bind(so, "heif_context_alloc", lib.context_alloc) && Bind(so, "heif_context_free", lib.context_free) &&
+        Bind(so, "heif_context_read_from_memory_without_copy", lib.context_read_from_memory_without_copy) &&
+        Bind(so, "heif_context_get_primary_image_handle", lib.context_get_primary_image_handle) &&
+        Bind(so, "heif_image_handle_get_width", lib.image_handle_get_width) &&
+        Bind(so, "heif_image_handle_get_height", lib.image_handle_get_height) &&
+        Bind(so, "heif_image_handle_has_alpha_channel", lib.image_handle_has_alpha_channel) &&
+        Bind(so, "heif_image_handle_release", lib.image_handle_release) &&
+        Bind(so, "heif_decode_image", lib.decode_image) &&
+        Bind(so, "heif_image_get_plane_readonly", lib.image_get_plane_readonly) &&
+        Bind(so, "heif_image_get_width", lib.image_get_width) && Bind(so, "heif_image_get_height", lib.image_get_height) &&
+        Bind(so, "heif_image_release", lib.image_release);
+    return ok ? &lib : nullptr;
+  }();
+  return loaded;
+}
+#endif
+
+}  // namespace tp::pack
