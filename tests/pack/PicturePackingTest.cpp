@@ -1,9 +1,11 @@
 // Pictures while packing: photos with every EXIF orientation come out as ImageMagick's
 // -auto-orient shows them, at their own quality and without the tag; damaged pictures are
-// refused (or left out); formats the player does not read are converted.
+// refused (or left out); formats the player does not read are converted; pictures kept as
+// they are go in byte for byte.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "imaging/ImageLoader.h"
@@ -88,6 +90,51 @@ TEST_F(PicturePacking, ADamagedPictureStopsThePackingOrIsLeftOutWithSkipBad) {
   const std::string dir = Unpacked(saver);
   EXPECT_EQ(ReadAll(dir + "/filelist.ini"), "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\ngood.jpg=1\r\n");
   EXPECT_FALSE(std::ifstream(dir + "/files/cut.jpg").good());
+}
+
+// The saver is written while the pictures are checked, and written again when one of
+// them has to be changed or left out; either way the others are stored byte for byte and
+// in order. More pictures than the checkers hold at once.
+TEST_F(PicturePacking, PicturesKeptAsTheyAreAreStoredByteForByteWhileOthersChange) {
+  Convert("-size 40x30 gradient:red-blue -quality 80 " + work / "base.jpg");
+  const std::string base = ReadAll(work / "base.jpg");
+  auto variant = [&](int n) {  // the same photo with its own comment segment
+    const std::string text = "picture " + std::to_string(n);
+    return base.substr(0, 2) + "\xFF\xFE" + char(0) + char(text.size() + 2) + text + base.substr(2);
+  };
+  const std::string photos = work / "photos";
+  std::filesystem::create_directories(photos);
+  std::vector<std::string> names;
+  for (int i = 0; i < 40; ++i) {
+    names.push_back("p" + std::to_string(10 + i) + ".jpg");
+    WriteAll(photos + "/" + names.back(), variant(i));
+  }
+  auto expectStoredAsTheyAre = [&](const std::string& dir, const std::vector<int>& changed) {
+    std::string list = "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\n";
+    for (int i = 0; i < 40; ++i) {
+      if (std::find(changed.begin(), changed.end(), i) != changed.end()) continue;
+      list += names[size_t(i)] + "=1\r\n";
+      EXPECT_EQ(ReadAll(dir + "/files/" + names[size_t(i)]), variant(i)) << names[size_t(i)];
+    }
+    return list;
+  };
+
+  ASSERT_EQ(RunPack({"--no-player", "--pictures", photos, work / "plain.scr"}).exitCode, 0);
+  const std::string plain = Unpacked(work / "plain.scr");
+  EXPECT_EQ(ReadAll(plain + "/filelist.ini"), expectStoredAsTheyAre(plain, {}));
+
+  WriteAll(photos + "/p30.jpg", WithExifOrientation(variant(20), 6));
+  WriteAll(photos + "/p45.jpg", base.substr(0, base.size() / 2));
+  const ToolRun mixed = RunPack({"--no-player", "--skip-bad", "--pictures", photos, work / "mixed.scr"});
+  ASSERT_EQ(mixed.exitCode, 0) << mixed.err;
+  EXPECT_NE(mixed.out.find("p30.jpg: turned upright"), std::string::npos) << mixed.out;
+  EXPECT_NE(mixed.out.find("left out " + photos + "/p45.jpg: damaged JPEG"), std::string::npos) << mixed.out;
+  const std::string dir = Unpacked(work / "mixed.scr");
+  const std::string list = expectStoredAsTheyAre(dir, {20, 35});
+  EXPECT_EQ(ReadAll(dir + "/filelist.ini"),
+            list.substr(0, list.find("p31.jpg")) + "p30.jpg=1\r\n" + list.substr(list.find("p31.jpg")));
+  EXPECT_EQ(DecodeWithImageMagick(dir + "/files/p30.jpg").width(), 30);
+  EXPECT_FALSE(std::filesystem::exists(dir + "/files/p45.jpg"));
 }
 
 TEST_F(PicturePacking, FormatsThePlayerDoesNotReadAreConvertedAndTheFileListFollows) {

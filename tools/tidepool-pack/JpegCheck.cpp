@@ -126,8 +126,13 @@ bool Decode(jpeg_decompress_struct* cinfo, StrictErrors* err, const std::string*
   return true;
 }
 
-JpegFacts Run(const std::string& bytes, bool headerOnly, Bitmap32* full) {
+enum class Work { HeaderOnly, Check, Full, FullWhenTurned };
+
+JpegFacts Run(const std::string& bytes, Work work, Bitmap32* pixels) {
   if (bytes.empty()) throw PictureError("empty file");
+  const int orientation = ExifOrientation(bytes);
+  const bool headerOnly = work == Work::HeaderOnly;
+  Bitmap32* full = work == Work::Full || (work == Work::FullWhenTurned && orientation != 1) ? pixels : nullptr;
   jpeg_decompress_struct cinfo;
   StrictErrors err;
   cinfo.err = jpeg_std_error(&err.pub);
@@ -139,7 +144,7 @@ JpegFacts Run(const std::string& bytes, bool headerOnly, Bitmap32* full) {
   const bool ok = Decode(&cinfo, &err, &bytes, headerOnly, full, &row, &facts);
   jpeg_destroy_decompress(&cinfo);
   if (!ok) throw PictureError(std::string("damaged JPEG (") + err.message + ")");
-  facts.orientation = ExifOrientation(bytes);
+  facts.orientation = orientation;
   return facts;
 }
 
@@ -172,9 +177,15 @@ std::string ExifSegmentWithoutOrientation(const std::string& original) {
 
 }  // namespace
 
-JpegFacts DecodeJpegChecked(const std::string& bytes, Bitmap32* full) { return Run(bytes, false, full); }
+JpegFacts DecodeJpegChecked(const std::string& bytes, Bitmap32* full) {
+  return Run(bytes, full ? Work::Full : Work::Check, full);
+}
 
-JpegFacts ReadJpegFacts(const std::string& bytes) { return Run(bytes, true, nullptr); }
+JpegFacts DecodeJpegUnlessUpright(const std::string& bytes, Bitmap32* pixels) {
+  return Run(bytes, Work::FullWhenTurned, pixels);
+}
+
+JpegFacts ReadJpegFacts(const std::string& bytes) { return Run(bytes, Work::HeaderOnly, nullptr); }
 
 std::string EncodeUprightJpeg(const Bitmap32& upright, int quality, const std::string& original) {
   const std::vector<uint8_t> encoded = EncodeJpeg(upright, quality);

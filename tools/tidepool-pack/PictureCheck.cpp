@@ -144,14 +144,10 @@ CheckedPicture CheckPicture(const std::string& bytes) {
   try {
     switch (out.kind) {
       case PictureKind::Jpeg: {
-        JpegFacts facts = ReadJpegFacts(bytes);
-        Orientation(facts, out);
-        if (facts.orientation == 1) {
-          DecodeJpegChecked(bytes, nullptr);
-          return out;
-        }
         Bitmap32 pixels;
-        DecodeJpegChecked(bytes, &pixels);
+        const JpegFacts facts = DecodeJpegUnlessUpright(bytes, &pixels);
+        Orientation(facts, out);
+        if (facts.orientation == 1) return out;
         out.replacement = EncodeUprightJpeg(TurnUpright(pixels, facts.orientation), facts.quality, bytes);
         out.changed = true;
         out.change = "turned upright (EXIF orientation " + std::to_string(facts.orientation) + "), quality " +

@@ -68,6 +68,9 @@ struct JpegFacts {
 // 1/8 scale, which still reads every coefficient). Damage throws PictureError; so does
 // a file cut short, which the player would show partly grey.
 JpegFacts DecodeJpegChecked(const std::string& bytes, Bitmap32* full);
+// The same in one pass for packing: the pixels are returned only when the EXIF
+// orientation says the photo must be turned.
+JpegFacts DecodeJpegUnlessUpright(const std::string& bytes, Bitmap32* pixels);
 // Header and orientation only.
 JpegFacts ReadJpegFacts(const std::string& bytes);
 // The JPEG encoded at quality, with the original's EXIF data carried over minus the

@@ -4,96 +4,26 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <mutex>
 #include <set>
-#include <thread>
 
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextUtil.h"
-#include "project/ContainerWriter.h"
 #include "project/ProjectLoader.h"
 #include "tidepool-pack/AtomicOutput.h"
 #include "tidepool-pack/PackCommand.h"
 #include "tidepool-pack/PictureCheck.h"
+#include "tidepool-pack/PictureQueue.h"
 #include "tidepool-pack/ProjectDefaults.h"
+#include "tidepool-pack/SaverStream.h"
 #include "tidepool-pack/SoundCheck.h"
 
 namespace tp::pack {
 namespace {
-
-constexpr uint64_t kMaxInputBytes = 1ull << 30;  // one picture; a container entry is 32-bit anyway
-constexpr size_t kProgressThreshold = 50;
-
-std::string ReadInput(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) throw FileError(path, "cannot be read");
-  if (uint64_t(st.st_size) > kMaxInputBytes) throw FileError(path, "too large");
-  std::string bytes;
-  if (!ReadFile(path, bytes)) throw FileError(path, "cannot be read");
-  return bytes;
-}
-
-// "pictures done / total, megabytes" on one terminal line, redrawn as pictures finish.
-class Progress {
- public:
-  explicit Progress(size_t total) : total_(total), shown_(total > kProgressThreshold && ::isatty(2)) {}
-  ~Progress() {
-    if (shown_ && done_ > 0) std::fputs("\n", stderr);
-  }
-  void Add(uint64_t bytes) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ++done_;
-    bytes_ += bytes;
-    if (shown_)
-      std::fprintf(stderr, "\rtidepool-pack: %zu/%zu pictures, %.1f MB", done_, total_, double(bytes_) / (1024.0 * 1024.0));
-  }
-
- private:
-  std::mutex mutex_;
-  size_t total_, done_ = 0;
-  uint64_t bytes_ = 0;
-  bool shown_;
-};
-
-struct PictureJob {
-  size_t file = 0;  // index into the project's files
-  CheckedPicture result;
-  std::string error;  // non-empty when the picture cannot be used
-};
-
-// Decodes every picture once, on as many threads as there are cores (at most 4).
-void CheckPictures(std::vector<PictureJob>& jobs, const std::vector<ProjectToPack::File>& files) {
-  Progress progress(jobs.size());
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-      PictureJob& job = jobs[i];
-      uint64_t size = 0;
-      try {
-        const std::string bytes = ReadInput(files[job.file].path);
-        size = bytes.size();
-        job.result = CheckPicture(bytes);
-      } catch (const FileError& e) {
-        job.error = e.what();
-      } catch (const std::exception& e) {
-        job.error = files[job.file].path + ": " + e.what();
-      }
-      progress.Add(size);
-    }
-  };
-  const size_t threads = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4);
-  std::vector<std::thread> pool;
-  for (size_t t = 1; t < std::min(threads, jobs.size()); ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
-}
 
 // The file whose name matches: exactly, else ignoring ASCII case; -1 when none.
 long FindFile(const std::vector<ProjectToPack::File>& files, const std::string& name) {
@@ -171,17 +101,76 @@ std::vector<std::string> SplitMusic(const std::string& musicFile) {
   return names;
 }
 
-void CopyPlayer(const std::string& player, std::FILE* out) {
-  std::FILE* in = std::fopen(player.c_str(), "rb");
-  if (!in) throw FileError(player, "cannot read the player");
-  std::vector<char> buf(1 << 16);
-  size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), in)) > 0)
-    if (std::fwrite(buf.data(), 1, n, out) != n) {
-      std::fclose(in);
-      throw std::runtime_error("writing the saver failed");
+// The settings container's entries for the texts of project.
+std::vector<ContainerItem> SettingsEntries(const ProjectToPack& project, const PackOptions& options) {
+  std::vector<ContainerItem> entries = {ContainerItem::Data(project.fileList), ContainerItem::Data(project.settings),
+                                        ContainerItem::Data(project.ui)};
+  if (project.hasBuildEntry) entries.push_back(ContainerItem::Data(project.buildEntry));
+  else if (options.buildEntry)
+    entries.push_back(ContainerItem::Container({ContainerItem::Data("[Build]\r\nPacked=1\r\n")}));
+  return entries;
+}
+
+// The texts a project leaves out, filled in; the picture list names the pictures of
+// jobs (in listed order) that are not dropped.
+void FillInTexts(ProjectToPack& project, const std::vector<PictureJob>& jobs, const std::vector<size_t>& listedOrder,
+                 const std::set<size_t>& dropped) {
+  if (!project.hasFileList) {
+    project.fileList = "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\n";
+    for (size_t k : listedOrder)
+      if (!dropped.count(jobs[k].file)) project.fileList += project.files[jobs[k].file].name + "=1\r\n";
+  }
+  if (!project.hasSettings) project.settings = DefaultSettingsText(project.productName, project.musicNames);
+  if (!project.hasUi) project.ui = "[UI]\r\nUIFile=MpGUI.mui\r\n";
+}
+
+std::string NamesText(const std::vector<ProjectToPack::File>& files, const std::set<size_t>& dropped) {
+  std::string names;
+  for (size_t i = 0; i < files.size(); ++i)
+    if (!dropped.count(i)) names += files[i].name + "\r\n";
+  return names;
+}
+
+bool RegularFileSize(const std::string& path, uint64_t& size) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  size = uint64_t(st.st_size);
+  return true;
+}
+
+void WritePlayer(SaverStream& stream, const PackOptions& options) {
+  if (options.noPlayer) return;
+  uint64_t size = 0;
+  if (!RegularFileSize(options.player, size)) throw FileError(options.player, "cannot read the player");
+  stream.Append(options.player, size);
+}
+
+// Writes the saver on the guess that every picture is stored as it is, under its own
+// name, taking each picture's bytes from the checkers as they finish. Returns false,
+// with the output unfinished, as soon as a picture shows the guess wrong.
+bool StreamAsItIs(SaverStream& stream, PictureQueue& queue, const ProjectToPack& project, const PackOptions& options,
+                  const std::string& head, const std::vector<uint64_t>& sizes, const std::vector<long>& jobOfFile) {
+  WritePlayer(stream, options);
+  stream.Write(head);
+  std::string bytes;
+  for (size_t i = 0; i < project.files.size(); ++i) {
+    if (jobOfFile[i] < 0) {
+      stream.Write(EntryLength(sizes[i]));
+      stream.Append(project.files[i].path, sizes[i]);
+      continue;
     }
-  std::fclose(in);
+    const PictureJob& job = queue.Take(size_t(jobOfFile[i]), &bytes);
+    if (!job.error.empty() || job.result.changed || !ExtensionFits(project.files[i].name, job.result.storedKind) ||
+        bytes.size() != sizes[i]) {
+      queue.StopHanding();
+      return false;
+    }
+    stream.Write(EntryLength(sizes[i]));
+    stream.Write(bytes);
+  }
+  stream.Write(EntryLength(project.uiDescription.size()));
+  stream.Write(project.uiDescription);
+  return true;
 }
 
 }  // namespace
@@ -218,7 +207,8 @@ std::string LossyCp1252(const std::string& utf8) {
 void PackSaver(ProjectToPack project, const PackOptions& options, const std::string& output) {
   auto& files = project.files;
 
-  // The pictures: the keys of [FileList], or every file with a picture extension.
+  // The pictures: the keys of [FileList], or every file with a picture extension. They
+  // are checked in the order they are stored; listedOrder keeps the listed order.
   std::vector<std::string> listed;
   if (project.hasFileList) {
     listed = IniFile::Parse(project.fileList).KeyNames("FileList");
@@ -226,7 +216,7 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
     for (const auto& f : files)
       if (HasPictureExtension(f.name)) listed.push_back(f.name);
   }
-  std::vector<PictureJob> jobs;
+  std::vector<size_t> listedFiles;
   std::set<size_t> seen;
   for (const std::string& name : listed) {
     const long i = FindFile(files, name);
@@ -234,9 +224,41 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
       Warn("the picture list names " + Cp1252ToUtf8(name) + ", which is not among the files");
       continue;
     }
-    if (seen.insert(size_t(i)).second) jobs.push_back({size_t(i), {}, {}});
+    if (seen.insert(size_t(i)).second) listedFiles.push_back(size_t(i));
   }
-  CheckPictures(jobs, files);
+  std::vector<PictureJob> jobs;
+  std::vector<long> jobOfFile(files.size(), -1);
+  for (size_t i : seen) {  // ascending file order
+    jobOfFile[i] = long(jobs.size());
+    jobs.push_back({i, files[i].path, {}, {}});
+  }
+  std::vector<size_t> listedOrder;
+  for (size_t i : listedFiles) listedOrder.push_back(size_t(jobOfFile[i]));
+
+  // The saver as it is when every picture can be stored as it is, which is what a
+  // folder of camera photos gives: written while the pictures are checked.
+  std::string guessedHead;
+  std::vector<uint64_t> sizes(files.size());
+  bool guessable = true;
+  for (size_t i = 0; i < files.size() && guessable; ++i) guessable = RegularFileSize(files[i].path, sizes[i]);
+  if (guessable) {
+    ProjectToPack guess = project;
+    FillInTexts(guess, jobs, listedOrder, {});
+    try {
+      guessedHead = ProjectHead(SettingsEntries(guess, options), NamesText(files, {}), sizes);
+    } catch (const std::runtime_error&) {
+      guessable = false;  // too large: said below
+    }
+  }
+
+  AtomicFile out(output);
+  SaverStream stream(::fileno(out.stream()), output);
+  bool streamed = false;
+  {
+    PictureQueue queue(jobs);
+    if (guessable) streamed = StreamAsItIs(stream, queue, project, options, guessedHead, sizes, jobOfFile);
+    queue.Finish();
+  }
 
   std::set<size_t> dropped;
   std::map<std::string, std::string> renamed;  // listed name -> stored name
@@ -244,7 +266,8 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
   std::vector<std::string> leftOut;
   std::set<std::string> soundNames;  // bare names of the packaged pictures' sounds
   std::map<size_t, std::string> replacements;
-  for (PictureJob& job : jobs) {
+  for (size_t k : listedOrder) {
+    PictureJob& job = jobs[k];
     ProjectToPack::File& file = files[job.file];
     if (!job.error.empty()) {
       if (!options.skipBad) throw std::runtime_error(job.error);
@@ -269,16 +292,9 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
   }
 
   // The texts, with what the project leaves out filled in.
-  if (project.hasFileList) {
-    if (!renamed.empty() || !removedNames.empty())
-      project.fileList = RewriteFileList(project.fileList, renamed, removedNames);
-  } else {
-    project.fileList = "[FileListHeader]\r\nHeader=1\r\n[FileList]\r\n";
-    for (const PictureJob& job : jobs)
-      if (!dropped.count(job.file)) project.fileList += files[job.file].name + "=1\r\n";
-  }
-  if (!project.hasSettings) project.settings = DefaultSettingsText(project.productName, project.musicNames);
-  if (!project.hasUi) project.ui = "[UI]\r\nUIFile=MpGUI.mui\r\n";
+  if (project.hasFileList && (!renamed.empty() || !removedNames.empty()))
+    project.fileList = RewriteFileList(project.fileList, renamed, removedNames);
+  FillInTexts(project, jobs, listedOrder, dropped);
 
   // Sounds and music the player could not open.
   std::set<std::string> musicNames;
@@ -288,10 +304,8 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
       if (FindFile(files, m) < 0) Warn("MusicFile names " + Cp1252ToUtf8(m) + ", which is not among the files");
       musicNames.insert(UpperAscii(m));
     }
-  std::set<size_t> pictureFiles;
-  for (const PictureJob& job : jobs) pictureFiles.insert(job.file);
   for (size_t i = 0; i < files.size(); ++i) {
-    if (pictureFiles.count(i)) continue;
+    if (jobOfFile[i] >= 0) continue;
     const std::string key = UpperAscii(files[i].name);
     const bool music = musicNames.count(key) != 0, sound = soundNames.count(key) != 0;
     if (!music && !sound && !HasSoundExtension(files[i].name)) continue;
@@ -299,33 +313,40 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
     if (!problem.empty()) Warn(files[i].path + ": the player cannot play it (" + problem + ")");
   }
 
-  // The container: settings texts, names, files, UI description.
-  std::vector<ContainerItem> settingsEntries = {ContainerItem::Data(project.fileList), ContainerItem::Data(project.settings),
-                                                ContainerItem::Data(project.ui)};
-  if (project.hasBuildEntry) settingsEntries.push_back(ContainerItem::Data(project.buildEntry));
-  else if (options.buildEntry)
-    settingsEntries.push_back(ContainerItem::Container({ContainerItem::Data("[Build]\r\nPacked=1\r\n")}));
-  std::string names;
-  std::vector<ContainerItem> fileEntries;
+  // The container: settings texts, names, files, UI description. Unless the saver
+  // written while checking already is it, it is written again.
+  std::vector<uint64_t> storedSizes;
   for (size_t i = 0; i < files.size(); ++i) {
     if (dropped.count(i)) continue;
-    names += files[i].name + "\r\n";
     auto rep = replacements.find(i);
-    fileEntries.push_back(rep != replacements.end() ? ContainerItem::Data(rep->second)
-                                                    : ContainerItem::FromFile(files[i].path));
+    if (rep != replacements.end()) storedSizes.push_back(rep->second.size());
+    else if (!RegularFileSize(files[i].path, sizes[i])) throw FileError(files[i].path, "cannot be read");
+    else storedSizes.push_back(sizes[i]);
   }
-  const std::vector<ContainerItem> top = {ContainerItem::Container(settingsEntries), ContainerItem::Data(names),
-                                          ContainerItem::Container(fileEntries),
-                                          ContainerItem::Data(project.uiDescription)};
-
-  AtomicFile out(output);
-  if (!options.noPlayer) CopyPlayer(options.player, out.stream());
-  WriteContainer(out.stream(), top);
+  const std::string head = ProjectHead(SettingsEntries(project, options), NamesText(files, dropped), storedSizes);
+  if (!streamed || !dropped.empty() || !replacements.empty() || head != guessedHead) {
+    stream.Restart();
+    WritePlayer(stream, options);
+    stream.Write(head);
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (dropped.count(i)) continue;
+      auto rep = replacements.find(i);
+      if (rep != replacements.end()) {
+        stream.Write(EntryLength(rep->second.size()));
+        stream.Write(rep->second);
+      } else {
+        stream.Write(EntryLength(sizes[i]));
+        stream.Append(files[i].path, sizes[i]);
+      }
+    }
+    stream.Write(EntryLength(project.uiDescription.size()));
+    stream.Write(project.uiDescription);
+  }
   out.Commit(options.noPlayer ? 0644 : 0755);
 
   for (const std::string& l : leftOut) Note("left out " + l);
-  Note(output + " (" + std::to_string(fileEntries.size()) + " files, " + std::to_string(jobs.size() - dropped.size()) +
-       " pictures)");
+  Note(output + " (" + std::to_string(files.size() - dropped.size()) + " files, " +
+       std::to_string(jobs.size() - dropped.size()) + " pictures)");
 }
 
 }  // namespace tp::pack
