@@ -66,7 +66,7 @@ int EstimateQuality(const JQUANT_TBL* table) {
   return best;
 }
 
-int ExifOrientation(const std::string& bytes) {
+int ExifOrientation(std::string_view bytes) {
   ExifData* ed = exif_data_new_from_data(reinterpret_cast<const unsigned char*>(bytes.data()),
                                          unsigned(std::min<size_t>(bytes.size(), 0xFFFFFFFFu)));
   if (!ed) return 1;
@@ -88,7 +88,7 @@ void CmykRowToBgra(const uint8_t* in, Pixel* out, int width) {
 
 // The libjpeg work; only trivially destructible locals live between setjmp and the
 // calls that may jump. row is caller-owned scratch.
-bool Decode(jpeg_decompress_struct* cinfo, StrictErrors* err, const std::string* bytes, bool headerOnly,
+bool Decode(jpeg_decompress_struct* cinfo, StrictErrors* err, const std::string_view* bytes, bool headerOnly,
             Bitmap32* full, std::vector<uint8_t>* row, JpegFacts* facts) {
   if (setjmp(err->jump)) return false;
   jpeg_create_decompress(cinfo);
@@ -128,7 +128,7 @@ bool Decode(jpeg_decompress_struct* cinfo, StrictErrors* err, const std::string*
 
 enum class Work { HeaderOnly, Check, Full, FullWhenTurned };
 
-JpegFacts Run(const std::string& bytes, Work work, Bitmap32* pixels) {
+JpegFacts Run(std::string_view bytes, Work work, Bitmap32* pixels) {
   if (bytes.empty()) throw PictureError("empty file");
   const int orientation = ExifOrientation(bytes);
   const bool headerOnly = work == Work::HeaderOnly;
@@ -154,7 +154,7 @@ struct ExifDeleter {
 
 // The original's EXIF data without its orientation entry, as an APP1 segment; "" when
 // it has none or it does not fit one segment.
-std::string ExifSegmentWithoutOrientation(const std::string& original) {
+std::string ExifSegmentWithoutOrientation(std::string_view original) {
   std::unique_ptr<ExifData, ExifDeleter> ed(exif_data_new_from_data(
       reinterpret_cast<const unsigned char*>(original.data()), unsigned(std::min<size_t>(original.size(), 0xFFFFFFFFu))));
   if (!ed) return {};
@@ -177,17 +177,17 @@ std::string ExifSegmentWithoutOrientation(const std::string& original) {
 
 }  // namespace
 
-JpegFacts DecodeJpegChecked(const std::string& bytes, Bitmap32* full) {
+JpegFacts DecodeJpegChecked(std::string_view bytes, Bitmap32* full) {
   return Run(bytes, full ? Work::Full : Work::Check, full);
 }
 
-JpegFacts DecodeJpegUnlessUpright(const std::string& bytes, Bitmap32* pixels) {
+JpegFacts DecodeJpegUnlessUpright(std::string_view bytes, Bitmap32* pixels) {
   return Run(bytes, Work::FullWhenTurned, pixels);
 }
 
-JpegFacts ReadJpegFacts(const std::string& bytes) { return Run(bytes, Work::HeaderOnly, nullptr); }
+JpegFacts ReadJpegFacts(std::string_view bytes) { return Run(bytes, Work::HeaderOnly, nullptr); }
 
-std::string EncodeUprightJpeg(const Bitmap32& upright, int quality, const std::string& original) {
+std::string EncodeUprightJpeg(const Bitmap32& upright, int quality, std::string_view original) {
   const std::vector<uint8_t> encoded = EncodeJpeg(upright, quality);
   std::string out(reinterpret_cast<const char*>(encoded.data()), encoded.size());
   const std::string exif = ExifSegmentWithoutOrientation(original);

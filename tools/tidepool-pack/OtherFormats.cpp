@@ -33,27 +33,27 @@ constexpr long long kMaxPixels = 64LL * 1024 * 1024;
 
 #ifdef TIDEPOOL_PACK_TIFF
 struct MemoryFile {
-  const std::string* bytes;
+  std::string_view bytes;
   toff_t pos = 0;
 };
 
 tmsize_t TiffRead(thandle_t h, void* buf, tmsize_t n) {
   auto* f = static_cast<MemoryFile*>(h);
-  const toff_t size = f->bytes->size();
+  const toff_t size = f->bytes.size();
   const toff_t k = f->pos >= size ? 0 : std::min<toff_t>(toff_t(n), size - f->pos);
-  std::memcpy(buf, f->bytes->data() + f->pos, size_t(k));
+  std::memcpy(buf, f->bytes.data() + f->pos, size_t(k));
   f->pos += k;
   return tmsize_t(k);
 }
 tmsize_t TiffWrite(thandle_t, void*, tmsize_t) { return 0; }
 toff_t TiffSeek(thandle_t h, toff_t off, int whence) {
   auto* f = static_cast<MemoryFile*>(h);
-  const toff_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? toff_t(f->bytes->size()) : 0;
+  const toff_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? toff_t(f->bytes.size()) : 0;
   f->pos = base + off;
   return f->pos;
 }
 int TiffClose(thandle_t) { return 0; }
-toff_t TiffSize(thandle_t h) { return static_cast<MemoryFile*>(h)->bytes->size(); }
+toff_t TiffSize(thandle_t h) { return static_cast<MemoryFile*>(h)->bytes.size(); }
 int TiffMap(thandle_t, void**, toff_t*) { return 0; }
 void TiffUnmap(thandle_t, void*, toff_t) {}
 void TiffQuiet(const char*, const char*, va_list) {}
@@ -61,7 +61,7 @@ void TiffQuiet(const char*, const char*, va_list) {}
 
 }  // namespace
 
-Bitmap32 DecodeWebp(const std::string& bytes) {
+Bitmap32 DecodeWebp(std::string_view bytes) {
 #ifdef TIDEPOOL_PACK_WEBP
   const WebpLibrary* webp = LoadWebp();
   if (!webp) throw PictureError("WebP pictures need " TIDEPOOL_PACK_WEBP_SONAME ", which cannot be opened");
@@ -82,7 +82,7 @@ Bitmap32 DecodeWebp(const std::string& bytes) {
 #endif
 }
 
-Bitmap32 DecodeTiff(const std::string& bytes) {
+Bitmap32 DecodeTiff(std::string_view bytes) {
 #ifdef TIDEPOOL_PACK_TIFF
   const TiffLibrary* tiff = LoadTiff();
   if (!tiff) throw PictureError("TIFF pictures need " TIDEPOOL_PACK_TIFF_SONAME ", which cannot be opened");
@@ -92,7 +92,7 @@ Bitmap32 DecodeTiff(const std::string& bytes) {
     return true;
   }();
   (void)quiet;
-  MemoryFile file{&bytes};
+  MemoryFile file{bytes};
   TIFF* tif = tiff->ClientOpen("picture", "rm", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
                              TiffUnmap);
   if (!tif) throw PictureError("damaged TIFF");
@@ -125,7 +125,7 @@ Bitmap32 DecodeTiff(const std::string& bytes) {
 #endif
 }
 
-Bitmap32 DecodeHeif(const std::string& bytes) {
+Bitmap32 DecodeHeif(std::string_view bytes) {
 #ifdef TIDEPOOL_PACK_HEIF
   const HeifLibrary* heif = LoadHeif();
   if (!heif) throw PictureError("HEIF pictures need " TIDEPOOL_PACK_HEIF_SONAME ", which cannot be opened");

@@ -3,13 +3,14 @@
 // packing. Each throws PictureError on bad data, and when this build has no library for
 // the format.
 #include <string>
+#include <string_view>
 
 #include "imaging/Bitmap32.h"
 
 namespace tp::pack {
 
-Bitmap32 DecodeWebp(const std::string& bytes);
-Bitmap32 DecodeTiff(const std::string& bytes);
-Bitmap32 DecodeHeif(const std::string& bytes);
+Bitmap32 DecodeWebp(std::string_view bytes);
+Bitmap32 DecodeTiff(std::string_view bytes);
+Bitmap32 DecodeHeif(std::string_view bytes);
 
 }  // namespace tp::pack

@@ -33,10 +33,10 @@ bool HasTransparency(const Bitmap32& bmp) {
 
 std::string Bytes(const std::vector<uint8_t>& v) { return std::string(reinterpret_cast<const char*>(v.data()), v.size()); }
 
-const uint8_t* Data(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
+const uint8_t* Data(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
 // Decodes a picture the player does not read; the caller converts it.
-Bitmap32 DecodeOther(PictureKind kind, const std::string& bytes) {
+Bitmap32 DecodeOther(PictureKind kind, std::string_view bytes) {
   switch (kind) {
     case PictureKind::Png: return DecodePng(Data(bytes), bytes.size());
     case PictureKind::Webp: return DecodeWebp(bytes);
@@ -138,7 +138,7 @@ std::string EncodeBmpWithAlpha(const Bitmap32& bmp) {
   return out;
 }
 
-CheckedPicture CheckPicture(const std::string& bytes) {
+CheckedPicture CheckPicture(std::string_view bytes) {
   CheckedPicture out;
   out.kind = out.storedKind = SniffPicture(bytes);
   try {
@@ -197,7 +197,7 @@ CheckedPicture CheckPicture(const std::string& bytes) {
   }
 }
 
-CheckedPicture DescribePicture(const std::string& bytes) {
+CheckedPicture DescribePicture(std::string_view bytes) {
   const PictureKind kind = SniffPicture(bytes);
   if (kind == PictureKind::Jpeg) {
     CheckedPicture out;

@@ -43,10 +43,10 @@ struct CheckedPicture {
 
 // Decodes the picture held in bytes (a damaged one throws PictureError) and works out
 // what to store.
-CheckedPicture CheckPicture(const std::string& bytes);
+CheckedPicture CheckPicture(std::string_view bytes);
 
 // Kind and size only, decoding as little as the format allows (for listing savers).
-CheckedPicture DescribePicture(const std::string& bytes);
+CheckedPicture DescribePicture(std::string_view bytes);
 
 // --- the pieces, exposed for the tests ---
 
@@ -67,14 +67,14 @@ struct JpegFacts {
 // data; the pixels are returned only when full is set (otherwise the decoder works at
 // 1/8 scale, which still reads every coefficient). Damage throws PictureError; so does
 // a file cut short, which the player would show partly grey.
-JpegFacts DecodeJpegChecked(const std::string& bytes, Bitmap32* full);
+JpegFacts DecodeJpegChecked(std::string_view bytes, Bitmap32* full);
 // The same in one pass for packing: the pixels are returned only when the EXIF
 // orientation says the photo must be turned.
-JpegFacts DecodeJpegUnlessUpright(const std::string& bytes, Bitmap32* pixels);
+JpegFacts DecodeJpegUnlessUpright(std::string_view bytes, Bitmap32* pixels);
 // Header and orientation only.
-JpegFacts ReadJpegFacts(const std::string& bytes);
+JpegFacts ReadJpegFacts(std::string_view bytes);
 // The JPEG encoded at quality, with the original's EXIF data carried over minus the
 // orientation entry (the pixels are now upright).
-std::string EncodeUprightJpeg(const Bitmap32& upright, int quality, const std::string& original);
+std::string EncodeUprightJpeg(const Bitmap32& upright, int quality, std::string_view original);
 
 }  // namespace tp::pack

@@ -42,7 +42,7 @@ class Progress {
   bool shown_;
 };
 
-std::string ReadInput(const std::string& path) {
+InputBytes ReadInput(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st;
   if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -53,20 +53,20 @@ std::string ReadInput(const std::string& path) {
     ::close(fd);
     throw FileError(path, "too large");
   }
-  std::string bytes(size_t(st.st_size), '\0');
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+  InputBytes bytes;
+  bytes.data.reset(new char[size_t(st.st_size)]);
+  const size_t want = size_t(st.st_size);
+  while (bytes.size < want) {
+    const ssize_t n = ::read(fd, bytes.data.get() + bytes.size, want - bytes.size);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
       throw FileError(path, "cannot be read");
     }
     if (n == 0) break;  // shorter than it was: what is there is checked
-    done += size_t(n);
+    bytes.size += size_t(n);
   }
   ::close(fd);
-  bytes.resize(done);
   return bytes;
 }
 
@@ -97,16 +97,16 @@ void PictureQueue::Work() {
       k = next_++;
     }
     PictureJob& job = jobs_[k];
-    std::string bytes;
+    InputBytes bytes;
     try {
       bytes = ReadInput(job.path);
-      job.result = CheckPicture(bytes);
+      job.result = CheckPicture(bytes.view());
     } catch (const FileError& e) {
       job.error = e.what();
     } catch (const std::exception& e) {
       job.error = job.path + ": " + e.what();
     }
-    progress_->Add(bytes.size());
+    progress_->Add(bytes.size);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (handing_ && job.error.empty()) bytes_[k] = std::move(bytes);
@@ -116,11 +116,11 @@ void PictureQueue::Work() {
   }
 }
 
-const PictureJob& PictureQueue::Take(size_t k, std::string* bytes) {
+const PictureJob& PictureQueue::Take(size_t k, InputBytes* bytes) {
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [&] { return bool(done_[k]); });
   if (bytes) *bytes = std::move(bytes_[k]);
-  bytes_[k].clear();
+  bytes_[k] = {};
   taken_ = std::max(taken_, k + 1);
   lock.unlock();
   changed_.notify_all();
@@ -131,7 +131,7 @@ void PictureQueue::StopHanding() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     handing_ = false;
-    for (std::string& b : bytes_) std::string().swap(b);
+    for (InputBytes& b : bytes_) b = {};
   }
   changed_.notify_all();
 }

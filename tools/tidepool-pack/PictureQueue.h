@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -25,8 +26,15 @@ struct PictureJob {
 
 // At most this many bytes are read for one input file.
 inline constexpr uint64_t kMaxInputBytes = 1ull << 30;
-// The whole file at path, read with one buffer of its size; throws FileError.
-std::string ReadInput(const std::string& path);
+
+// A file's bytes in one buffer that is not cleared before the file is read into it.
+struct InputBytes {
+  std::unique_ptr<char[]> data;
+  size_t size = 0;
+  std::string_view view() const { return {data.get(), size}; }
+};
+// The whole file at path; throws FileError.
+InputBytes ReadInput(const std::string& path);
 
 class Progress;
 
@@ -40,7 +48,7 @@ class PictureQueue {
 
   // Waits for job k (k-th in file order) to be checked; bytes receives its contents when
   // the writer still wants them (see StopHanding) and the check succeeded.
-  const PictureJob& Take(size_t k, std::string* bytes);
+  const PictureJob& Take(size_t k, InputBytes* bytes);
   // The writer needs no more bytes: checkers drop them and no longer wait for it.
   void StopHanding();
   // Waits until every picture is checked (handing ends).
@@ -50,7 +58,7 @@ class PictureQueue {
   void Work();
 
   std::vector<PictureJob>& jobs_;
-  std::vector<std::string> bytes_;
+  std::vector<InputBytes> bytes_;
   std::vector<bool> done_;
   size_t next_ = 0;   // next job to start
   size_t taken_ = 0;  // jobs the writer has taken

@@ -152,7 +152,7 @@ bool StreamAsItIs(SaverStream& stream, PictureQueue& queue, const ProjectToPack&
                   const std::string& head, const std::vector<uint64_t>& sizes, const std::vector<long>& jobOfFile) {
   WritePlayer(stream, options);
   stream.Write(head);
-  std::string bytes;
+  InputBytes bytes;
   for (size_t i = 0; i < project.files.size(); ++i) {
     if (jobOfFile[i] < 0) {
       stream.Write(EntryLength(sizes[i]));
@@ -161,12 +161,12 @@ bool StreamAsItIs(SaverStream& stream, PictureQueue& queue, const ProjectToPack&
     }
     const PictureJob& job = queue.Take(size_t(jobOfFile[i]), &bytes);
     if (!job.error.empty() || job.result.changed || !ExtensionFits(project.files[i].name, job.result.storedKind) ||
-        bytes.size() != sizes[i]) {
+        bytes.size != sizes[i]) {
       queue.StopHanding();
       return false;
     }
     stream.Write(EntryLength(sizes[i]));
-    stream.Write(bytes);
+    stream.Write(bytes.view());
   }
   stream.Write(EntryLength(project.uiDescription.size()));
   stream.Write(project.uiDescription);
