@@ -1,9 +1,11 @@
 // Reading a saver's project in place (listing and unpacking): any file is either refused
 // with an error or indexed into entries that lie inside the file, whose bytes read back
 // in full.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -15,13 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const tp::pack::SaverContents saver(in);
     const tp::pack::SaverContents::Project p = saver.ReadProject();
     if (p.files.size() > p.names.size()) __builtin_trap();
-    std::FILE* sink = std::fopen("/dev/null", "wb");
+    const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     for (const tp::pack::EntryPlace& e : p.files) {
       if (e.offset < 0 || e.length < 0 || e.offset + e.length > int64_t(size)) __builtin_trap();
       if (saver.Read(e, 1 << 20).size() != size_t(e.length)) __builtin_trap();
-      if (sink) saver.CopyTo(e, sink);
+      if (sink >= 0) saver.CopyToDescriptor(e, sink);
     }
-    if (sink) std::fclose(sink);
+    if (sink >= 0) ::close(sink);
   } catch (const std::exception&) {
     // Refused: no project, or a damaged one.
   }
