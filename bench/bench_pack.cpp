@@ -4,12 +4,16 @@
 //                       over `cp -r` of the same folder (median wall times, warm cache)
 //   unpack_tool_vs_cp   `tidepool-pack --unpack` of that saver into a new folder over
 //                       `cp -r` of the picture folder
+//   decode_floor_vs_cp  what decoding alone costs: `djpeg -scale 1/8 -grayscale` of every
+//                       photo, the photos split over one process per core, over `cp -r`
+//   pack_vs_decode_floor  packing over that floor: what packing adds to the decoding
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "support/BenchFiles.h"
 #include "support/BenchReport.h"
@@ -69,7 +73,13 @@ int main(int argc, char** argv) {
     std::ofstream(photos + name, std::ios::binary) << made[size_t(i) % made.size()];
   }
   const std::string pack = ToolPath("tidepool-pack"), saver = dir / "Photos.scr";
-  std::vector<double> packTimes, cpTimes, unpackTimes;
+  // The photos split over one djpeg loop per core.
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const std::string floorCommand = "ls " + Q(photos) + "/*.jpg | xargs -P " + std::to_string(cores) + " -n " +
+                                   std::to_string((kPhotos + cores - 1) / cores) +
+                                   " sh -c 'for f; do djpeg -scale 1/8 -grayscale \"$f\" >/dev/null || exit 1; done' _";
+  const bool haveDjpeg = Shell("command -v djpeg >/dev/null") >= 0;
+  std::vector<double> packTimes, cpTimes, unpackTimes, floorTimes;
   Shell("cp -r " + Q(photos) + " " + Q(dir / "warm") + " && rm -rf " + Q(dir / "warm"));
   for (int round = 0; round < 5; ++round) {
     const std::string copy = dir / ("copy" + std::to_string(round));
@@ -78,6 +88,7 @@ int main(int argc, char** argv) {
     packTimes.push_back(Shell(Q(pack) + " --player " + Q(PlayerPath()) + " --pictures " + Q(photos) + " " + Q(saver) +
                               " >/dev/null"));
     unpackTimes.push_back(Shell(Q(pack) + " --unpack " + Q(saver) + " " + Q(unpacked) + " >/dev/null"));
+    if (haveDjpeg) floorTimes.push_back(Shell(floorCommand));
     Shell("rm -rf " + Q(copy) + " " + Q(unpacked));
   }
   const double cp = Median(cpTimes), packed = Median(packTimes), unpacked = Median(unpackTimes);
@@ -87,6 +98,12 @@ int main(int argc, char** argv) {
     Figure("cp_r_ms", cp * 1000.0);
     Figure("pack_vs_cp", packed / cp);
     Figure("unpack_tool_vs_cp", unpacked / cp);
+    const double floor = Median(floorTimes);
+    if (floor > 0) {
+      Figure("decode_floor_ms", floor * 1000.0);
+      Figure("decode_floor_vs_cp", floor / cp);
+      Figure("pack_vs_decode_floor", packed / floor);
+    }
   }
   return RunAndReport(argc, argv);
 }
