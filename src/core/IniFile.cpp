@@ -158,43 +158,54 @@ bool IniFile::IndexKey(size_t entry) {
 
 // Builds both indexes and every section's place anew: after reading a whole text, or
 // after lines or sections went away. Names go in in file order (the first occurrence
-// wins); their hashes are worked out first, so that each insertion can ask for a slot
-// a few names ahead and a big text does not wait on memory at every line.
+// wins), a block at a time: the block's hashes are worked out and their slots asked for
+// first, so that a big text does not wait on memory at every line.
 void IniFile::IndexAll() {
-  constexpr size_t kAhead = 8;
+  constexpr size_t kBlock = 32;
+  uint32_t hashes[kBlock];
   sectionIndex_.Clear();
   sectionIndex_.Reserve(sections_.size());
   keyIndex_.Clear();
   keyIndex_.Reserve(entries_.size());
-  std::vector<uint32_t> hashes(sections_.size());
   uint32_t first = 0;
   for (size_t i = 0; i < sections_.size(); ++i) {
     Section& s = sections_[i];
     s.first = first;
     first += s.count;
-    hashes[i] = FoldedHash(View(s.name), HashSeed());
     for (uint32_t k = s.first; k < s.first + s.count; ++k) entries_[k].section = uint32_t(i);
   }
-  for (size_t i = 0; i < sections_.size(); ++i) {
-    if (i + kAhead < hashes.size()) sectionIndex_.Prefetch(hashes[i + kAhead]);
-    const std::string_view name = View(sections_[i].name);
-    sections_[i].shadowed = !sectionIndex_.Insert(hashes[i], uint32_t(i), [&](uint32_t p) {
-      return EqualsIgnoreCase(View(sections_[p].name), name);
-    });
+  for (size_t block = 0; block < sections_.size(); block += kBlock) {
+    const size_t n = std::min(kBlock, sections_.size() - block);
+    for (size_t j = 0; j < n; ++j) {
+      hashes[j] = FoldedHash(View(sections_[block + j].name), HashSeed());
+      sectionIndex_.Prefetch(hashes[j]);
+    }
+    for (size_t j = 0; j < n; ++j) {
+      Section& s = sections_[block + j];
+      const std::string_view name = View(s.name);
+      s.shadowed = !sectionIndex_.Insert(hashes[j], uint32_t(block + j), [&](uint32_t p) {
+        return EqualsIgnoreCase(View(sections_[p].name), name);
+      });
+    }
   }
-  hashes.resize(entries_.size());
-  for (size_t k = 0; k < entries_.size(); ++k)
-    hashes[k] = entries_[k].key.length != 0 ? KeyHash(entries_[k].section, View(entries_[k].key)) : 0;
-  for (size_t k = 0; k < entries_.size(); ++k) {
-    if (k + kAhead < hashes.size()) keyIndex_.Prefetch(hashes[k + kAhead]);
-    Entry& e = entries_[k];
-    if (e.key.length == 0) continue;
-    const Section& s = sections_[e.section];
-    const std::string_view key = View(e.key);
-    e.shadowed = !keyIndex_.Insert(hashes[k], uint32_t(k - s.first), [&](uint32_t p) {
-      const Entry& other = entries_[s.first + p];
-      return other.section == e.section && EqualsIgnoreCase(View(other.key), key);
-    });
+  for (size_t block = 0; block < entries_.size(); block += kBlock) {
+    const size_t n = std::min(kBlock, entries_.size() - block);
+    for (size_t j = 0; j < n; ++j) {
+      const Entry& e = entries_[block + j];
+      if (e.key.length == 0) continue;
+      hashes[j] = KeyHash(e.section, View(e.key));
+      keyIndex_.Prefetch(hashes[j]);
+    }
+    for (size_t j = 0; j < n; ++j) {
+      Entry& e = entries_[block + j];
+      if (e.key.length == 0) continue;
+      const Section& s = sections_[e.section];
+      const std::string_view key = View(e.key);
+      e.shadowed = !keyIndex_.Insert(hashes[j], uint32_t(block + j - s.first), [&](uint32_t p) {
+        const Entry& other = entries_[s.first + p];
+        return other.section == e.section && EqualsIgnoreCase(View(other.key), key);
+      });
+    }
   }
 }
 
