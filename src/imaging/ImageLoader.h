@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -50,11 +51,19 @@ struct JpegDecodeRequest {
   int cropHeight = 0;
   // Checked while decoding; when it turns true the decode stops with ImageDecodeError.
   const std::atomic<bool>* cancel = nullptr;
+  // For a consumer working beside the decode: `started` once the output bitmap has its
+  // size, before any row is in it; then `rowsDecoded` with how many rows from the top are
+  // finished, every few rows and once at the end.
+  std::function<void(const Bitmap32& out)> started;
+  std::function<void(int rows)> rowsDecoded;
 };
 
 // Width and height from a JPEG's header; throws ImageDecodeError when it has none.
 Size2D ReadJpegSize(const uint8_t* data, size_t size);
 Bitmap32 DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& request);
+// The same into a bitmap of the caller's, which stays where it is while the rows come in
+// (for a consumer working beside the decode).
+void DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& request, Bitmap32& out);
 
 // Bounds of a JPEG decode: what comes out (after scaling and cropping) and the decoder's
 // own working memory (a progressive picture keeps all its coefficients); a progressive

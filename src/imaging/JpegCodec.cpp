@@ -138,7 +138,10 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, Progress* prog
   const bool direct = !cmyk && !cutColumns;
   if (!direct) rowBuffer->resize(size_t(cinfo->output_width) * 4);
   if (top > 0) jpeg_skip_scanlines(cinfo, JDIMENSION(top));
+  if (request->started) request->started(*out);
+  constexpr int kRowsPerReport = 16;
   for (int y = 0; y < height; ++y) {
+    if (request->rowsDecoded && y > 0 && y % kRowsPerReport == 0) request->rowsDecoded(y);
     if (direct) {
       JSAMPROW row = reinterpret_cast<JSAMPROW>(out->scanline(y));
       jpeg_read_scanlines(cinfo, &row, 1);
@@ -150,6 +153,7 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, ErrorManager* err, Progress* prog
     if (cmyk) CmykRowToBgra(from, out->scanline(y), width);
     else std::memcpy(out->scanline(y), from, size_t(width) * 4);
   }
+  if (request->rowsDecoded) request->rowsDecoded(height);
   // A cut picture stops early; its remaining rows are never read.
   if (cinfo->output_scanline == cinfo->output_height) jpeg_finish_decompress(cinfo);
   return true;
@@ -201,6 +205,12 @@ bool EncodeInto(jpeg_compress_struct* cinfo, ErrorManager* err, const Bitmap32* 
 }  // namespace
 
 Bitmap32 DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& request) {
+  Bitmap32 out;
+  DecodeJpeg(data, size, request, out);
+  return out;
+}
+
+void DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& request, Bitmap32& out) {
   if (size == 0 || data == nullptr) throw ImageDecodeError("JPEG data is empty");
   jpeg_decompress_struct cinfo;
   std::memset(&cinfo, 0, sizeof cinfo);
@@ -208,7 +218,6 @@ Bitmap32 DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& r
   Progress progress{};
   cinfo.err = &err.pub;
   InstallErrors(err, reinterpret_cast<j_common_ptr>(&cinfo));
-  Bitmap32 out;
   std::vector<uint8_t> rowBuffer;
   std::string error;
   bool ok = false;
@@ -217,7 +226,6 @@ Bitmap32 DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeRequest& r
     ok = DecodeInto(&cinfo, &err, &progress, data, size, &request, &out, &rowBuffer, &error);
   }
   if (!ok) throw ImageDecodeError("Corrupt JPEG data: " + error);
-  return out;
 }
 
 Bitmap32 DecodeJpeg(const uint8_t* data, size_t size) { return DecodeJpeg(data, size, JpegDecodeRequest{}); }

@@ -193,14 +193,14 @@ void ResampleColumnRow(const uint32_t* const* rows, const int16_t* w, int n, uin
   }
 }
 
-}  // namespace
-
-void StretchLanczos(const Bitmap32& src, Bitmap32& dst) {
-  if (src.empty() || dst.empty()) return;
+// Horizontal pass over the source rows the vertical pass reads, then the vertical pass.
+// With rowsReady, the two passes are interleaved: each output row is made as soon as the
+// source rows under it have arrived and been resampled across.
+bool Stretch(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>* rowsReady) {
+  if (src.empty() || dst.empty()) return true;
   const int sw = src.width(), sh = src.height(), dw = dst.width(), dh = dst.height();
   const AxisWeights hx = ComputeWeights(sw, dw);
   const AxisWeights vy = ComputeWeights(sh, dh);
-  // Horizontal first over only the source rows the vertical pass reads.
   int rowLo = sh, rowHi = 0;
   for (int y = 0; y < dh; ++y) {
     rowLo = std::min(rowLo, vy.first[size_t(y)]);
@@ -208,13 +208,28 @@ void StretchLanczos(const Bitmap32& src, Bitmap32& dst) {
   }
   Bitmap32 mid;
   mid.SetSizeUninitialized(dw, rowHi - rowLo);
-  for (int y = rowLo; y < rowHi; ++y) ResampleRow(src.scanline(y), mid.scanline(y - rowLo), hx, dw);
+  int midDone = rowLo;  // source rows [rowLo, midDone) are resampled across
   std::vector<const uint32_t*> rows(size_t(vy.stride));
   for (int y = 0; y < dh; ++y) {
-    const int n = vy.count[size_t(y)];
-    for (int k = 0; k < n; ++k) rows[size_t(k)] = mid.scanline(vy.first[size_t(y)] + k - rowLo);
+    const int first = vy.first[size_t(y)], n = vy.count[size_t(y)];
+    if (midDone < first + n) {
+      // Without a row source everything is there: the whole horizontal pass at once.
+      const int upTo = rowsReady ? first + n : rowHi;
+      if (rowsReady && !(*rowsReady)(upTo)) return false;
+      for (; midDone < upTo; ++midDone) ResampleRow(src.scanline(midDone), mid.scanline(midDone - rowLo), hx, dw);
+    }
+    for (int k = 0; k < n; ++k) rows[size_t(k)] = mid.scanline(first + k - rowLo);
     ResampleColumnRow(rows.data(), &vy.weights[size_t(y) * size_t(vy.stride)], n, dst.scanline(y), dw);
   }
+  return true;
+}
+
+}  // namespace
+
+void StretchLanczos(const Bitmap32& src, Bitmap32& dst) { Stretch(src, dst, nullptr); }
+
+bool StretchLanczos(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>& rowsReady) {
+  return Stretch(src, dst, &rowsReady);
 }
 
 void StretchSmooth(const Bitmap32& src, Bitmap32& dst) {

@@ -91,6 +91,24 @@ TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
             Lanczos(LoadImageFile(small), 400, 300));
 }
 
+// On the spot the resampling runs beside the decode; the worker does both on its own
+// thread. The pixels are the same, and a decode that fails while the resampler waits for
+// rows ends both.
+TEST(PreparePlainPicture, ResamplingBesideTheDecodeGivesTheSamePixels) {
+  TempDir dir;
+  const std::string path = WriteJpeg(dir / "big.jpg", Detailed(1600, 1200));
+  for (const FitSettings& fit : {Fit(500, 300, true, false), Fit(1000, 700, true, true), Fit(1920, 1080, false, false, true, 1),
+                                 Fit(400, 300, true, false)}) {
+    const FittedPicture two = PreparePlainPicture(path, fit, nullptr, PrepareThreads::Two);
+    const FittedPicture one = PreparePlainPicture(path, fit, nullptr, PrepareThreads::One);
+    EXPECT_EQ(two.picture, one.picture);
+    EXPECT_EQ(two.width, one.width);
+    EXPECT_EQ(two.height, one.height);
+  }
+  const std::atomic<bool> cancelled{true};
+  EXPECT_THROW(PreparePlainPicture(path, Fit(500, 300, true, false), &cancelled, PrepareThreads::Two), ImageDecodeError);
+}
+
 TEST(PreparePlainPicture, OriginalSizeDecodesOnlyWhatTheScreenShows) {
   TempDir dir;
   const std::string path = WriteJpeg(dir / "wide.jpg", Detailed(901, 333));
@@ -169,7 +187,7 @@ TEST(PicturePreparer, PreparedPictureEqualsTheOneLoadedOnTheSpot) {
   TPicturePreparer preparer([&](const std::string& path, const std::atomic<bool>& cancel) {
     ++runs;
     PreparedPicture p;
-    p.plain = PreparePlainPicture(path, fit, &cancel);
+    p.plain = PreparePlainPicture(path, fit, &cancel, PrepareThreads::One);  // as the show's worker does
     return p;
   });
   preparer.Start(a);

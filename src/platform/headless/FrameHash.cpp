@@ -15,13 +15,16 @@ inline uint64_t Mix(uint64_t h, Pixel p) {
 }
 }  // namespace
 
+void FrameHasher::Add(const Pixel* pixels, int count) {
+  uint64_t h = hash_;
+  for (int x = 0; x < count; ++x) h = Mix(h, pixels[x]);
+  hash_ = h;
+}
+
 uint64_t FrameHash(const Bitmap32& bitmap) {
-  uint64_t h = kOffset;
-  for (int y = 0; y < bitmap.height(); ++y) {
-    const Pixel* row = bitmap.scanline(y);
-    for (int x = 0; x < bitmap.width(); ++x) h = Mix(h, row[x]);
-  }
-  return h;
+  FrameHasher hasher;
+  for (int y = 0; y < bitmap.height(); ++y) hasher.Add(bitmap.scanline(y), bitmap.width());
+  return hasher.Hash();
 }
 
 uint64_t SolidFrameHash(int width, int height, Pixel color) {

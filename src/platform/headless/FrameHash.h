@@ -10,6 +10,17 @@
 namespace tp {
 
 uint64_t FrameHash(const Bitmap32& bitmap);
+
+// The same hash taken row by row, for callers that pass over the rows anyway.
+class FrameHasher {
+ public:
+  void Add(const Pixel* pixels, int count);
+  uint64_t Hash() const { return hash_; }
+
+ private:
+  uint64_t hash_ = 14695981039346656037ull;  // the FNV-1a offset basis
+};
+
 // The hash of a width x height frame of one colour (e.g. black after FillBlack).
 uint64_t SolidFrameHash(int width, int height, Pixel color);
 std::string HashHex(uint64_t hash);  // 16 lower-case hex digits

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "platform/EventLog.h"
 #include "platform/headless/FrameHash.h"
@@ -39,7 +40,8 @@ void FrameRecorder::Record(uint32_t tick, const char* path, int x, int y, int w,
 HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, HeadlessRunLoop& loop,
                                  FrameRecorder& recorder, const HeadlessOptions& options,
                                  InputHandler* handler)
-    : screen_(width, height),
+    : width_(width > 0 && height > 0 ? width : 0),
+      height_(width > 0 && height > 0 ? height : 0),
       clock_(clock),
       loop_(loop),
       recorder_(recorder),
@@ -47,36 +49,56 @@ HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, He
       scaledFails_(options.scaledFails),
       handler_(handler) {
   loop_.SetInputHandler(handler_);
+  try {
+    screenMade_ = std::async(std::launch::async, [this] { screen_.SetSize(width_, height_); });
+  } catch (const std::system_error&) {
+    screen_.SetSize(width_, height_);  // no thread to be had: made here
+  }
   LogEvent("display", "open " + std::to_string(width) + "x" + std::to_string(height));
 }
 
 HeadlessDisplay::~HeadlessDisplay() {
+  if (screenMade_.valid()) screenMade_.wait();
   loop_.ClearInputHandler(handler_);
   LogEvent("display", "close");
 }
 
+Bitmap32& HeadlessDisplay::Screen() {
+  if (screenMade_.valid()) screenMade_.get();  // rethrows a failed allocation
+  return screen_;
+}
+
 void HeadlessDisplay::Presented(const char* path, int x, int y, int w, int h, uint64_t hash) {
-  recorder_.Record(clock_.Tick(), path, x, y, w, h, hash, screen_);
+  recorder_.Record(clock_.Tick(), path, x, y, w, h, hash, Screen());
   clock_.Advance(presentMs_);
 }
 
 void HeadlessDisplay::Present(const Bitmap32& bitmap, int x, int y) {
+  Bitmap32& screen = Screen();
   const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = std::min(screen_.width(), x + bitmap.width());
-  const int y1 = std::min(screen_.height(), y + bitmap.height());
+  const int x1 = std::min(screen.width(), x + bitmap.width());
+  const int y1 = std::min(screen.height(), y + bitmap.height());
   stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
-  for (int sy = y0; sy < y1; ++sy)
-    std::memcpy(screen_.scanline(sy) + x0, bitmap.scanline(sy - y) + (x0 - x), size_t(x1 - x0) * sizeof(Pixel));
-  Presented("window", x, y, bitmap.width(), bitmap.height(), FrameHash(bitmap));
+  // Each row is hashed and then copied while it is still in the cache.
+  FrameHasher hasher;
+  for (int by = 0; by < bitmap.height(); ++by) {
+    const Pixel* row = bitmap.scanline(by);
+    hasher.Add(row, bitmap.width());
+    const int sy = by + y;
+    if (sy >= y0 && sy < y1 && x1 > x0)
+      std::memcpy(screen.scanline(sy) + x0, row + (x0 - x), size_t(x1 - x0) * sizeof(Pixel));
+  }
+  Presented("window", x, y, bitmap.width(), bitmap.height(), hasher.Hash());
 }
 
 void HeadlessDisplay::FillBlack() {
-  screen_.Fill(0);
-  Presented("black", 0, 0, screen_.width(), screen_.height(),
-            SolidFrameHash(screen_.width(), screen_.height(), 0));
+  Screen().Fill(0);
+  // The same for every black frame of this screen: worked out once.
+  if (!blackHash_) blackHash_ = SolidFrameHash(width_, height_, 0);
+  Presented("black", 0, 0, width_, height_, *blackHash_);
 }
 
-void HeadlessDisplay::Capture(Bitmap32& out) { out = screen_; }
+void HeadlessDisplay::Capture(Bitmap32& out) { out = Screen(); }
 
 bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
   scaledReady_ = !scaledFails_ && width > 0 && height > 0 && bitsPerPixel > 0;
@@ -86,7 +108,7 @@ bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 }
 
 void HeadlessDisplay::PresentScaled(const Bitmap32& bitmap) {
-  stretcher_.Stretch(bitmap, screen_, &back_);
+  stretcher_.Stretch(bitmap, Screen(), &back_);
   Presented("scaled", 0, 0, bitmap.width(), bitmap.height(), FrameHash(bitmap));
 }
 
