@@ -193,32 +193,37 @@ void ResampleColumnRow(const uint32_t* const* rows, const int16_t* w, int n, uin
   }
 }
 
-// Horizontal pass over the source rows the vertical pass reads, then the vertical pass.
-// With rowsReady, the two passes are interleaved: each output row is made as soon as the
-// source rows under it have arrived and been resampled across.
+// The two passes interleaved: each output row is made as soon as the source rows under it
+// have been resampled across, into a ring that holds just the rows one output row reads
+// (so the intermediate stays in the cache, and no bitmap of it is needed). With
+// rowsReady, source rows are waited for as they are needed.
 bool Stretch(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>* rowsReady) {
   if (src.empty() || dst.empty()) return true;
   const int sw = src.width(), sh = src.height(), dw = dst.width(), dh = dst.height();
   const AxisWeights hx = ComputeWeights(sw, dw);
   const AxisWeights vy = ComputeWeights(sh, dh);
-  int rowLo = sh, rowHi = 0;
-  for (int y = 0; y < dh; ++y) {
-    rowLo = std::min(rowLo, vy.first[size_t(y)]);
-    rowHi = std::max(rowHi, vy.first[size_t(y)] + vy.count[size_t(y)]);
-  }
-  Bitmap32 mid;
-  mid.SetSizeUninitialized(dw, rowHi - rowLo);
-  int midDone = rowLo;  // source rows [rowLo, midDone) are resampled across
+  int ringRows = 1;
+  for (int y = 0; y < dh; ++y) ringRows = std::max(ringRows, vy.count[size_t(y)]);
+  Bitmap32 ring;
+  ring.SetSizeUninitialized(dw, ringRows);
+  std::vector<int> slotRow(size_t(ringRows), -1);  // the source row each ring row holds
+  int asked = 0;
   std::vector<const uint32_t*> rows(size_t(vy.stride));
   for (int y = 0; y < dh; ++y) {
     const int first = vy.first[size_t(y)], n = vy.count[size_t(y)];
-    if (midDone < first + n) {
-      // Without a row source everything is there: the whole horizontal pass at once.
-      const int upTo = rowsReady ? first + n : rowHi;
-      if (rowsReady && !(*rowsReady)(upTo)) return false;
-      for (; midDone < upTo; ++midDone) ResampleRow(src.scanline(midDone), mid.scanline(midDone - rowLo), hx, dw);
+    if (rowsReady && first + n > asked) {
+      if (!(*rowsReady)(first + n)) return false;
+      asked = first + n;
     }
-    for (int k = 0; k < n; ++k) rows[size_t(k)] = mid.scanline(first + k - rowLo);
+    // One output row reads at most ringRows consecutive rows, so they never share a slot.
+    for (int r = first; r < first + n; ++r) {
+      const size_t slot = size_t(r % ringRows);
+      if (slotRow[slot] != r) {
+        ResampleRow(src.scanline(r), ring.scanline(int(slot)), hx, dw);
+        slotRow[slot] = r;
+      }
+      rows[size_t(r - first)] = ring.scanline(int(slot));
+    }
     ResampleColumnRow(rows.data(), &vy.weights[size_t(y) * size_t(vy.stride)], n, dst.scanline(y), dw);
   }
   return true;
