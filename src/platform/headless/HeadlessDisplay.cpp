@@ -4,11 +4,30 @@
 #include <cstring>
 #include <system_error>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include "platform/EventLog.h"
 #include "platform/headless/FrameHash.h"
 #include "platform/headless/FramePng.h"
 
 namespace tp {
+namespace {
+
+// A black screen. Its memory is fresh from the system: having the kernel fill in all its
+// pages at once costs less than taking them one fault at a time while clearing it.
+void MakeScreen(Bitmap32& screen, int width, int height) {
+  screen.SetSizeUninitialized(width, height);
+#ifdef MADV_POPULATE_WRITE
+  const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(screen.data()) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(screen.data() + screen.pixelCount())) & ~(page - 1);
+  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);  // a hint only
+#endif
+  screen.Fill(0);
+}
+
+}  // namespace
 
 FrameRecorder::FrameRecorder(const HeadlessOptions& options)
     : dir_(options.framesDir), every_(options.framesEvery ? options.framesEvery : 1) {
@@ -50,9 +69,9 @@ HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, He
       handler_(handler) {
   loop_.SetInputHandler(handler_);
   try {
-    screenMade_ = std::async(std::launch::async, [this] { screen_.SetSize(width_, height_); });
+    screenMade_ = std::async(std::launch::async, [this] { MakeScreen(screen_, width_, height_); });
   } catch (const std::system_error&) {
-    screen_.SetSize(width_, height_);  // no thread to be had: made here
+    MakeScreen(screen_, width_, height_);  // no thread to be had: made here
   }
   LogEvent("display", "open " + std::to_string(width) + "x" + std::to_string(height));
 }
