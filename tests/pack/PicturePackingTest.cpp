@@ -3,6 +3,8 @@
 // refused (or left out); formats the player does not read are converted; pictures kept as
 // they are go in byte for byte.
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <jpeglib.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -66,6 +68,58 @@ TEST_F(PicturePacking, EveryExifOrientationComesOutUprightAtTheOriginalQualityWi
     EXPECT_EQ(RunCommand("test \"$(identify -format '%Q' '" + stored + "')\" = 87"), 0);
     EXPECT_EQ(RunCommand("identify -verbose '" + stored + "' | grep -qi 'exif:Orientation'"), 1);
   }
+}
+
+// A plain grey JPEG written row by row, as big as the format allows without a bitmap of it.
+std::string GreyJpeg(int width, int height) {
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(width);
+  c.image_height = JDIMENSION(height);
+  c.input_components = 1;
+  c.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 50, TRUE);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<unsigned char> row(size_t(width), 128);
+  for (int y = 0; y < height; ++y) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&c, &r, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::string bytes(reinterpret_cast<const char*>(out), size);
+  std::free(out);
+  return bytes;
+}
+
+// A panorama bigger than a whole-picture decode may be is still checked (at 1/8 scale)
+// and packed; one that asks to be turned is kept as it is, and the user is told.
+TEST_F(PicturePacking, APanoramaBeyondTheMemoryBoundIsCheckedAndKeptAsItIs) {
+  const std::string pano = GreyJpeg(25000, 3000);
+  const std::string turned = WithExifOrientation(pano, 6);
+  ProjectFolder project(work / "project");
+  project.AddFile("pano.jpg", pano);
+  project.AddFile("turned.jpg", turned);
+  project.AddFile("cut.jpg", pano.substr(0, pano.size() - 200));
+  const std::string saver = work / "out.scr";
+  const ToolRun refused = RunPack({"--no-player", project.dir(), saver});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("cut.jpg: damaged JPEG"), std::string::npos) << refused.err;
+
+  const ToolRun packed = RunPack({"--no-player", "--skip-bad", project.dir(), saver});
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  EXPECT_NE(packed.out.find("turned.jpg: too large to turn upright (EXIF orientation 6); stored as it is"),
+            std::string::npos)
+      << packed.out;
+  const std::string dir = Unpacked(saver);
+  EXPECT_EQ(ReadAll(dir + "/files/pano.jpg"), pano);
+  EXPECT_EQ(ReadAll(dir + "/files/turned.jpg"), turned);
 }
 
 TEST_F(PicturePacking, ADamagedPictureStopsThePackingOrIsLeftOutWithSkipBad) {

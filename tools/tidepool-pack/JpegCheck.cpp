@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 
+#include "imaging/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "tidepool-pack/PictureCheck.h"
 
@@ -30,7 +31,11 @@ struct StrictErrors {
 
 void FailHard(j_common_ptr cinfo) {
   auto* err = reinterpret_cast<StrictErrors*>(cinfo->err);
-  (*cinfo->err->format_message)(cinfo, err->message);
+  const int code = cinfo->err->msg_code;
+  if (code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY)
+    std::strcpy(err->message, "picture needs more decoder memory than the player allows");
+  else
+    (*cinfo->err->format_message)(cinfo, err->message);
   std::longjmp(err->jump, 1);
 }
 
@@ -89,21 +94,27 @@ void CmykRowToBgra(const uint8_t* in, Pixel* out, int width) {
 // The libjpeg work; only trivially destructible locals live between setjmp and the
 // calls that may jump. row is caller-owned scratch.
 bool Decode(jpeg_decompress_struct* cinfo, StrictErrors* err, const std::string_view* bytes, bool headerOnly,
-            Bitmap32* full, std::vector<uint8_t>* row, JpegFacts* facts) {
+            bool mayOnlyCheck, Bitmap32* full, std::vector<uint8_t>* row, JpegFacts* facts) {
   if (setjmp(err->jump)) return false;
   jpeg_create_decompress(cinfo);
+  // The player's own bound: a progressive picture keeps all its coefficients while decoding.
+  cinfo->mem->max_memory_to_use = kMaxJpegWorkingBytes;
   jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char*>(bytes->data()), static_cast<unsigned long>(bytes->size()));
   jpeg_read_header(cinfo, TRUE);
   facts->width = int(cinfo->image_width);
   facts->height = int(cinfo->image_height);
   facts->quality = EstimateQuality(cinfo->quant_tbl_ptrs[0]);
   if (headerOnly) return true;
-  if (static_cast<long long>(cinfo->image_width) * cinfo->image_height > kMaxPixels) {
+  // Only a whole-picture decode is bounded: checking decodes at 1/8 scale, row by row.
+  const bool tooLarge = static_cast<long long>(cinfo->image_width) * cinfo->image_height > kMaxPixels;
+  if (full && tooLarge && !mayOnlyCheck) {
     std::strcpy(err->message, "picture too large");
     std::longjmp(err->jump, 1);
   }
+  facts->tooLargeToTurn = full && tooLarge;
+  Bitmap32* const whole = tooLarge ? nullptr : full;
   const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
-  if (full) {
+  if (whole) {
     cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   } else {
     // Only checking: every coefficient is still entropy-decoded, but the smallest
@@ -115,12 +126,12 @@ bool Decode(jpeg_decompress_struct* cinfo, StrictErrors* err, const std::string_
   jpeg_start_decompress(cinfo);
   const int w = int(cinfo->output_width);
   row->resize(size_t(w) * size_t(cinfo->output_components));
-  if (full) full->SetSizeUninitialized(w, int(cinfo->output_height));
+  if (whole) whole->SetSizeUninitialized(w, int(cinfo->output_height));
   while (cinfo->output_scanline < cinfo->output_height) {
     const int y = int(cinfo->output_scanline);
-    JSAMPROW r = (full && !cmyk) ? reinterpret_cast<JSAMPROW>(full->scanline(y)) : row->data();
+    JSAMPROW r = (whole && !cmyk) ? reinterpret_cast<JSAMPROW>(whole->scanline(y)) : row->data();
     jpeg_read_scanlines(cinfo, &r, 1);
-    if (full && cmyk) CmykRowToBgra(row->data(), full->scanline(y), w);
+    if (whole && cmyk) CmykRowToBgra(row->data(), whole->scanline(y), w);
   }
   jpeg_finish_decompress(cinfo);
   return true;
@@ -141,7 +152,7 @@ JpegFacts Run(std::string_view bytes, Work work, Bitmap32* pixels) {
   err.message[0] = 0;
   JpegFacts facts;
   std::vector<uint8_t> row;
-  const bool ok = Decode(&cinfo, &err, &bytes, headerOnly, full, &row, &facts);
+  const bool ok = Decode(&cinfo, &err, &bytes, headerOnly, work == Work::FullWhenTurned, full, &row, &facts);
   jpeg_destroy_decompress(&cinfo);
   if (!ok) throw PictureError(std::string("damaged JPEG (") + err.message + ")");
   facts.orientation = orientation;

@@ -146,6 +146,13 @@ CheckedPicture CheckPicture(std::string_view bytes) {
       case PictureKind::Jpeg: {
         Bitmap32 pixels;
         const JpegFacts facts = DecodeJpegUnlessUpright(bytes, &pixels);
+        if (facts.tooLargeToTurn) {
+          out.width = facts.width;
+          out.height = facts.height;
+          out.note = "too large to turn upright (EXIF orientation " + std::to_string(facts.orientation) +
+                     "); stored as it is";
+          return out;
+        }
         Orientation(facts, out);
         if (facts.orientation == 1) return out;
         out.replacement = EncodeUprightJpeg(TurnUpright(pixels, facts.orientation), facts.quality, bytes);

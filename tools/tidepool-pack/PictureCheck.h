@@ -38,6 +38,7 @@ struct CheckedPicture {
   std::string replacement;
   PictureKind storedKind = PictureKind::Unknown;  // the kind that is stored
   std::string change;        // what was done, for the user
+  std::string note;          // something the user should know about a picture kept as it is
   std::vector<std::string> sounds;  // a packaged picture's sound file names (as stored)
 };
 
@@ -62,6 +63,7 @@ struct JpegFacts {
   int height = 0;
   int orientation = 1;  // EXIF orientation, 1 when absent
   int quality = 0;      // estimated from the luminance quantisation table (1-100)
+  bool tooLargeToTurn = false;  // turning was asked for, but the whole picture would not fit in memory
 };
 // Reads the header and EXIF orientation of a JPEG and decodes all of its compressed
 // data; the pixels are returned only when full is set (otherwise the decoder works at
@@ -69,7 +71,9 @@ struct JpegFacts {
 // a file cut short, which the player would show partly grey.
 JpegFacts DecodeJpegChecked(std::string_view bytes, Bitmap32* full);
 // The same in one pass for packing: the pixels are returned only when the EXIF
-// orientation says the photo must be turned.
+// orientation says the photo must be turned and the whole picture fits the memory bound
+// (otherwise it is only checked, and tooLargeToTurn says so). Checking alone works at
+// 1/8 scale, so any size the format allows can be checked.
 JpegFacts DecodeJpegUnlessUpright(std::string_view bytes, Bitmap32* pixels);
 // Header and orientation only.
 JpegFacts ReadJpegFacts(std::string_view bytes);

@@ -286,7 +286,8 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
     std::string line = Cp1252ToUtf8(file.name) + ": ";
     if (r.changed) line += r.change;
     if (name != file.name) line += std::string(r.changed ? ", " : "") + "stored as " + Cp1252ToUtf8(name);
-    if (r.changed || name != file.name) Note(line);
+    if (!r.note.empty()) line += std::string(r.changed || name != file.name ? ", " : "") + r.note;
+    if (r.changed || name != file.name || !r.note.empty()) Note(line);
     if (r.changed) replacements[job.file] = std::move(job.result.replacement);
     file.name = name;
   }
