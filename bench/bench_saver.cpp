@@ -27,8 +27,6 @@
 #include <fstream>
 #include <thread>
 
-#include <jpeglib.h>
-
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -101,23 +99,9 @@ std::string PackSaver(const ScratchDir& dir, const std::vector<std::string>& nam
 // A photo-like JPEG written row by row (smooth shapes, edges and sensor-like noise), so
 // that a 100-megapixel one needs no 400 MB bitmap to make.
 bool WritePhotoJpeg(const std::string& path, int w, int h) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_stdio_dest(&c, f);
-  c.image_width = JDIMENSION(w);
-  c.image_height = JDIMENSION(h);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<uint8_t> row(size_t(w) * 3);
+  std::vector<Pixel> row(static_cast<size_t>(w));
   uint32_t seed = 777;
-  for (int y = 0; y < h; ++y) {
+  const std::vector<uint8_t> jpeg = EncodeJpegRows(w, h, 90, [&](int y) {
     for (int x = 0; x < w; ++x) {
       seed = seed * 1664525u + 1013904223u;
       const int noise = int(seed >> 28) - 8;
@@ -125,16 +109,13 @@ bool WritePhotoJpeg(const std::string& path, int w, int h) {
       const double g = 128 + 90 * std::cos(x * 0.0031 - y * 0.0047);
       const double b = ((x / 37 + y / 53) % 2) ? 200 : 60;
       auto clamp = [&](double v) { return uint8_t(std::clamp(int(v) + noise, 0, 255)); };
-      row[size_t(x) * 3] = clamp(r);
-      row[size_t(x) * 3 + 1] = clamp(g);
-      row[size_t(x) * 3 + 2] = clamp(b);
+      row[size_t(x)] = MakePixel(clamp(r), clamp(g), clamp(b), 255);
     }
-    JSAMPROW p = row.data();
-    jpeg_write_scanlines(&c, &p, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  return std::fclose(f) == 0;
+    return row.data();
+  });
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+  return bool(out.flush());
 }
 
 // A 1280x720 packaged picture whose lower half is water.

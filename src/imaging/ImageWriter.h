@@ -2,6 +2,7 @@
 // Encoders: BMP (24-bit, bottom-up), PNG (RGB or RGBA through libpng) and JPEG (through
 // libjpeg). Failures throw std::runtime_error.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,10 @@ void WritePngFile(const Bitmap32& bmp, const std::string& path, bool withAlpha =
 
 // quality 1..100.
 std::vector<uint8_t> EncodeJpeg(const Bitmap32& bmp, int quality = 90);
+// The same from rows asked for one at a time, top to bottom: a picture of any size
+// without a bitmap of it. The row returned must stay valid until the next call.
+using JpegRowSource = std::function<const Pixel*(int y)>;
+std::vector<uint8_t> EncodeJpegRows(int width, int height, int quality, const JpegRowSource& rowAt);
 
 // PNG decoding for tools that read their inputs as PNG (mask pictures); throws
 // ImageDecodeError on bad data.

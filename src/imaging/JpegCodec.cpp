@@ -178,7 +178,7 @@ struct EncodeState {
   unsigned long size = 0;
 };
 
-bool EncodeInto(jpeg_compress_struct* cinfo, ErrorManager* err, const Bitmap32* bmp,
+bool EncodeInto(jpeg_compress_struct* cinfo, ErrorManager* err, int width, int height, const JpegRowSource* rowAt,
                 int quality, EncodeState* state, std::string* error) {
   if (setjmp(err->jump)) {
     *error = err->message;
@@ -186,16 +186,15 @@ bool EncodeInto(jpeg_compress_struct* cinfo, ErrorManager* err, const Bitmap32* 
   }
   jpeg_create_compress(cinfo);
   jpeg_mem_dest(cinfo, &state->buffer, &state->size);
-  cinfo->image_width = JDIMENSION(bmp->width());
-  cinfo->image_height = JDIMENSION(bmp->height());
+  cinfo->image_width = JDIMENSION(width);
+  cinfo->image_height = JDIMENSION(height);
   cinfo->input_components = 4;
   cinfo->in_color_space = JCS_EXT_BGRX;
   jpeg_set_defaults(cinfo);
   jpeg_set_quality(cinfo, quality, TRUE);
   jpeg_start_compress(cinfo, TRUE);
   while (cinfo->next_scanline < cinfo->image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(
-        reinterpret_cast<const unsigned char*>(bmp->scanline(int(cinfo->next_scanline))));
+    JSAMPROW row = const_cast<JSAMPROW>(reinterpret_cast<const unsigned char*>((*rowAt)(int(cinfo->next_scanline))));
     jpeg_write_scanlines(cinfo, &row, 1);
   }
   jpeg_finish_compress(cinfo);
@@ -253,21 +252,26 @@ Bitmap32 LoadJpegFile(const std::string& path) {
   return DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
-std::vector<uint8_t> EncodeJpeg(const Bitmap32& bmp, int quality) {
-  if (bmp.empty()) throw std::runtime_error("cannot encode an empty bitmap as JPEG");
+std::vector<uint8_t> EncodeJpegRows(int width, int height, int quality, const JpegRowSource& rowAt) {
+  if (width <= 0 || height <= 0) throw std::runtime_error("cannot encode an empty picture as JPEG");
   jpeg_compress_struct cinfo;
   ErrorManager err;
   cinfo.err = &err.pub;
   InstallErrors(err, reinterpret_cast<j_common_ptr>(&cinfo));
   EncodeState state;
   std::string error;
-  const bool ok = EncodeInto(&cinfo, &err, &bmp, std::clamp(quality, 1, 100), &state, &error);
+  const bool ok = EncodeInto(&cinfo, &err, width, height, &rowAt, std::clamp(quality, 1, 100), &state, &error);
   jpeg_destroy_compress(&cinfo);
   std::vector<uint8_t> result;
   if (ok) result.assign(state.buffer, state.buffer + state.size);
   std::free(state.buffer);
   if (!ok) throw std::runtime_error("JPEG encoding failed: " + error);
   return result;
+}
+
+std::vector<uint8_t> EncodeJpeg(const Bitmap32& bmp, int quality) {
+  if (bmp.empty()) throw std::runtime_error("cannot encode an empty bitmap as JPEG");
+  return EncodeJpegRows(bmp.width(), bmp.height(), quality, [&bmp](int y) { return bmp.scanline(y); });
 }
 
 }  // namespace tp

@@ -3,14 +3,13 @@
 // refused (or left out); formats the player does not read are converted; pictures kept as
 // they are go in byte for byte.
 #include <gtest/gtest.h>
-#include <cstdio>
-#include <jpeglib.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "imaging/ImageLoader.h"
+#include "imaging/ImageWriter.h"
 #include "pack/PackTestSupport.h"
 
 namespace tp::test {
@@ -72,30 +71,9 @@ TEST_F(PicturePacking, EveryExifOrientationComesOutUprightAtTheOriginalQualityWi
 
 // A plain grey JPEG written row by row, as big as the format allows without a bitmap of it.
 std::string GreyJpeg(int width, int height) {
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = JDIMENSION(width);
-  c.image_height = JDIMENSION(height);
-  c.input_components = 1;
-  c.in_color_space = JCS_GRAYSCALE;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 50, TRUE);
-  jpeg_start_compress(&c, TRUE);
-  std::vector<unsigned char> row(size_t(width), 128);
-  for (int y = 0; y < height; ++y) {
-    JSAMPROW r = row.data();
-    jpeg_write_scanlines(&c, &r, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::string bytes(reinterpret_cast<const char*>(out), size);
-  std::free(out);
-  return bytes;
+  const std::vector<Pixel> row(size_t(width), MakePixel(128, 128, 128, 255));
+  const std::vector<uint8_t> jpeg = EncodeJpegRows(width, height, 50, [&](int) { return row.data(); });
+  return std::string(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
 }
 
 // A panorama bigger than a whole-picture decode may be is still checked (at 1/8 scale)
