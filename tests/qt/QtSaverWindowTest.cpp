@@ -139,6 +139,18 @@ TEST(QtSaverWindow, ScaledPathKeepsTheShapeBetweenBlackBarsAndIsTitledWithThePro
   display.Capture(captured);
   EXPECT_EQ(captured.at(80, 10) & 0xFFFFFF, 0u);
   EXPECT_EQ(captured.at(80, 100) & 0xFFFFFF, 0u);
+
+  // A window surface that keeps alpha (as under a Wayland compositor): the bars, whose
+  // bytes are all zero, and a picture pixel with a zero alpha byte come out opaque and
+  // keep their colours.
+  frame.at(3, 1) = MakePixel(20, 20, 230, 0);
+  display.PresentScaled(frame);
+  QImage surface(160, 120, QImage::Format_ARGB32_Premultiplied);
+  surface.fill(Qt::transparent);
+  display.primaryWidget()->render(&surface);
+  EXPECT_EQ(surface.pixel(80, 10), 0xFF000000u);
+  EXPECT_EQ(surface.pixel(80, 100), 0xFF000000u);
+  EXPECT_EQ(surface.pixel(150, 99), Rgb(MakePixel(20, 20, 230)) | 0xFF000000u);
 }
 
 TEST(QtSaverWindow, ShowDrawsItsPictureAndAKeyWithACharacterEndsIt) {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QResizeEvent>
@@ -70,9 +71,22 @@ bool SaverWidget::PaintsOneToOne() const {
 
 void SaverWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
+  PaintShow(painter, event->rect());
+  // The show's pixels carry no meaningful alpha byte (black is often all zero bytes), and
+  // an RGB32 picture is copied into the window as it is. Where the window keeps an alpha
+  // channel (a Wayland compositor blends it), opaque black goes in behind what was drawn:
+  // colours stay, every pixel becomes opaque. An X server ignores the byte.
+  const QPaintDevice* target = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+  if (target && target->devType() == QInternal::Image && static_cast<const QImage*>(target)->hasAlphaChannel()) {
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationOver);
+    painter.fillRect(event->rect(), Qt::black);
+  }
+}
+
+void SaverWidget::PaintShow(QPainter& painter, const QRect& damaged) {
   QImage image = Wrap(display_->screenBitmap());
   if (image.isNull()) {
-    painter.fillRect(event->rect(), Qt::black);
+    painter.fillRect(damaged, Qt::black);
     return;
   }
   const double ratio = devicePixelRatioF();

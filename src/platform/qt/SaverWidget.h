@@ -24,6 +24,8 @@ class SaverWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  // Draws the screen bitmap (the damaged part at 1:1, or all of it fitted).
+  void PaintShow(QPainter& painter, const QRect& damaged);
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
