@@ -10,6 +10,7 @@
 #include "imaging/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/ImagingTestSupport.h"
+#include "support/TestPictures.h"
 
 // The replacement below pairs malloc with free; the compiler cannot see that and warns
 // where it inlines them.
@@ -33,16 +34,8 @@ void operator delete[](void* p, size_t) noexcept { std::free(p); }
 namespace tp {
 namespace {
 
+using test::DetailedPicture;
 using test::TempDir;
-
-// A picture with detail everywhere, so that cuts and scales that are off show.
-Bitmap32 Detailed(int w, int h) {
-  Bitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      b.at(x, y) = MakePixel(uint8_t(x * 7 + y), uint8_t((x ^ y) * 3), uint8_t(y * 5 - x), 255);
-  return b;
-}
 
 Bitmap32 Cut(const Bitmap32& full, int left, int top, int w, int h) {
   Bitmap32 out(w, h);
@@ -52,7 +45,7 @@ Bitmap32 Cut(const Bitmap32& full, int left, int top, int w, int h) {
 }
 
 TEST(JpegScaling, DecodesAtTheSmallestScaleStillAtLeastTheRequest) {
-  const std::vector<uint8_t> jpeg = EncodeJpeg(Detailed(1600, 1200), 90);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(DetailedPicture(1600, 1200), 90);
   struct Case {
     int minW, minH, w, h;
   };
@@ -89,7 +82,7 @@ TEST(JpegScaling, DecodesAtTheSmallestScaleStillAtLeastTheRequest) {
 // encodings whose rows and columns are decoded differently.
 TEST(JpegScaling, CentredCutGivesThePixelsOfTheFullDecode) {
   TempDir dir;
-  const Bitmap32 picture = Detailed(333, 251);
+  const Bitmap32 picture = DetailedPicture(333, 251);
   const std::string png = dir / "p.png";
   WritePngFile(picture, png);
   std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {{"ours-420", EncodeJpeg(picture, 85)}};
@@ -138,7 +131,7 @@ std::vector<uint8_t> WithRepeatedLastScan(const std::vector<uint8_t>& jpeg, int 
 TEST(JpegScaling, ProgressivePictureStopsAfterTooManyScans) {
   TempDir dir;
   const std::string png = dir / "p.png", jpg = dir / "p.jpg";
-  WritePngFile(Detailed(64, 48), png);
+  WritePngFile(DetailedPicture(64, 48), png);
   test::Convert(png + " -interlace JPEG " + jpg);
   const std::vector<uint8_t> jpeg = test::ReadBytes(jpg);
   const std::vector<uint8_t> many = WithRepeatedLastScan(jpeg, kMaxJpegScans + 50);
@@ -153,7 +146,7 @@ TEST(JpegScaling, ProgressivePictureStopsAfterTooManyScans) {
 }
 
 TEST(JpegScaling, CancelledDecodeStopsWithAnError) {
-  const std::vector<uint8_t> jpeg = EncodeJpeg(Detailed(256, 256), 80);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(DetailedPicture(256, 256), 80);
   std::atomic<bool> cancel{true};
   JpegDecodeRequest r;
   r.cancel = &cancel;
@@ -165,7 +158,7 @@ TEST(JpegScaling, CancelledDecodeStopsWithAnError) {
 // A header that declares a size; the picture data is what a 16 x 16 picture has, so the
 // rest decodes as missing data (grey), which libjpeg accepts with a warning.
 std::vector<uint8_t> Declaring(int w, int h) {
-  std::vector<uint8_t> jpeg = EncodeJpeg(Detailed(16, 16), 80);
+  std::vector<uint8_t> jpeg = EncodeJpeg(DetailedPicture(16, 16), 80);
   for (size_t i = 2; i + 8 < jpeg.size(); ++i) {
     if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
       jpeg[i + 5] = uint8_t(h >> 8);
@@ -200,7 +193,7 @@ TEST(JpegScaling, OutputAboveTheBoundIsRefusedUnlessScaledUnderIt) {
 
 // LeakSanitizer checks at exit that the decompressor was destroyed.
 TEST(JpegScaling, FailedAllocationInsideADecodeLeavesNoDecoderBehind) {
-  const std::vector<uint8_t> jpeg = EncodeJpeg(Detailed(1024, 1024), 80);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(DetailedPicture(1024, 1024), 80);
   g_failAllocationsAbove = 1024 * 1024;  // the 4 MB picture cannot be had
   EXPECT_THROW(DecodeJpeg(jpeg.data(), jpeg.size()), std::bad_alloc);
   g_failAllocationsAbove = 0;

@@ -15,19 +15,13 @@
 #include "presentation/PicturePreparer.h"
 #include "presentation/PictureLoading.h"
 #include "support/SaverRun.h"
+#include "support/TestPictures.h"
 
 namespace tp {
 namespace {
 
+using test::DetailedPicture;
 using test::TempDir;
-
-Bitmap32 Detailed(int w, int h) {
-  Bitmap32 b(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      b.at(x, y) = MakePixel(uint8_t(x * 3 + y), uint8_t((x ^ y) * 5), uint8_t(y * 2 - x), 255);
-  return b;
-}
 
 std::string WriteJpeg(const std::string& path, const Bitmap32& b) {
   const std::vector<uint8_t> bytes = EncodeJpeg(b, 90);
@@ -53,7 +47,7 @@ Bitmap32 Lanczos(const Bitmap32& from, int w, int h) {
 
 TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
   TempDir dir;
-  const std::string path = WriteJpeg(dir / "big.jpg", Detailed(1600, 1200));
+  const std::string path = WriteJpeg(dir / "big.jpg", DetailedPicture(1600, 1200));
   const std::vector<uint8_t> bytes = ReadBytes(path);
   auto decodeAtLeast = [&](int w, int h) {
     JpegDecodeRequest r;
@@ -85,7 +79,7 @@ TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
   EXPECT_EQ(scaled.height, 1080);
 
   // A picture smaller than its target is decoded whole and enlarged as before.
-  const std::string small = WriteJpeg(dir / "small.jpg", Detailed(120, 90));
+  const std::string small = WriteJpeg(dir / "small.jpg", DetailedPicture(120, 90));
   EXPECT_EQ(PreparePlainPicture(small, Fit(400, 300, true, false)).picture,
             Lanczos(LoadImageFile(small), 400, 300));
 }
@@ -95,7 +89,7 @@ TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
 // rows ends both.
 TEST(PreparePlainPicture, ResamplingBesideTheDecodeGivesTheSamePixels) {
   TempDir dir;
-  const std::string path = WriteJpeg(dir / "big.jpg", Detailed(1600, 1200));
+  const std::string path = WriteJpeg(dir / "big.jpg", DetailedPicture(1600, 1200));
   for (const FitSettings& fit : {Fit(500, 300, true, false), Fit(1000, 700, true, true), Fit(1920, 1080, false, false, true, 1),
                                  Fit(400, 300, true, false)}) {
     const FittedPicture two = PreparePlainPicture(path, fit, nullptr, PrepareThreads::Two);
@@ -110,7 +104,7 @@ TEST(PreparePlainPicture, ResamplingBesideTheDecodeGivesTheSamePixels) {
 
 TEST(PreparePlainPicture, OriginalSizeDecodesOnlyWhatTheScreenShows) {
   TempDir dir;
-  const std::string path = WriteJpeg(dir / "wide.jpg", Detailed(901, 333));
+  const std::string path = WriteJpeg(dir / "wide.jpg", DetailedPicture(901, 333));
   const Bitmap32 whole = LoadImageFile(path);
   // 901 wide on a 600 x 400 screen: cut by (901 - 600) div 2 = 150 on the left, all rows.
   PresentationState cut;
@@ -159,7 +153,7 @@ TEST(PreparePlainPicture, HundredMegapixelPanoramaIsShown) {
 
 TEST(PicturePreparer, PreparedPictureEqualsTheOneLoadedOnTheSpot) {
   TempDir dir;
-  const std::string a = WriteJpeg(dir / "a.jpg", Detailed(1000, 700));
+  const std::string a = WriteJpeg(dir / "a.jpg", DetailedPicture(1000, 700));
   const FitSettings fit = Fit(640, 400, true, true);
   int runs = 0;
   TPicturePreparer preparer([&](const std::string& path, const std::atomic<bool>& cancel) {
