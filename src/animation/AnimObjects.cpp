@@ -12,7 +12,7 @@ namespace tp {
 void TAnimObjects::LoadFromText(std::string_view text) {
   Clear();
   const IniFile ini = IniFile::Parse(text);
-  const int sections = int(ini.SectionNames().size());
+  const int sections = int(ini.SectionCount());
   for (int n = 0; n < sections && Count() < kMaxObjects; ++n) {
     const std::string type = ini.ReadString("Obj" + std::to_string(n), "ObjType", "");
     std::unique_ptr<TAnimObject> object;

@@ -1,21 +1,15 @@
 #include "core/IniFile.h"
 
-#include <fcntl.h>
 #include <sys/random.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
 
-#include "core/Paths.h"
 #include "core/SafeFile.h"
 #include "core/TextUtil.h"
 
@@ -111,7 +105,7 @@ void IniFile::NameIndex::Reserve(size_t names) {
 }
 
 void IniFile::NameIndex::Resize(size_t slots) {
-  std::vector<uint64_t> old = std::move(slots_);
+  auto old = std::move(slots_);
   slots_.assign(slots, 0);
   for (uint64_t slot : old) {
     if (slot == 0) continue;
@@ -259,8 +253,9 @@ IniFile IniFile::Parse(std::string_view text) {
   if (text.size() > kMaxStore) text = text.substr(0, kMaxStore);
   ini.store_.assign(text.data(), text.size());
   const std::string_view all = ini.store_;
-  // Room for every line at once: the table never grows while reading.
+  // Room for every line and every section at once: the tables never grow while reading.
   ini.entries_.reserve(size_t(std::count(all.begin(), all.end(), '\n')) + 1);
+  ini.sections_.reserve(size_t(std::count(all.begin(), all.end(), '[')));
   bool inSection = false;
   size_t start = 0;
   // Lines end at CR LF, LF or a lone CR.
@@ -331,6 +326,11 @@ std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
   for (uint32_t i = s->first; i < s->first + s->count; ++i)
     if (entries_[i].key.length != 0 && !entries_[i].shadowed) keys.emplace_back(View(entries_[i].key));
   return keys;
+}
+
+size_t IniFile::LineCount(std::string_view section) const {
+  const Section* s = FindSection(section);
+  return s ? s->count : 0;
 }
 
 void IniFile::ForEachKeyValue(std::string_view section,
@@ -404,8 +404,8 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 
 void IniFile::EraseSection(std::string_view section) {
   if (FindSectionPos(section) < 0) return;
-  std::vector<Section> kept;
-  std::vector<Entry> keptEntries;
+  Sections kept;
+  Entries keptEntries;
   keptEntries.reserve(entries_.size());
   for (const Section& s : sections_) {
     if (EqualsIgnoreCase(View(s.name), section)) continue;
@@ -444,21 +444,6 @@ std::string IniFile::ToText() const {
   return out;
 }
 
-bool IniFile::SaveAtomic(const std::string& path) const {
-  std::string dir = DirectoryOf(path);
-  std::string tmpl = (dir.empty() ? std::string("./") : dir) + "." + BareFileName(path) + ".XXXXXX";
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, ToText());
-  struct stat st{};
-  // Keep the permissions of the file being replaced; a new file gets 0644.
-  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-  else ::fchmod(fd, 0644);
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmpl.c_str());
-  return ok;
-}
+bool IniFile::SaveAtomic(const std::string& path) const { return ReplaceFileAtomically(path, ToText()); }
 
 }  // namespace tp

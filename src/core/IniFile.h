@@ -9,13 +9,16 @@
 // n keys takes time linear in n.
 //
 // Writing changes only what it touches: other sections, keys and lines come out as they
-// went in. SaveAtomic writes a new file beside the target and renames it over the target.
+// went in. SaveAtomic writes a new file beside the target and renames it over the target
+// (core/SafeFile.h).
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "core/LargeTableAllocator.h"
 
 namespace tp {
 
@@ -28,12 +31,16 @@ class IniFile {
 
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
+  // Distinct section names.
+  size_t SectionCount() const { return sectionIndex_.Size(); }
   // Section names in file order (first occurrence of each name only).
   std::vector<std::string> SectionNames() const;
   // Key names of the section in file order (first occurrence of each key only).
   std::vector<std::string> KeyNames(std::string_view section) const;
   // The same keys with their values, for reading a whole section in one pass: visit gets
   // each key and its value in file order, as views valid until this IniFile changes.
+  // Lines of the section, keys or not: room enough for its keys. 0 when it is missing.
+  size_t LineCount(std::string_view section) const;
   void ForEachKeyValue(std::string_view section,
                        const std::function<void(std::string_view key, std::string_view value)>& visit) const;
 
@@ -96,11 +103,12 @@ class IniFile {
     // Asks the processor for the home slot of a name that is soon to be inserted.
     void Prefetch(uint32_t hash) const { __builtin_prefetch(slots_.data() + Home(hash), 1); }
     void Clear();
+    size_t Size() const { return used_; }
 
    private:
     void Resize(size_t slots);
     size_t Home(uint32_t hash) const { return size_t((uint64_t(hash) * slots_.size()) >> 32); }
-    std::vector<uint64_t> slots_;  // (hash << 32) | (pos + 1); 0 is empty
+    std::vector<uint64_t, LargeTableAllocator<uint64_t>> slots_;  // (hash << 32) | (pos + 1); 0 is empty
     size_t used_ = 0;
   };
 
@@ -117,10 +125,14 @@ class IniFile {
   Section& AddSection(Span name, Span rawHeader, bool index);
   void ParseLine(std::string_view line, bool& inSection);
 
-  std::string store_;
+  using StoreText = std::basic_string<char, std::char_traits<char>, LargeTableAllocator<char>>;
+  using Entries = std::vector<Entry, LargeTableAllocator<Entry>>;
+  using Sections = std::vector<Section, LargeTableAllocator<Section>>;
+
+  StoreText store_;
   std::vector<Span> preamble_;  // lines before the first section
-  std::vector<Section> sections_;
-  std::vector<Entry> entries_;  // every section's lines, in file order
+  Sections sections_;
+  Entries entries_;             // every section's lines, in file order
   NameIndex sectionIndex_;      // section name -> position in sections_
   NameIndex keyIndex_;          // (section, key) -> position in its section
 };

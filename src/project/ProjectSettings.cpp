@@ -35,8 +35,7 @@ void TMpCFileList::Clear() {
 void TMpCFileList::Read(const IniFile& text) {
   Clear();
   // One pass over the section: a list of many thousand pictures reads in linear time.
-  size_t keys = 0;
-  text.ForEachKeyValue("FileList", [&](std::string_view, std::string_view) { ++keys; });
+  const size_t keys = text.LineCount("FileList");
   pictures.reserve(keys);
   selected.reserve(keys);
   text.ForEachKeyValue("FileList", [&](std::string_view name, std::string_view value) {

@@ -117,10 +117,12 @@ TEST(IniFile, ChangesToOneSectionKeepTheOthersReadable) {
   EXPECT_EQ(ini.ReadInteger("C", "copy", 0), 3);
 }
 
+// Big enough that the text and its tables live in blocks of their own (a megabyte and
+// more), which copying and writing must carry along like small ones.
 TEST(IniFile, ALongListKeepsFileOrderAndTheFirstOfEachName) {
-  std::string text = "[FileList]\r\n";
-  for (int i = 0; i < 20000; ++i) text += "Picture " + std::to_string(i) + ".jpg=1\r\n";
-  for (int i = 0; i < 20000; i += 2) text += "PICTURE " + std::to_string(i) + ".JPG=0\r\n";
+  std::string text = "[Header]\r\nCount=1\r\n[FileList]\r\n";
+  for (int i = 0; i < 40000; ++i) text += "Picture " + std::to_string(i) + ".jpg=1\r\n";
+  for (int i = 0; i < 40000; i += 2) text += "PICTURE " + std::to_string(i) + ".JPG=0\r\n";
   const IniFile ini = IniFile::Parse(text);
   std::vector<std::string> keys;
   int on = 0;
@@ -128,11 +130,22 @@ TEST(IniFile, ALongListKeepsFileOrderAndTheFirstOfEachName) {
     keys.emplace_back(key);
     on += value == "1";
   });
-  ASSERT_EQ(keys.size(), 20000u);
-  EXPECT_EQ(on, 20000);
+  ASSERT_EQ(keys.size(), 40000u);
+  EXPECT_EQ(on, 40000);
+  EXPECT_EQ(ini.LineCount("FileList"), 60000u);
   EXPECT_EQ(keys[12345], "Picture 12345.jpg");
-  EXPECT_EQ(ini.ReadString("FileList", "picture 19998.jpg", ""), "1");
-  EXPECT_FALSE(ini.ValueExists("FileList", "Picture 20000.jpg"));
+  EXPECT_EQ(ini.ReadString("FileList", "picture 39998.jpg", ""), "1");
+  EXPECT_FALSE(ini.ValueExists("FileList", "Picture 40000.jpg"));
+
+  IniFile copy = ini;
+  for (int i = 0; i < 40000; i += 1000) copy.WriteString("FileList", "Added " + std::to_string(i), "2");
+  copy.DeleteKey("Header", "Count");
+  EXPECT_EQ(copy.ReadString("FileList", "added 39000", ""), "2");
+  EXPECT_EQ(copy.ReadString("filelist", "Picture 39999.jpg", ""), "1");
+  EXPECT_FALSE(copy.ValueExists("Header", "Count"));
+  EXPECT_EQ(ini.ReadString("Header", "Count", ""), "1");
+  EXPECT_FALSE(ini.ValueExists("FileList", "Added 0"));
+  EXPECT_EQ(ini.ToText().size(), text.size());
 }
 
 TEST(IniFile, SaveAtomicReplacesTheFileAndLeavesNoTemporaryBehind) {
@@ -147,6 +160,12 @@ TEST(IniFile, SaveAtomicReplacesTheFileAndLeavesNoTemporaryBehind) {
   std::string back;
   ASSERT_TRUE(ReadFile(path, back));
   EXPECT_EQ(back, "[Setting]\r\nOld=1\r\nSpeed=10\r\n");
+  // The replaced file's permissions are kept, but never its set-user or set-group bit.
+  ASSERT_EQ(chmod(path.c_str(), 06740), 0);
+  ASSERT_TRUE(ini.SaveAtomic(path));
+  struct stat st{};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0740u);
   std::string listing = "ls -A " + dir + " | wc -l";
   FILE* p = popen(listing.c_str(), "r");
   int count = -1;
