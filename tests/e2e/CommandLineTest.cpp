@@ -41,6 +41,23 @@ std::set<std::string> LongOptions(const std::string& text) {
   return names;
 }
 
+// The options of the list that the program's man page (data/NAME.1) does not name, one
+// per line; the whole message when the page cannot be read.
+std::string MissingFromManPage(const std::string& program, const std::set<std::string>& options) {
+  std::string man;
+  const std::string page = std::string(std::getenv("TIDEPOOL_SOURCE_DIR")) + "/data/" + program + ".1";
+  if (!ReadFile(page, man)) return "cannot read " + page;
+  std::string plain;
+  for (size_t i = 0; i < man.size(); ++i) {
+    if (man[i] == '\\' && i + 1 < man.size() && man[i + 1] == '-') continue;  // roff's \- is a hyphen
+    plain += man[i];
+  }
+  std::string missing;
+  for (const std::string& o : options)
+    if (plain.find(o) == std::string::npos) missing += o + " is not in " + program + ".1\n";
+  return missing;
+}
+
 // "NAME 1.2" or "NAME 1.2.3" and a line end.
 bool IsVersionLine(const std::string& line, const std::string& name) {
   if (line.rfind(name + " ", 0) != 0 || line.empty() || line.back() != '\n') return false;
@@ -102,22 +119,15 @@ TEST_F(CommandLine, HelpAndVersionAnswerWithoutADisplayForThePlayerAndTheTools) 
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
 
   // The man page describes every option the usage names.
-  std::string man;
-  ASSERT_TRUE(ReadFile(std::string(std::getenv("TIDEPOOL_SOURCE_DIR")) + "/data/tidepool.1", man));
-  std::string manPlain;
-  for (size_t i = 0; i < man.size(); ++i) {
-    if (man[i] == '\\' && i + 1 < man.size() && man[i + 1] == '-') continue;  // roff's \- is a hyphen
-    manPlain += man[i];
-  }
   const std::set<std::string> options = LongOptions(help.out);
   EXPECT_GE(options.size(), 7u);
-  for (const std::string& o : options) EXPECT_NE(manPlain.find(o), std::string::npos) << o << " is not in the man page";
+  EXPECT_EQ(MissingFromManPage("tidepool", options), "");
 
   const Output version = RunQuietly(PlayerPath() + " --version /s", scratch);
   EXPECT_EQ(version.code, 0);
   EXPECT_TRUE(IsVersionLine(version.out, "tidepool")) << version.out;
 
-  for (const char* tool : {"tidepool-mpp", "tidepool-render"}) {
+  for (const char* tool : {"tidepool-mpp", "tidepool-render", "tidepool-pack"}) {
     const Output v = RunQuietly(ToolPath(tool) + " --version", scratch);
     EXPECT_EQ(v.code, 0) << tool;
     EXPECT_TRUE(IsVersionLine(v.out, tool)) << v.out;
@@ -125,6 +135,7 @@ TEST_F(CommandLine, HelpAndVersionAnswerWithoutADisplayForThePlayerAndTheTools) 
     const Output h = RunQuietly(ToolPath(tool) + " --help", scratch);
     EXPECT_EQ(h.code, 0) << tool;
     EXPECT_NE(h.out.find("--version"), std::string::npos) << tool;
+    EXPECT_EQ(MissingFromManPage(tool, LongOptions(h.out)), "") << tool;
   }
 }
 

@@ -61,6 +61,7 @@ void PrintUsage(std::FILE* to) {
   std::sort(sorted.begin(), sorted.end(), [](auto* a, auto* b) { return a->option < b->option; });
   std::fputs("usage:\n", to);
   for (const auto* c : sorted) std::fputs(c->usage.c_str(), to);
+  std::fputs("  tidepool-pack --help | --version\n", to);
 }
 
 void PrintHelp() {
