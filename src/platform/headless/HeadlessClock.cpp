@@ -21,7 +21,9 @@ void HeadlessClock::Advance(uint32_t ms) {
   const uint32_t base = now_.load();
   for (;;) {
     // Nothing is decided while a worker runs: it may still pause at a time before others.
-    changed_.wait(lock, [this] { return running_ == 0; });
+    // A cancelled pause counts as running, or its old wake-up could be granted before the
+    // worker has seen the cancel.
+    changed_.wait(lock, [this] { return AllPaused(); });
     auto next = parked_.end();
     uint32_t nextOffset = 0;
     for (auto it = parked_.begin(); it != parked_.end(); ++it) {
@@ -42,6 +44,11 @@ void HeadlessClock::Advance(uint32_t ms) {
   }
   now_.store(base + ms);
   changed_.notify_all();
+}
+
+bool HeadlessClock::AllPaused() const {
+  if (running_ != 0) return false;
+  return std::none_of(parked_.begin(), parked_.end(), [](const Parked* p) { return p->cancel->load(); });
 }
 
 void HeadlessClock::Sleep(uint32_t ms) {
@@ -70,7 +77,7 @@ bool HeadlessClock::WorkerSleep(WorkerId id, uint32_t ms, const std::atomic<bool
   if (real_) return Clock::WorkerSleep(id, ms, cancel);
   std::unique_lock<std::mutex> lock(mutex_);
   if (cancel.load()) return false;
-  Parked self{now_.load() + ms, id, false};
+  Parked self{now_.load() + ms, id, false, &cancel};
   parked_.push_back(&self);
   if (running_ > 0) --running_;
   changed_.notify_all();

@@ -39,7 +39,11 @@ class HeadlessClock : public Clock {
     uint32_t wake;
     WorkerId id;
     bool granted;
+    const std::atomic<bool>* cancel;  // set: the worker is about to leave its pause
   };
+  // No worker runs, and none is leaving its pause because it was cancelled. Called with
+  // mutex_ held.
+  bool AllPaused() const;
 
   bool real_;
   std::thread::id uiThread_;
