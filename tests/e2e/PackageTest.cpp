@@ -45,7 +45,7 @@ TEST(Package, InstallsUnderUsrWithItsDependenciesAndUnpacksIntoAWorkingPlayer) {
   for (const char* path : {"./usr/bin/tidepool", "./usr/bin/tidepool-pack", "./usr/bin/tidepool-mpp",
                            "./usr/bin/tidepool-render", "./usr/share/xscreensaver/config/tidepool.xml",
                            "./usr/share/applications/tidepool.desktop", "./usr/share/mime/packages/tidepool.xml",
-                           "./usr/share/man/man1/tidepool.1", "./usr/share/man/man1/tidepool-pack.1"})
+                           "./usr/share/man/man1/tidepool.1.gz", "./usr/share/man/man1/tidepool-pack.1.gz"})
     EXPECT_NE(files.find(std::string(path) + "\n"), std::string::npos) << path << " is not in the package:\n" << files;
   EXPECT_EQ(files.find("/usr/local"), std::string::npos);
   EXPECT_EQ(files.find("tests_"), std::string::npos);
