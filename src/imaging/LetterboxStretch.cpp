@@ -203,10 +203,19 @@ void LetterboxStretcher::CopyRow(void* to, const void* from, size_t bytes) const
 }
 
 void LetterboxStretcher::PaintBars(Bitmap32& dst, const Rect& fit) {
-  if (barsOn_ == dst.data() && barsW_ == dst.width() && barsH_ == dst.height() && barsFit_ == fit) return;
-  const int W = dst.width();
+  const int W = dst.width(), H = dst.height();
+  if (fit.left <= 0 && fit.top <= 0 && fit.right >= W && fit.bottom >= H) return;  // no bars
+  // The bars painted last time are taken as they are only while the screen's first and
+  // last pixels, where they lie in a bar, are still black: a new buffer at the same place,
+  // or drawing over it without ForgetBars, then still gets its bars.
+  const auto blackOrPicture = [&](int x, int y) {
+    return fit.contains(x, y) || (dst.scanline(y)[x] & 0xFFFFFF) == 0;
+  };
+  if (barsOn_ == dst.data() && barsW_ == W && barsH_ == H && barsFit_ == fit && blackOrPicture(0, 0) &&
+      blackOrPicture(W - 1, H - 1))
+    return;
   // Bars above and below, then left and right of each picture row.
-  for (int y = 0; y < dst.height(); ++y) {
+  for (int y = 0; y < H; ++y) {
     Pixel* row = dst.scanline(y);
     if (y < fit.top || y >= fit.bottom) {
       std::memset(row, 0, size_t(W) * sizeof(Pixel));
@@ -216,8 +225,8 @@ void LetterboxStretcher::PaintBars(Bitmap32& dst, const Rect& fit) {
     std::memset(row + fit.right, 0, size_t(W - fit.right) * sizeof(Pixel));
   }
   barsOn_ = dst.data();
-  barsW_ = dst.width();
-  barsH_ = dst.height();
+  barsW_ = W;
+  barsH_ = H;
   barsFit_ = fit;
 }
 

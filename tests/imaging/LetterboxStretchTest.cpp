@@ -158,6 +158,14 @@ TEST(LetterboxStretcher, PaintsTheBarsAgainAfterBeingToldTheScreenWasDrawnOn) {
   EXPECT_EQ(screen.at(20, 0), 0u);
   EXPECT_EQ(screen.at(20, 29), 0u);
   EXPECT_EQ(screen.at(20, 15), kBlue);
+
+  // Drawn over without a word (or a new buffer of the same size at the same place): the
+  // stretch notices the bars are gone and paints them again.
+  screen.Fill(kRed);
+  stretcher.Stretch(picture, screen);
+  EXPECT_EQ(screen.at(0, 0), 0u);
+  EXPECT_EQ(screen.at(39, 29), 0u);
+  EXPECT_EQ(screen.at(20, 15), kBlue);
 }
 
 }  // namespace
