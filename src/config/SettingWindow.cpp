@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 #include "config/FormWidgets.h"
 #include "core/TextUtil.h"
@@ -223,7 +224,11 @@ std::optional<UserSettingsValues> TfmSettingWindow::Values(std::string* conversi
   QString durationText = txtDuration->text();
   auto duration = ParseInt32(TrimView(durationText.toStdString()));
   if (!duration) {
-    if (conversionError) *conversionError = "'" + durationText.toStdString() + "' is not a valid integer value";
+    if (conversionError) {
+      std::string message(1, '\'');
+      message.append(durationText.toStdString()).append("' is not a valid integer value");
+      *conversionError = std::move(message);
+    }
     return std::nullopt;
   }
   v.ImageSize = cbImageSize->currentIndex();
