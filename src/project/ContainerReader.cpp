@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/SafeFile.h"
 #include "platform/TerminationSignals.h"
 
 namespace tp {
@@ -37,19 +38,6 @@ ssize_t ReadSome(int fd, void* buf, size_t n) {
     ssize_t r = ::read(fd, buf, n);
     if (r >= 0 || errno != EINTR) return r;
   }
-}
-
-bool WriteFull(int fd, const char* buf, size_t n) {
-  while (n > 0) {
-    ssize_t w = ::write(fd, buf, n);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    buf += w;
-    n -= size_t(w);
-  }
-  return true;
 }
 
 int32_t Int32LE(const uint8_t* b) {
@@ -86,7 +74,7 @@ void CopyBytes(int in, int out, uint64_t length, std::vector<char>& buffer) {
     size_t piece = size_t(std::min<uint64_t>(length, buffer.size()));
     ssize_t r = ReadSome(in, buffer.data(), piece);
     if (r <= 0) return;
-    if (out >= 0 && !WriteFull(out, buffer.data(), size_t(r))) return;
+    if (out >= 0 && !WriteAll(out, std::string_view(buffer.data(), size_t(r)))) return;
     length -= uint64_t(r);
   }
 }

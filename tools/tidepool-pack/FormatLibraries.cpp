@@ -15,56 +15,55 @@ bool Bind(void* library, const char* name, F& function) {
 // only through the pointers bound here.
 void* Open(const char* soname) { return dlopen(soname, RTLD_NOW | RTLD_LOCAL); }
 
+// The library's table, filled in by bindAll on the first call (one table per library);
+// nullptr when the library or any of its functions is missing.
+template <typename Library>
+const Library* LoadOnce(const char* soname, bool (*bindAll)(void* so, Library& lib)) {
+  static const Library* const loaded = [&]() -> const Library* {
+    static Library lib;
+    void* so = Open(soname);
+    return so && bindAll(so, lib) ? &lib : nullptr;
+  }();
+  return loaded;
+}
+
 }  // namespace
 
 #ifdef TIDEPOOL_PACK_WEBP
 const WebpLibrary* LoadWebp() {
-  static const WebpLibrary* const loaded = []() -> const WebpLibrary* {
-    static WebpLibrary lib;
-    void* so = Open(TIDEPOOL_PACK_WEBP_SONAME);
-    const bool ok = so && Bind(so, "WebPGetFeaturesInternal", lib.GetFeaturesInternal) &&
-                    Bind(so, "WebPDecodeRGBA", lib.DecodeRGBA) && Bind(so, "WebPFree", lib.Free);
-    return ok ? &lib : nullptr;
-  }();
-  return loaded;
+  return LoadOnce<WebpLibrary>(TIDEPOOL_PACK_WEBP_SONAME, [](void* so, WebpLibrary& lib) {
+    return Bind(so, "WebPGetFeaturesInternal", lib.GetFeaturesInternal) && Bind(so, "WebPDecodeRGBA", lib.DecodeRGBA) &&
+           Bind(so, "WebPFree", lib.Free);
+  });
 }
 #endif
 
 #ifdef TIDEPOOL_PACK_TIFF
 const TiffLibrary* LoadTiff() {
-  static const TiffLibrary* const loaded = []() -> const TiffLibrary* {
-    static TiffLibrary lib;
-    void* so = Open(TIDEPOOL_PACK_TIFF_SONAME);
-    const bool ok = so && Bind(so, "TIFFSetErrorHandler", lib.SetErrorHandler) &&
-                    Bind(so, "TIFFSetWarningHandler", lib.SetWarningHandler) &&
-                    Bind(so, "TIFFClientOpen", lib.ClientOpen) && Bind(so, "TIFFGetField", lib.GetField) &&
-                    Bind(so, "TIFFReadRGBAImageOriented", lib.ReadRGBAImageOriented) && Bind(so, "TIFFClose", lib.Close);
-    return ok ? &lib : nullptr;
-  }();
-  return loaded;
+  return LoadOnce<TiffLibrary>(TIDEPOOL_PACK_TIFF_SONAME, [](void* so, TiffLibrary& lib) {
+    return Bind(so, "TIFFSetErrorHandler", lib.SetErrorHandler) &&
+           Bind(so, "TIFFSetWarningHandler", lib.SetWarningHandler) && Bind(so, "TIFFClientOpen", lib.ClientOpen) &&
+           Bind(so, "TIFFGetField", lib.GetField) &&
+           Bind(so, "TIFFReadRGBAImageOriented", lib.ReadRGBAImageOriented) && Bind(so, "TIFFClose", lib.Close);
+  });
 }
 #endif
 
 #ifdef TIDEPOOL_PACK_HEIF
 const HeifLibrary* LoadHeif() {
-  static const HeifLibrary* const loaded = []() -> const HeifLibrary* {
-    static HeifLibrary lib;
-    void* so = Open(TIDEPOOL_PACK_HEIF_SONAME);
-    const bool ok =
-        so && Bind(so, "heif_context_alloc", lib.context_alloc) && Bind(so, "heif_context_free", lib.context_free) &&
-        Bind(so, "heif_context_read_from_memory_without_copy", lib.context_read_from_memory_without_copy) &&
-        Bind(so, "heif_context_get_primary_image_handle", lib.context_get_primary_image_handle) &&
-        Bind(so, "heif_image_handle_get_width", lib.image_handle_get_width) &&
-        Bind(so, "heif_image_handle_get_height", lib.image_handle_get_height) &&
-        Bind(so, "heif_image_handle_has_alpha_channel", lib.image_handle_has_alpha_channel) &&
-        Bind(so, "heif_image_handle_release", lib.image_handle_release) &&
-        Bind(so, "heif_decode_image", lib.decode_image) &&
-        Bind(so, "heif_image_get_plane_readonly", lib.image_get_plane_readonly) &&
-        Bind(so, "heif_image_get_width", lib.image_get_width) && Bind(so, "heif_image_get_height", lib.image_get_height) &&
-        Bind(so, "heif_image_release", lib.image_release);
-    return ok ? &lib : nullptr;
-  }();
-  return loaded;
+  return LoadOnce<HeifLibrary>(TIDEPOOL_PACK_HEIF_SONAME, [](void* so, HeifLibrary& lib) {
+    return Bind(so, "heif_context_alloc", lib.context_alloc) && Bind(so, "heif_context_free", lib.context_free) &&
+           Bind(so, "heif_context_read_from_memory_without_copy", lib.context_read_from_memory_without_copy) &&
+           Bind(so, "heif_context_get_primary_image_handle", lib.context_get_primary_image_handle) &&
+           Bind(so, "heif_image_handle_get_width", lib.image_handle_get_width) &&
+           Bind(so, "heif_image_handle_get_height", lib.image_handle_get_height) &&
+           Bind(so, "heif_image_handle_has_alpha_channel", lib.image_handle_has_alpha_channel) &&
+           Bind(so, "heif_image_handle_release", lib.image_handle_release) &&
+           Bind(so, "heif_decode_image", lib.decode_image) &&
+           Bind(so, "heif_image_get_plane_readonly", lib.image_get_plane_readonly) &&
+           Bind(so, "heif_image_get_width", lib.image_get_width) && Bind(so, "heif_image_get_height", lib.image_get_height) &&
+           Bind(so, "heif_image_release", lib.image_release);
+  });
 }
 #endif
 

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/SafeFile.h"
 #include "core/TextUtil.h"
 #include "project/ContainerReader.h"
 #include "tidepool-pack/PackCommand.h"
@@ -108,11 +109,7 @@ void SaverContents::CopyToDescriptor(const EntryPlace& entry, int fd) const {
   while (left > 0) {
     const size_t n = size_t(std::min<int64_t>(int64_t(buf.size()), left));
     ReadAt(from, buf.data(), n);
-    for (size_t done = 0; done < n;) {
-      const ssize_t w = ::write(fd, buf.data() + done, n - done);
-      if (w <= 0) throw std::runtime_error("writing failed");
-      done += size_t(w);
-    }
+    if (!WriteAll(fd, std::string_view(buf.data(), n))) throw std::runtime_error("writing failed");
     from += loff_t(n);
     left -= int64_t(n);
   }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "core/SafeFile.h"
 #include "project/ContainerReader.h"
 #include "tidepool-pack/PackCommand.h"
 
@@ -40,12 +41,7 @@ std::string ProjectHead(const std::vector<ContainerItem>& settingsEntries, const
 }
 
 void SaverStream::Write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw FileError(name_, "writing failed");
-    bytes.remove_prefix(size_t(n));
-  }
+  if (!WriteAll(fd_, bytes)) throw FileError(name_, "writing failed");
 }
 
 void SaverStream::Append(const std::string& path, uint64_t size) {

@@ -17,6 +17,7 @@
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
 #include "core/Paths.h"
+#include "core/SafeFile.h"
 #include "tidepool-pack/AtomicOutput.h"
 #include "tidepool-pack/PackCommand.h"
 #include "tidepool-pack/SaverContents.h"
@@ -28,16 +29,8 @@ namespace {
 void WriteNew(const std::string& path, const std::string& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) throw FileError(path, "cannot be created");
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ::close(fd);
-      throw FileError(path, "writing failed");
-    }
-    done += size_t(n);
-  }
-  if (::close(fd) != 0) throw FileError(path, "writing failed");
+  const bool written = WriteAll(fd, bytes);
+  if (::close(fd) != 0 || !written) throw FileError(path, "writing failed");
 }
 
 void CopyNew(const SaverContents& saver, const EntryPlace& entry, const std::string& path) {
