@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "imaging/Draw.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/Resample.h"
 #include "presentation/PictureLoading.h"
@@ -201,7 +201,7 @@ void BM_HeadlineFigures(benchmark::State& state) {
       const double fitSec = bench::MedianSeconds([&] { fitted = PreparePlainPicture(photoPath, fit); }, 5, 1.0);
       const double djpegFull = bench::CommandSeconds("djpeg -outfile /dev/null " + photoPath, 5);
       if (djpegFull > 0) bench::Figure("fit_24mp_vs_djpeg", fitSec / djpegFull);
-      JpegDecodeRequest fitScale;
+      DecodeRequest fitScale;
       fitScale.minWidth = 1920;
       fitScale.minHeight = 1080;
       const double decodeOnlySec = bench::MedianSeconds([&] {

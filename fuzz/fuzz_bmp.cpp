@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {

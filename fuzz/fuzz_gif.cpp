@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "imaging/GifAnimation.h"
+#include "imaging/import/GifAnimation.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {

@@ -10,7 +10,7 @@
 
 #include <jpeglib.h>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 
 namespace {
 
@@ -59,12 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const tp::ImageDecodeError&) {
   }
   if (size < 4) return 0;
-  tp::JpegDecodeRequest scaled, cut;
+  tp::DecodeRequest scaled, cut;
   scaled.minWidth = data[0] * 8;
   scaled.minHeight = data[1] * 8;
   cut.cropWidth = data[2] * 4 + 1;
   cut.cropHeight = data[3] * 4 + 1;
-  for (const tp::JpegDecodeRequest& r : {scaled, cut}) {
+  for (const tp::DecodeRequest& r : {scaled, cut}) {
     try {
       const tp::Bitmap32 b = tp::DecodeJpeg(block.get(), size, r);
       if (b.empty()) __builtin_trap();

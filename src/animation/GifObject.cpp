@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "animation/ObjectFiles.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/PixelCombine.h"
 
 namespace tp {

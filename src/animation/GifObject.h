@@ -6,7 +6,7 @@
 
 #include "animation/AnimImgObject.h"
 #include "animation/GifPainter.h"
-#include "imaging/GifAnimation.h"
+#include "imaging/import/GifAnimation.h"
 
 namespace tp {
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "imaging/Bitmap32.h"
-#include "imaging/GifAnimation.h"
+#include "imaging/import/GifAnimation.h"
 #include "platform/Clock.h"
 
 namespace tp {

@@ -2,7 +2,7 @@
 
 #include "animation/ObjectFiles.h"
 #include "imaging/Draw.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/PixelCombine.h"
 
 namespace tp {

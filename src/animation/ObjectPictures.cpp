@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 
 namespace tp {
 
@@ -58,7 +58,7 @@ std::shared_ptr<const GifImage> TObjectPictures::Gif(const std::string& path, co
   std::shared_ptr<const GifImage> gif;
   ++filesRead_;
   try {
-    const std::string bytes = ReadWholeFile(path);
+    const std::string bytes = ReadPictureFile(path);
     auto decoded = std::make_shared<GifImage>(
         GifImage::Decode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
     // The frames' colour indices take a byte a pixel.

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "imaging/Bitmap32.h"
-#include "imaging/GifAnimation.h"
+#include "imaging/import/GifAnimation.h"
 
 namespace tp {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "platform/EventLog.h"
 #include "platform/TerminationSignals.h"
 #include "platform/x11/ForeignWindow.h"

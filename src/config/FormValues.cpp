@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/TextUtil.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 
 namespace tp {
 namespace {

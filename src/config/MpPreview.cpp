@@ -5,7 +5,7 @@
 #include "config/FormValues.h"
 #include "core/FileSystem.h"
 #include "core/TextUtil.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "project/PackagedPicture.h"
 
 namespace tp {

@@ -10,7 +10,7 @@
 #include "config/MpPreview.h"
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "project/PackagedPicture.h"
 
 namespace tp {

@@ -6,7 +6,7 @@
 #include "core/FileSystem.h"
 #include "core/Paths.h"
 #include "core/SafeFile.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "project/PackagedPicture.h"
 #include "project/ProjectLoader.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Paths.h"
+#include "core/SafeFile.h"
 #include "core/TextUtil.h"
 
 namespace tp {
@@ -27,12 +28,7 @@ bool DirectoryExists(const std::string& path) {
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 bool ReadFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
+  return ReadWholeFile(path, kMaxReadFileBytes, out, FollowLinks::Yes) == ReadResult::Ok;
 }
 
 bool WriteFile(const std::string& path, std::string_view bytes) {

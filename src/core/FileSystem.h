@@ -1,5 +1,6 @@
 #pragma once
 // File system helpers for project files on Linux.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,7 +10,9 @@ bool FileExists(const std::string& path);       // a regular file (following lin
 bool DirectoryExists(const std::string& path);
 // Deletes a file; a missing file is not an error. True when the file is gone.
 bool RemoveFile(const std::string& path);
-// Reads a whole (small) file; false when it cannot be opened.
+// Reads a whole regular file (links followed) of at most kMaxReadFileBytes through
+// ReadWholeFile; false when it cannot.
+inline constexpr size_t kMaxReadFileBytes = size_t(1) << 30;
 bool ReadFile(const std::string& path, std::string& out);
 // Creates or truncates path with the bytes; false on failure.
 bool WriteFile(const std::string& path, std::string_view bytes);

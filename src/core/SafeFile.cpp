@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
 
 #include "core/Paths.h"
 
@@ -35,9 +38,10 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
-ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string& out) {
+ReadResult ReadWholeFile(const std::string& path, size_t maxBytes, std::string& out, FollowLinks follow) {
   out.clear();
-  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  const int noFollow = follow == FollowLinks::No ? O_NOFOLLOW : 0;
+  int fd = ::open(path.c_str(), O_RDONLY | noFollow | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return ReadResult::Missing;
     return errno == ELOOP ? ReadResult::NotRegular : ReadResult::Failed;
@@ -80,23 +84,76 @@ ReadResult ReadRegularFile(const std::string& path, size_t maxBytes, std::string
   return ReadResult::Ok;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-  const std::string dir = DirectoryOf(path);
-  std::string tmpl = (dir.empty() ? std::string("./") : dir) + "." + BareFileName(path) + ".XXXXXX";
+AtomicFile::AtomicFile(const std::string& target) : target_(target) {
+  const std::string dir = DirectoryOf(target);
+  std::string tmpl = (dir.empty() ? std::string("./") : dir) + "." + BareFileName(target) + ".part-XXXXXX";
   // mkstemp creates the file exclusively (never through a link) with mode 0600.
-  int fd = ::mkstemp(tmpl.data());
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes);
-  struct stat st{};
-  mode_t mode = 0644 & ~CurrentUmask();
-  if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 0777;
-  if (ok && ::fchmod(fd, mode) != 0) ok = false;
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  // rename replaces the directory entry itself: a link at path is replaced, its target untouched.
-  if (ok && ::rename(tmpl.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmpl.c_str());
+  fd_ = ::mkstemp(tmpl.data());
+  if (fd_ < 0) throw std::runtime_error(std::string("cannot create a file beside it: ") + std::strerror(errno));
+  ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
+  temp_ = tmpl;
+}
+
+AtomicFile::~AtomicFile() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+bool AtomicFile::Write(std::string_view bytes) { return fd_ >= 0 && WriteAll(fd_, bytes); }
+
+bool AtomicFile::Commit(mode_t mode, bool sync) {
+  if (fd_ < 0) return false;
+  bool ok = ::fchmod(fd_, mode & 0777) == 0;
+  if (ok && sync && ::fsync(fd_) != 0) ok = false;
+  if (::close(fd_) != 0) ok = false;
+  fd_ = -1;
+  // rename replaces the directory entry itself: a link at the target is replaced, its target untouched.
+  if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
+  if (ok) temp_.clear();
   return ok;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+  mode_t mode = 0644 & ~CurrentUmask();
+  struct stat st{};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 0777;
+  try {
+    AtomicFile file(path);
+    return file.Write(bytes) && file.Commit(mode);
+  } catch (const std::runtime_error&) {
+    return false;
+  }
+}
+
+uint64_t CopyBytes(int in, int64_t offset, int out, uint64_t length, bool (*stopRequested)()) {
+  uint64_t copied = 0;
+  loff_t from = loff_t(offset);
+  // Pieces of 16 MB, so that a request to end is noticed soon.
+  constexpr uint64_t kPiece = 1u << 24;
+  bool byKernel = true;
+  std::vector<char> buffer;
+  while (copied < length) {
+    if (stopRequested && stopRequested()) break;
+    const size_t piece = size_t(std::min(length - copied, kPiece));
+    if (byKernel) {
+      const ssize_t n = ::copy_file_range(in, &from, out, nullptr, piece, 0);
+      if (n > 0) {
+        copied += uint64_t(n);
+        continue;
+      }
+      if (n == 0) break;  // end of input
+      if (errno == EINTR) continue;
+      byKernel = false;  // not supported between these files: copy by hand
+    }
+    if (buffer.empty()) buffer.resize(256 * 1024);
+    const ssize_t n = ::pread(in, buffer.data(), std::min(piece, buffer.size()), off_t(from));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    if (!WriteAll(out, std::string_view(buffer.data(), size_t(n)))) break;
+    from += n;
+    copied += uint64_t(n);
+  }
+  return copied;
 }
 
 bool FolderIsWritable(const std::string& folder) {

@@ -195,10 +195,9 @@ void ResampleColumnRow(const uint32_t* const* rows, const int16_t* w, int n, uin
 
 // The two passes interleaved: each output row is made as soon as the source rows under it
 // have been resampled across, into a ring that holds just the rows one output row reads
-// (so the intermediate stays in the cache, and no bitmap of it is needed). With
-// rowsReady, source rows are waited for as they are needed.
-bool Stretch(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>* rowsReady) {
-  if (src.empty() || dst.empty()) return true;
+// (so the intermediate stays in the cache, and no bitmap of it is needed).
+void Stretch(const Bitmap32& src, Bitmap32& dst) {
+  if (src.empty() || dst.empty()) return;
   const int sw = src.width(), sh = src.height(), dw = dst.width(), dh = dst.height();
   const AxisWeights hx = ComputeWeights(sw, dw);
   const AxisWeights vy = ComputeWeights(sh, dh);
@@ -207,14 +206,9 @@ bool Stretch(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>*
   Bitmap32 ring;
   ring.SetSizeUninitialized(dw, ringRows);
   std::vector<int> slotRow(size_t(ringRows), -1);  // the source row each ring row holds
-  int asked = 0;
   std::vector<const uint32_t*> rows(size_t(vy.stride));
   for (int y = 0; y < dh; ++y) {
     const int first = vy.first[size_t(y)], n = vy.count[size_t(y)];
-    if (rowsReady && first + n > asked) {
-      if (!(*rowsReady)(first + n)) return false;
-      asked = first + n;
-    }
     // One output row reads at most ringRows consecutive rows, so they never share a slot.
     for (int r = first; r < first + n; ++r) {
       const size_t slot = size_t(r % ringRows);
@@ -226,16 +220,11 @@ bool Stretch(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>*
     }
     ResampleColumnRow(rows.data(), &vy.weights[size_t(y) * size_t(vy.stride)], n, dst.scanline(y), dw);
   }
-  return true;
 }
 
 }  // namespace
 
-void StretchLanczos(const Bitmap32& src, Bitmap32& dst) { Stretch(src, dst, nullptr); }
-
-bool StretchLanczos(const Bitmap32& src, Bitmap32& dst, const std::function<bool(int)>& rowsReady) {
-  return Stretch(src, dst, &rowsReady);
-}
+void StretchLanczos(const Bitmap32& src, Bitmap32& dst) { Stretch(src, dst); }
 
 void StretchSmooth(const Bitmap32& src, Bitmap32& dst) {
   if (src.empty() || dst.empty()) return;

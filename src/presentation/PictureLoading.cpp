@@ -1,14 +1,9 @@
 #include "presentation/PictureLoading.h"
 
 #include <cctype>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
-#include <system_error>
-#include <thread>
 #include <utility>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/Resample.h"
 
 namespace tp {
@@ -68,77 +63,6 @@ FitPlan PlanFit(int w, int h, const FitSettings& fit) {
   return plan;
 }
 
-// Hands the rows a decoder has finished to a resampler on another thread.
-class RowHandOver {
- public:
-  void Publish(int rows) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      rows_ = rows;
-    }
-    changed_.notify_one();
-  }
-  // No more rows will come (the decode ended, finished or not).
-  void Close() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      closed_ = true;
-    }
-    changed_.notify_one();
-  }
-  bool WaitFor(int rows) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return rows_ >= rows || closed_; });
-    return rows_ >= rows;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  int rows_ = 0;
-  bool closed_ = false;
-};
-
-// A JPEG decode with the resampling done beside it on a second thread. Empty when the
-// picture needed no resampling (or no thread could be had): the caller then fits
-// `decoded` as usual.
-std::optional<FittedPicture> DecodeAndResampleBeside(const uint8_t* data, size_t size, JpegDecodeRequest request,
-                                                     const FitSettings& fit, Bitmap32& decoded) {
-  RowHandOver handOver;
-  FittedPicture fitted;
-  std::thread resampler;
-  bool complete = false;
-  request.started = [&](const Bitmap32& out) {
-    if (out.empty()) return;
-    const FitPlan plan = PlanFit(out.width(), out.height(), fit);
-    if (!plan.resample || plan.resampleTo.width <= 0 || plan.resampleTo.height <= 0) return;
-    fitted.width = plan.width;
-    fitted.height = plan.height;
-    fitted.picture.SetSizeUninitialized(plan.resampleTo.width, plan.resampleTo.height);
-    try {
-      // `out` is the caller's `decoded`, which stays in place until the thread is joined.
-      resampler = std::thread([&out, &fitted, &handOver, &complete] {
-        complete = StretchLanczos(out, fitted.picture, [&handOver](int rows) { return handOver.WaitFor(rows); });
-      });
-    } catch (const std::system_error&) {
-      // No second thread: resampled after the decode instead.
-    }
-  };
-  request.rowsDecoded = [&](int rows) { handOver.Publish(rows); };
-  try {
-    DecodeJpeg(data, size, request, decoded);
-  } catch (...) {
-    handOver.Close();
-    if (resampler.joinable()) resampler.join();
-    throw;
-  }
-  handOver.Close();
-  if (!resampler.joinable()) return std::nullopt;
-  resampler.join();
-  if (!complete) return std::nullopt;
-  return fitted;
-}
-
 }  // namespace
 
 FittedPicture FitDecodedPicture(Bitmap32 decoded, const FitSettings& fit) {
@@ -155,14 +79,13 @@ FittedPicture FitDecodedPicture(Bitmap32 decoded, const FitSettings& fit) {
   return result;
 }
 
-FittedPicture PreparePlainPicture(const std::string& path, const FitSettings& fit, const std::atomic<bool>* cancel,
-                                  PrepareThreads threads) {
-  const std::string bytes = ReadWholeFile(path);
+FittedPicture PreparePlainPicture(const std::string& path, const FitSettings& fit, const std::atomic<bool>* cancel) {
+  const std::string bytes = ReadPictureFile(path);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   Bitmap32 decoded;
   if (SniffImageFormat(data, bytes.size()) == ImageFormat::Jpeg) {
     const Size2D full = ReadJpegSize(data, bytes.size());
-    JpegDecodeRequest request;
+    DecodeRequest request;
     request.cancel = cancel;
     if (fit.directDrawInUse || fit.stretch) {
       const Size target = FitTarget(full.width, full.height, fit);
@@ -172,14 +95,9 @@ FittedPicture PreparePlainPicture(const std::string& path, const FitSettings& fi
       request.cropWidth = fit.screenWidth;
       request.cropHeight = fit.screenHeight;
     }
-    if (threads == PrepareThreads::Two && (fit.directDrawInUse || fit.stretch)) {
-      if (std::optional<FittedPicture> fitted = DecodeAndResampleBeside(data, bytes.size(), request, fit, decoded))
-        return std::move(*fitted);
-    } else {
-      decoded = DecodeJpeg(data, bytes.size(), request);
-    }
+    decoded = DecodeJpeg(data, bytes.size(), request);
   } else {
-    decoded = DecodeImage(data, bytes.size(), path);
+    decoded = DecodeImage(data, bytes.size());
   }
   if (decoded.empty()) throw ImageDecodeError("picture has no pixels: " + path);
   return FitDecodedPicture(std::move(decoded), fit);

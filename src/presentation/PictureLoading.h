@@ -38,14 +38,9 @@ struct FittedPicture {
 // (the picture size is then that part's, so centring puts it where the whole would have
 // cut it). Throws (ImageDecodeError or another std::exception) when the file cannot be
 // decoded or cancel turns true. Touches nothing shared: safe on any thread.
-//
-// With PrepareThreads::Two a big JPEG is resampled on a second thread while it is still
-// being decoded (the show's own change, which waits for the picture); the worker that
-// prepares ahead at low priority keeps to One. The pixels are the same either way.
-enum class PrepareThreads { One, Two };
+
 FittedPicture PreparePlainPicture(const std::string& path, const FitSettings& fit,
-                                  const std::atomic<bool>* cancel = nullptr,
-                                  PrepareThreads threads = PrepareThreads::Two);
+                                  const std::atomic<bool>* cancel = nullptr);
 
 // Makes a prepared picture the current one: the fitted picture and the picture size.
 void ApplyFittedPicture(FittedPicture&& fitted, PresentationState& state);

@@ -33,50 +33,18 @@ class Fd {
   int fd_;
 };
 
-ssize_t ReadSome(int fd, void* buf, size_t n) {
-  for (;;) {
-    ssize_t r = ::read(fd, buf, n);
-    if (r >= 0 || errno != EINTR) return r;
-  }
-}
-
 int32_t Int32LE(const uint8_t* b) {
   return int32_t(uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24));
 }
 
-// Copies up to length bytes from in (at its current position) to out (-1: skip them).
-// Stops early at the end of the input, and when the program is asked to end.
-void CopyBytes(int in, int out, uint64_t length, std::vector<char>& buffer) {
-  if (out >= 0) {
-    // In-kernel copy first; falls back to read/write where it is not supported. Pieces of
-    // 16 MB, so that a request to end is noticed soon.
-    while (length > 0) {
-      if (TerminationRequested()) return;
-      ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(std::min<uint64_t>(length, 1u << 24)), 0);
-      if (n > 0) {
-        length -= uint64_t(n);
-        continue;
-      }
-      if (n == 0) return;  // end of input
-      if (errno == EINTR) continue;
-      break;
-    }
-  } else {
-    off_t here = ::lseek(in, 0, SEEK_CUR);
-    struct stat st{};
-    if (here >= 0 && ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)) {
-      uint64_t left = st.st_size > here ? uint64_t(st.st_size - here) : 0;
-      ::lseek(in, off_t(std::min(left, length)), SEEK_CUR);
-      return;
-    }
+bool ReadAt(int fd, int64_t offset, void* out, size_t n) {
+  for (size_t done = 0; done < n;) {
+    const ssize_t got = ::pread(fd, static_cast<char*>(out) + done, n - done, off_t(offset + int64_t(done)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += size_t(got);
   }
-  while (length > 0 && !TerminationRequested()) {
-    size_t piece = size_t(std::min<uint64_t>(length, buffer.size()));
-    ssize_t r = ReadSome(in, buffer.data(), piece);
-    if (r <= 0) return;
-    if (out >= 0 && !WriteAll(out, std::string_view(buffer.data(), size_t(r)))) return;
-    length -= uint64_t(r);
-  }
+  return true;
 }
 
 }  // namespace
@@ -148,30 +116,18 @@ SectionMarker FindMarker(int fd, int64_t begin, int64_t end) {
 // The container in bytes [begin, end) of in, extracted as from a file of just those bytes.
 std::vector<ContainerEntry> ExtractFrom(int in, int64_t begin, int64_t end,
                                         const std::vector<std::string>& outputPaths) {
-  std::vector<ContainerEntry> entries;
   const SectionMarker marker = FindMarker(in, begin, end);
-  if (!marker.found) return entries;
-  int64_t pos = marker.offset;
-  uint8_t word[4];
-  if (pos + 4 > end || ::pread(in, word, 4, off_t(pos)) != 4) return entries;
-  pos += 4;
-  const int32_t count = Int32LE(word);
-  std::vector<char> buffer(kBufferSize);
-  for (int64_t i = 0; i < count && i < int64_t(outputPaths.size()); ++i) {
-    if (TerminationRequested()) return entries;  // the run ends: unpack no further
-    if (pos + 4 > end || ::pread(in, word, 4, off_t(pos)) != 4) return entries;
-    pos += 4;
-    const int32_t length = Int32LE(word);
-    if (length < 0) return entries;
-    // A length past the end copies what is there.
-    const int64_t available = std::min<int64_t>(length, end - pos);
-    entries.push_back({pos, available});
-    const std::string& out = outputPaths[size_t(i)];
-    if (!out.empty()) {
-      Fd fdOut(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-      if (fdOut && ::lseek(in, off_t(pos), SEEK_SET) >= 0) CopyBytes(in, fdOut.get(), uint64_t(available), buffer);
-    }
-    pos += available;
+  if (!marker.found) return {};
+  const ContainerWalk walk = WalkContainer(in, marker.offset, end, int64_t(outputPaths.size()));
+  std::vector<ContainerEntry> entries;
+  for (size_t i = 0; i < walk.entries.size(); ++i) {
+    if (TerminationRequested()) break;  // the run ends: unpack no further
+    const ContainerEntry& e = walk.entries[i];
+    entries.push_back(e);
+    const std::string& out = outputPaths[i];
+    if (out.empty()) continue;
+    Fd fdOut(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (fdOut) CopyBytes(in, e.offset, fdOut.get(), uint64_t(e.length), TerminationRequested);
   }
   return entries;
 }
@@ -196,6 +152,85 @@ void ExtractNestedEntries(const std::string& path, const ContainerEntry& contain
   if (!in) return;
   const int64_t end = std::min(FileSize(in.get()), container.offset + container.length);
   ExtractFrom(in.get(), container.offset, end, outputPaths);
+}
+
+ContainerWalk WalkContainer(int fd, int64_t afterMarker, int64_t end, int64_t maxEntries) {
+  ContainerWalk walk;
+  uint8_t word[4];
+  int64_t pos = afterMarker;
+  if (pos + 4 > end || !ReadAt(fd, pos, word, 4)) {
+    walk.damaged = true;
+    return walk;
+  }
+  pos += 4;
+  walk.count = Int32LE(word);
+  walk.damaged = walk.count < 0;
+  for (int64_t i = 0; i < walk.count && i < maxEntries; ++i) {
+    // Each entry takes at least its 4-byte length, so a count beyond what fits is damage.
+    if (pos + 4 > end || !ReadAt(fd, pos, word, 4)) {
+      walk.damaged = true;
+      break;
+    }
+    pos += 4;
+    const int32_t length = Int32LE(word);
+    if (length < 0) {
+      walk.damaged = true;
+      break;
+    }
+    // A length past the end is cut there (the player copies what is there).
+    const int64_t available = std::min<int64_t>(length, end - pos);
+    walk.entries.push_back({pos, available});
+    if (available < length) {
+      walk.damaged = true;
+      break;
+    }
+    pos += available;
+  }
+  return walk;
+}
+
+ContainerFile::ContainerFile(const std::string& path) {
+  // Opened without blocking, so that a named pipe given by mistake is refused at once.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fd_ >= 0) ::close(fd_);
+    throw ContainerError("cannot be read");
+  }
+  size_ = st.st_size;
+  const SectionMarker marker = FindMarker(fd_, 0, size_);
+  if (!marker.found) {
+    ::close(fd_);
+    throw ContainerError("holds no screensaver project");
+  }
+  projectOffset_ = marker.offset - kSectionMarkerLength;
+}
+
+ContainerFile::~ContainerFile() { ::close(fd_); }
+
+std::vector<ContainerEntry> ContainerFile::Entries(int64_t start, int64_t end) const {
+  uint8_t head[kSectionMarkerLength];
+  const auto marker = SectionMarkerBytes();
+  if (end - start < kSectionMarkerLength + 4 || !ReadAt(fd_, start, head, sizeof head))
+    throw ContainerError("the project is damaged (a container is cut short)");
+  if (std::memcmp(head, marker.data(), marker.size()) != 0) throw ContainerError("the project is damaged (not a container)");
+  ContainerWalk walk = WalkContainer(fd_, start + kSectionMarkerLength, end, INT64_MAX);
+  if (walk.count < 0) throw ContainerError("the project is damaged (negative entry count)");
+  if (walk.damaged) throw ContainerError("the project is damaged (an entry runs past its end)");
+  return std::move(walk.entries);
+}
+
+std::string ContainerFile::Read(const ContainerEntry& entry, int64_t limit) const {
+  if (entry.length > limit) throw ContainerError("an entry is too large (" + std::to_string(entry.length) + " bytes)");
+  std::string bytes(size_t(entry.length), '\0');
+  if (!bytes.empty() && !ReadAt(fd_, entry.offset, bytes.data(), bytes.size()))
+    throw ContainerError("the project is damaged (it ends early)");
+  return bytes;
+}
+
+void ContainerFile::CopyTo(const ContainerEntry& entry, int fd) const {
+  if (CopyBytes(fd_, entry.offset, fd, uint64_t(entry.length)) != uint64_t(entry.length))
+    throw std::runtime_error("writing failed");
 }
 
 }  // namespace tp

@@ -1,9 +1,14 @@
 #include "project/ContainerWriter.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <memory>
+#include <algorithm>
 #include <stdexcept>
+
+#include "core/SafeFile.h"
 
 #include "project/ContainerReader.h"
 
@@ -22,6 +27,7 @@ uint64_t ItemSize(const ContainerItem& item) {
     case ContainerItem::Kind::Bytes: return item.bytes.size();
     case ContainerItem::Kind::File: return FileSize(item.bytes);
     case ContainerItem::Kind::Nested: return ContainerSize(item.items);
+    case ContainerItem::Kind::Part: return item.length;
   }
   return 0;
 }
@@ -31,14 +37,13 @@ int32_t Length32(uint64_t n) {
   return int32_t(n);
 }
 
-void Put(std::FILE* out, std::string_view bytes) {
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size())
-    throw std::runtime_error("write failed");
+void Put(int out, std::string_view bytes) {
+  if (!WriteAll(out, bytes)) throw std::runtime_error("write failed");
 }
 
-void PutItems(std::FILE* out, const std::vector<ContainerItem>& entries);
+void PutItems(int out, const std::vector<ContainerItem>& entries);
 
-void PutItem(std::FILE* out, const ContainerItem& item) {
+void PutItem(int out, const ContainerItem& item) {
   const uint64_t size = ItemSize(item);
   Put(out, Int32Bytes(Length32(size)));
   switch (item.kind) {
@@ -46,25 +51,26 @@ void PutItem(std::FILE* out, const ContainerItem& item) {
       Put(out, item.bytes);
       break;
     case ContainerItem::Kind::File: {
-      std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(item.bytes.c_str(), "rb"), &std::fclose);
-      if (!in) throw std::runtime_error("cannot read " + item.bytes);
-      std::vector<char> buffer(256 * 1024);
-      uint64_t copied = 0;
-      size_t n;
-      while ((n = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
-        Put(out, std::string_view(buffer.data(), n));
-        copied += n;
-      }
-      if (copied != size) throw std::runtime_error(item.bytes + " changed while it was packed");
+      const int in = ::open(item.bytes.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      if (in < 0) throw std::runtime_error("cannot read " + item.bytes);
+      const uint64_t copied = CopyBytes(in, 0, out, size);
+      // One byte more than its size means the file grew since it was measured.
+      char extra;
+      const bool longer = copied == size && ::pread(in, &extra, 1, off_t(size)) > 0;
+      ::close(in);
+      if (copied != size || longer) throw std::runtime_error(item.bytes + " changed while it was packed");
       break;
     }
     case ContainerItem::Kind::Nested:
       PutItems(out, item.items);
       break;
+    case ContainerItem::Kind::Part:
+      if (CopyBytes(item.fd, int64_t(item.offset), out, item.length) != item.length) throw std::runtime_error("write failed");
+      break;
   }
 }
 
-void PutItems(std::FILE* out, const std::vector<ContainerItem>& entries) {
+void PutItems(int out, const std::vector<ContainerItem>& entries) {
   const auto marker = SectionMarkerBytes();
   Put(out, std::string_view(reinterpret_cast<const char*>(marker.data()), marker.size()));
   Put(out, Int32Bytes(Length32(entries.size())));
@@ -86,23 +92,23 @@ uint64_t ContainerSize(const std::vector<ContainerItem>& entries) {
   return size;
 }
 
-void WriteContainer(std::FILE* out, const std::vector<ContainerItem>& entries) { PutItems(out, entries); }
+void WriteContainer(int out, const std::vector<ContainerItem>& entries) { PutItems(out, entries); }
 
 std::string ContainerBytes(const std::vector<ContainerItem>& entries) {
-  char* data = nullptr;
-  size_t size = 0;
-  std::FILE* mem = open_memstream(&data, &size);
-  if (!mem) throw std::runtime_error("out of memory");
+  // Through an anonymous in-memory file, so that file items are copied as on disk.
+  const int fd = ::memfd_create("container", MFD_CLOEXEC);
+  if (fd < 0) throw std::runtime_error("cannot make a container in memory");
   try {
-    WriteContainer(mem, entries);
+    WriteContainer(fd, entries);
   } catch (...) {
-    std::fclose(mem);
-    std::free(data);
+    ::close(fd);
     throw;
   }
-  std::fclose(mem);
-  std::string bytes(data, size);
-  std::free(data);
+  const off_t size = ::lseek(fd, 0, SEEK_CUR);
+  std::string bytes(size_t(std::max<off_t>(size, 0)), '\0');
+  const bool ok = size >= 0 && ::pread(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size());
+  ::close(fd);
+  if (!ok) throw std::runtime_error("cannot make a container in memory");
   return bytes;
 }
 

@@ -5,7 +5,7 @@
 
 #include "core/IniFile.h"
 #include "core/TextUtil.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "platform/Platform.h"
 #include "project/FileLoader.h"
 
@@ -153,7 +153,7 @@ void TProject::ReadFrom(TMyStream& in) {
   DecodeAreaMask(values.data(), values.size(), areaMask);
   const std::vector<uint8_t> pictureBlock = in.ReadBlock();
   const Size2D stored = ReadJpegSize(pictureBlock.data(), pictureBlock.size());
-  JpegDecodeRequest request;
+  DecodeRequest request;
   if (pictureShownSize) {
     const Size2D shown = pictureShownSize(stored.width, stored.height);
     request.minWidth = shown.width;

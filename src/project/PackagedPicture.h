@@ -16,7 +16,7 @@
 #include <string>
 
 #include "imaging/Bitmap32.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 
 namespace tp {
 

@@ -44,7 +44,7 @@ std::string UserFilePath() {
 std::optional<IniFile> LoadExistingUserFile() {
   const std::string path = UserFilePath();
   std::string bytes;
-  const ReadResult r = ReadRegularFile(path, kMaxUserFileBytes, bytes);
+  const ReadResult r = ReadWholeFile(path, kMaxUserFileBytes, bytes);
   if (r == ReadResult::NotRegular || r == ReadResult::TooLarge)
     std::fprintf(stderr, "tidepool: ignoring %s: %s\n", path.c_str(),
                  r == ReadResult::TooLarge ? "larger than 1 MB" : "not a regular file");

@@ -144,7 +144,7 @@ void TMpfmScrSvr::FormShow() {
           [fit = FitSettingsOf(state_)](const std::string& path, const std::atomic<bool>& cancel) {
             PreparedPicture prepared;
             if (IsPlainPicturePath(path)) {
-              prepared.plain = PreparePlainPicture(path, fit, &cancel, PrepareThreads::One);
+              prepared.plain = PreparePlainPicture(path, fit, &cancel);
             } else {
               // Picture and mask are read and scaled here; objects, weather and sounds
               // are set up at the change.

@@ -27,19 +27,19 @@ TEST(SafeFile, ReadsOnlyRegularFilesWithinTheBound) {
   const std::string file = dir / "a.ini", link = dir / "link.ini", fifo = dir / "fifo.ini";
   ASSERT_TRUE(WriteFile(file, "[Setting]\r\nIndex=1\r\n"));
   std::string out;
-  EXPECT_EQ(ReadRegularFile(file, 1024, out), ReadResult::Ok);
+  EXPECT_EQ(ReadWholeFile(file, 1024, out), ReadResult::Ok);
   EXPECT_EQ(out, "[Setting]\r\nIndex=1\r\n");
-  EXPECT_EQ(ReadRegularFile(file, 5, out), ReadResult::TooLarge);
+  EXPECT_EQ(ReadWholeFile(file, 5, out), ReadResult::TooLarge);
   EXPECT_TRUE(out.empty());
-  EXPECT_EQ(ReadRegularFile(dir / "none.ini", 1024, out), ReadResult::Missing);
+  EXPECT_EQ(ReadWholeFile(dir / "none.ini", 1024, out), ReadResult::Missing);
   // A link is refused even when it points at a readable file.
   ASSERT_EQ(::symlink(file.c_str(), link.c_str()), 0);
-  EXPECT_EQ(ReadRegularFile(link, 1024, out), ReadResult::NotRegular);
+  EXPECT_EQ(ReadWholeFile(link, 1024, out), ReadResult::NotRegular);
   // A FIFO without a writer would block an ordinary open; it is refused at once.
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-  EXPECT_EQ(ReadRegularFile(fifo, 1024, out), ReadResult::NotRegular);
-  EXPECT_EQ(ReadRegularFile(dir.path(), 1024, out), ReadResult::NotRegular);
-  EXPECT_EQ(ReadRegularFile("/dev/zero", 1024, out), ReadResult::NotRegular);
+  EXPECT_EQ(ReadWholeFile(fifo, 1024, out), ReadResult::NotRegular);
+  EXPECT_EQ(ReadWholeFile(dir.path(), 1024, out), ReadResult::NotRegular);
+  EXPECT_EQ(ReadWholeFile("/dev/zero", 1024, out), ReadResult::NotRegular);
 }
 
 TEST(SafeFile, ReplacementReplacesALinkAndLeavesItsTargetAlone) {

@@ -8,6 +8,7 @@
 
 #include "core/FileSystem.h"
 #include "imaging/ImageWriter.h"
+#include "imaging/import/ImageLoader.h"
 #include "support/SaverRun.h"
 
 namespace tp::test {

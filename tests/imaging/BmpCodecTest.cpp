@@ -3,7 +3,7 @@
 // fields after a 40-byte header), damaged files, and the BMP writer.
 #include <gtest/gtest.h>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/ImagingTestSupport.h"
 

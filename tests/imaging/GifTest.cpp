@@ -3,8 +3,8 @@
 // (ImageMagick's -coalesce as reference), damaged files.
 #include <gtest/gtest.h>
 
-#include "imaging/GifAnimation.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/GifAnimation.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImagingTestSupport.h"
 
 namespace tp {

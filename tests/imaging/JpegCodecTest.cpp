@@ -3,7 +3,7 @@
 // the PNG writer and reader; format sniffing.
 #include <gtest/gtest.h>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/ImagingTestSupport.h"
 
@@ -61,7 +61,7 @@ TEST(JpegCodec, MemoryBlockOfExactLengthDecodesLikeTheFile) {
   std::vector<uint8_t> packed(bytes);
   packed.insert(packed.end(), 500, 0xFF);
   EXPECT_EQ(DecodeJpeg(packed.data(), bytes.size()), fromFile);
-  EXPECT_EQ(DecodeImage(bytes.data(), bytes.size(), "any.name"), fromFile);
+  EXPECT_EQ(DecodeImage(bytes.data(), bytes.size()), fromFile);
 }
 
 TEST(JpegCodec, DamagedDataThrowsInsteadOfExiting) {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/ImagingTestSupport.h"
 #include "support/TestPictures.h"
@@ -59,7 +59,7 @@ TEST(JpegScaling, DecodesAtTheSmallestScaleStillAtLeastTheRequest) {
       {3000, 2000, 1600, 1200},  // never enlarged by the decoder
   };
   for (const Case& c : cases) {
-    JpegDecodeRequest r;
+    DecodeRequest r;
     r.minWidth = c.minW;
     r.minHeight = c.minH;
     const Bitmap32 b = DecodeJpeg(jpeg.data(), jpeg.size(), r);
@@ -70,7 +70,7 @@ TEST(JpegScaling, DecodesAtTheSmallestScaleStillAtLeastTheRequest) {
   EXPECT_EQ(size.width, 1600);
   EXPECT_EQ(size.height, 1200);
   // A scaled decode is the same picture, only smaller.
-  JpegDecodeRequest half;
+  DecodeRequest half;
   half.minWidth = 800;
   half.minHeight = 600;
   const Bitmap32 small = DecodeJpeg(jpeg.data(), jpeg.size(), half);
@@ -98,7 +98,7 @@ TEST(JpegScaling, CentredCutGivesThePixelsOfTheFullDecode) {
   for (const auto& [name, bytes] : files) {
     const Bitmap32 full = DecodeJpeg(bytes.data(), bytes.size());
     for (const Window win : {Window{200, 100}, Window{101, 251}, Window{333, 77}, Window{17, 9}, Window{500, 500}}) {
-      JpegDecodeRequest r;
+      DecodeRequest r;
       r.cropWidth = win.w;
       r.cropHeight = win.h;
       const Bitmap32 cut = DecodeJpeg(bytes.data(), bytes.size(), r);
@@ -148,7 +148,7 @@ TEST(JpegScaling, ProgressivePictureStopsAfterTooManyScans) {
 TEST(JpegScaling, CancelledDecodeStopsWithAnError) {
   const std::vector<uint8_t> jpeg = EncodeJpeg(DetailedPicture(256, 256), 80);
   std::atomic<bool> cancel{true};
-  JpegDecodeRequest r;
+  DecodeRequest r;
   r.cancel = &cancel;
   EXPECT_THROW(DecodeJpeg(jpeg.data(), jpeg.size(), r), ImageDecodeError);
   cancel = false;
@@ -183,7 +183,7 @@ TEST(JpegScaling, OutputAboveTheBoundIsRefusedUnlessScaledUnderIt) {
   // 400 megapixels at full size, but 2500 x 2500 at the 1/8 scale a screen needs.
   const std::vector<uint8_t> big = Declaring(20000, 20000);
   EXPECT_THROW(DecodeJpeg(big.data(), big.size()), ImageDecodeError);
-  JpegDecodeRequest r;
+  DecodeRequest r;
   r.minWidth = 1920;
   r.minHeight = 1080;
   const Bitmap32 scaled = DecodeJpeg(big.data(), big.size(), r);

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImagingTestSupport.h"
 #include "imaging/Resample.h"
 
@@ -97,35 +97,6 @@ TEST(StretchLanczos, SameSizeIsExactAndFlatPicturesStayFlat) {
   target.Fill(5);
   StretchLanczos(empty, target);
   EXPECT_EQ(target.at(3, 3), 5u);
-}
-
-// A source filled from the top while it is resampled: the rows are asked for in order,
-// never more than there are, and the result is the one of the whole source. Rows that
-// never come stop it.
-TEST(StretchLanczos, SourceArrivingRowByRowGivesTheSameResult) {
-  const Bitmap32 src = Varied(97, 61);
-  for (auto [dw, dh] : {std::pair{40, 25}, std::pair{97, 20}, std::pair{150, 90}, std::pair{5, 61}}) {
-    Bitmap32 whole(dw, dh), streamed(dw, dh);
-    StretchLanczos(src, whole);
-    int asked = 0;
-    bool inOrder = true;
-    const bool done = StretchLanczos(src, streamed, [&](int rows) {
-      inOrder = inOrder && rows > asked && rows <= src.height();
-      asked = rows;
-      return true;
-    });
-    EXPECT_TRUE(done);
-    EXPECT_TRUE(inOrder) << dw << "x" << dh;
-    EXPECT_EQ(streamed, whole) << dw << "x" << dh;
-  }
-  Bitmap32 part(40, 25);
-  int lastAsked = 0;
-  EXPECT_FALSE(StretchLanczos(src, part, [&](int rows) {
-    lastAsked = rows;
-    return rows <= 30;
-  }));
-  EXPECT_GT(lastAsked, 30);
-  EXPECT_LT(lastAsked, 61);  // it gave up at the first missing row, not at the end
 }
 
 TEST(StretchLanczos, CloseToImageMagicksLanczosResize) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "imaging/ImageWriter.h"
+#include "imaging/import/ImageLoader.h"
 
 namespace tp::test {
 

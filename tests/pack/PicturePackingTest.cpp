@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "pack/PackTestSupport.h"
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <thread>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/Resample.h"
 #include "presentation/PicturePreparer.h"
@@ -50,7 +50,7 @@ TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
   const std::string path = WriteJpeg(dir / "big.jpg", DetailedPicture(1600, 1200));
   const std::vector<uint8_t> bytes = ReadBytes(path);
   auto decodeAtLeast = [&](int w, int h) {
-    JpegDecodeRequest r;
+    DecodeRequest r;
     r.minWidth = w;
     r.minHeight = h;
     return DecodeJpeg(bytes.data(), bytes.size(), r);
@@ -84,22 +84,14 @@ TEST(PreparePlainPicture, EachSizeModeDecodesAtTheScaleItsFittedSizeNeeds) {
             Lanczos(LoadImageFile(small), 400, 300));
 }
 
-// On the spot the resampling runs beside the decode; the worker does both on its own
-// thread. The pixels are the same, and a decode that fails while the resampler waits for
-// rows ends both.
-TEST(PreparePlainPicture, ResamplingBesideTheDecodeGivesTheSamePixels) {
+// A decode whose cancel flag is set stops with an error instead of giving a picture.
+TEST(PreparePlainPicture, ACancelledDecodeThrows) {
   TempDir dir;
   const std::string path = WriteJpeg(dir / "big.jpg", DetailedPicture(1600, 1200));
-  for (const FitSettings& fit : {Fit(500, 300, true, false), Fit(1000, 700, true, true), Fit(1920, 1080, false, false, true, 1),
-                                 Fit(400, 300, true, false)}) {
-    const FittedPicture two = PreparePlainPicture(path, fit, nullptr, PrepareThreads::Two);
-    const FittedPicture one = PreparePlainPicture(path, fit, nullptr, PrepareThreads::One);
-    EXPECT_EQ(two.picture, one.picture);
-    EXPECT_EQ(two.width, one.width);
-    EXPECT_EQ(two.height, one.height);
-  }
   const std::atomic<bool> cancelled{true};
-  EXPECT_THROW(PreparePlainPicture(path, Fit(500, 300, true, false), &cancelled, PrepareThreads::Two), ImageDecodeError);
+  EXPECT_THROW(PreparePlainPicture(path, Fit(500, 300, true, false), &cancelled), ImageDecodeError);
+  const std::atomic<bool> wanted{false};
+  EXPECT_EQ(PreparePlainPicture(path, Fit(500, 300, true, false), &wanted).picture.width(), 500);
 }
 
 TEST(PreparePlainPicture, OriginalSizeDecodesOnlyWhatTheScreenShows) {
@@ -159,7 +151,7 @@ TEST(PicturePreparer, PreparedPictureEqualsTheOneLoadedOnTheSpot) {
   TPicturePreparer preparer([&](const std::string& path, const std::atomic<bool>& cancel) {
     ++runs;
     PreparedPicture p;
-    p.plain = PreparePlainPicture(path, fit, &cancel, PrepareThreads::One);  // as the show's worker does
+    p.plain = PreparePlainPicture(path, fit, &cancel);  // as the show's worker does
     return p;
   });
   preparer.Start(a);

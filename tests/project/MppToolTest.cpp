@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "core/FileSystem.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "project/PackagedPicture.h"
 #include "support/SaverRun.h"
 

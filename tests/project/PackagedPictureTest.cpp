@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"

@@ -5,6 +5,7 @@
 
 #include "core/FileSystem.h"
 #include "imaging/ImageWriter.h"
+#include "imaging/import/ImageLoader.h"
 #include "saver/SaverRunFixture.h"
 
 namespace tp::test {

@@ -12,7 +12,7 @@
 #include "core/IniFile.h"
 #include "core/Paths.h"
 #include "core/TextUtil.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/Resample.h"
 #include "project/PackagedPictureWriter.h"
@@ -81,7 +81,7 @@ std::string AsJpeg(const std::string& path, int quality, tp::Bitmap32* decoded) 
   const std::string bytes = ReadInput(path);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   try {
-    *decoded = tp::DecodeImage(data, bytes.size(), path);
+    *decoded = tp::DecodeImage(data, bytes.size());
   } catch (const tp::ImageDecodeError& e) {
     throw std::runtime_error(path + ": " + e.what());
   }

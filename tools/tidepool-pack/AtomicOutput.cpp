@@ -44,40 +44,9 @@ std::string TemplateBeside(const std::string& target) {
 
 }  // namespace
 
-AtomicFile::AtomicFile(const std::string& target) : target_(target) {
-  std::string name = TemplateBeside(target);
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) throw FileError(target, std::string("cannot create a file beside it: ") + std::strerror(errno));
-  temp_ = name;
-  InstallCleanup(temp_);
-  file_ = ::fdopen(fd, "wb");
-  if (!file_) {
-    ::close(fd);
-    ::unlink(temp_.c_str());
-    ClearCleanup();
-    throw FileError(target, "cannot write");
-  }
-}
+RemovedOnSignal::RemovedOnSignal(const std::string& path) { InstallCleanup(path); }
 
-AtomicFile::~AtomicFile() {
-  if (file_) std::fclose(file_);
-  if (!temp_.empty()) {
-    ::unlink(temp_.c_str());
-    ClearCleanup();
-  }
-}
-
-void AtomicFile::Commit(unsigned mode) {
-  const bool flushed = std::fflush(file_) == 0;
-  const bool closed = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (!flushed || !closed) throw FileError(target_, "writing failed");
-  ::chmod(temp_.c_str(), mode);
-  if (std::rename(temp_.c_str(), target_.c_str()) != 0)
-    throw FileError(target_, std::string("cannot replace it: ") + std::strerror(errno));
-  temp_.clear();
-  ClearCleanup();
-}
+RemovedOnSignal::~RemovedOnSignal() { ClearCleanup(); }
 
 AtomicFolder::AtomicFolder(const std::string& target) : target_(target) {
   std::error_code ec;

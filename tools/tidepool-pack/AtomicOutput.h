@@ -1,27 +1,19 @@
 #pragma once
-// Output that appears whole or not at all: written to a temporary file (or folder) beside
-// the target and renamed over it only when complete. A temporary file is removed when
-// the writer is destroyed without Commit, and also when the tool is ended by SIGINT,
-// SIGTERM or SIGHUP while writing.
-#include <cstdio>
+// Output that appears whole or not at all. A saver is written through core's AtomicFile;
+// RemovedOnSignal takes its temporary file away also when the tool is ended by SIGINT,
+// SIGTERM or SIGHUP while writing. A project folder is made beside its target and
+// renamed to it when complete.
 #include <string>
 
 namespace tp::pack {
 
-class AtomicFile {
+// While it lives, the file at path is removed when one of those signals ends the tool.
+class RemovedOnSignal {
  public:
-  explicit AtomicFile(const std::string& target);  // throws when the file cannot be made
-  ~AtomicFile();
-  AtomicFile(const AtomicFile&) = delete;
-  AtomicFile& operator=(const AtomicFile&) = delete;
-
-  std::FILE* stream() { return file_; }
-  // Closes, sets the mode and renames over the target; throws on failure.
-  void Commit(unsigned mode);
-
- private:
-  std::string target_, temp_;
-  std::FILE* file_ = nullptr;
+  explicit RemovedOnSignal(const std::string& path);
+  ~RemovedOnSignal();
+  RemovedOnSignal(const RemovedOnSignal&) = delete;
+  RemovedOnSignal& operator=(const RemovedOnSignal&) = delete;
 };
 
 // A new empty folder beside target (target must not exist or be an empty folder);

@@ -12,7 +12,7 @@
 #include "project/UiDescription.h"
 #include "tidepool-pack/PackCommand.h"
 #include "tidepool-pack/PictureCheck.h"
-#include "tidepool-pack/SaverContents.h"
+#include "tidepool-pack/SaverLayout.h"
 
 namespace tp::pack {
 namespace {
@@ -49,8 +49,8 @@ void PrintSettings(const TMpCSetting& s) {
 int List(const Arguments& args) {
   if (!args.positional.empty()) throw UsageError("expected --list SAVER.scr");
   const std::string path = args.Value("--list");
-  const SaverContents saver(path);
-  const SaverContents::Project p = saver.ReadProject();
+  const ContainerFile saver = OpenSaver(path);
+  const SaverLayout p = ReadSaverLayout(saver, path);
 
   // The settings as the player reads them (texts held as UTF-8).
   TMpCProject project;
@@ -78,7 +78,7 @@ int List(const Arguments& args) {
     if (it == byName.end()) {
       what = "missing from the saver";
     } else {
-      const EntryPlace& e = p.files[it->second];
+      const ContainerEntry& e = p.files[it->second];
       try {
         const CheckedPicture c = DescribePicture(saver.Read(e, kMaxPictureBytes));
         what = std::to_string(c.width) + " x " + std::to_string(c.height) + "  " + KindName(c.kind) + "  " + Megabytes(e.length);
@@ -112,8 +112,8 @@ int List(const Arguments& args) {
   std::printf("Files: %zu, %s\n", p.files.size(), Megabytes(filesBytes).c_str());
   for (size_t k = 0; k < p.files.size(); ++k)
     std::printf("  %s  %s\n", Cp1252ToUtf8(p.names[k]).c_str(), Megabytes(p.files[k].length).c_str());
-  std::printf("Total: project %s, saver %s\n", Megabytes(saver.fileSize() - saver.projectOffset()).c_str(),
-              Megabytes(saver.fileSize()).c_str());
+  std::printf("Total: project %s, saver %s\n", Megabytes(saver.size() - saver.projectOffset()).c_str(),
+              Megabytes(saver.size()).c_str());
   return 0;
 }
 

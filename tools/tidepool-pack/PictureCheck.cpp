@@ -1,28 +1,19 @@
-// Deciding what to store for each picture of a saver; the JPEG work is in JpegCheck.cpp,
-// the formats the player does not read in OtherFormats.cpp.
+// Deciding what to store for each picture of a saver. Every picture is decoded through
+// the program's own decoders (imaging/import); JPEG photos are checked strictly, as the
+// player would show a damaged one partly grey.
 #include "tidepool-pack/PictureCheck.h"
 
 #include <cstring>
 
-#include "imaging/ImageLoader.h"
 #include "imaging/ImageWriter.h"
+#include "imaging/import/ImageLoader.h"
 #include "project/PackagedPicture.h"
-#include "tidepool-pack/OtherFormats.h"
+#include "tidepool-pack/UprightPhoto.h"
 
 namespace tp::pack {
 namespace {
 
 constexpr int kConvertedJpegQuality = 92;
-
-bool StartsWith(std::string_view bytes, std::string_view prefix) {
-  return bytes.size() >= prefix.size() && std::memcmp(bytes.data(), prefix.data(), prefix.size()) == 0;
-}
-
-bool IsHeifBrand(std::string_view brand) {
-  for (const char* b : {"heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs", "mif1", "msf1", "avif"})
-    if (brand == b) return true;
-  return false;
-}
 
 bool HasTransparency(const Bitmap32& bmp) {
   const Pixel* p = bmp.data();
@@ -35,34 +26,72 @@ std::string Bytes(const std::vector<uint8_t>& v) { return std::string(reinterpre
 
 const uint8_t* Data(std::string_view s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
-// Decodes a picture the player does not read; the caller converts it.
-Bitmap32 DecodeOther(PictureKind kind, std::string_view bytes) {
-  switch (kind) {
-    case PictureKind::Png: return DecodePng(Data(bytes), bytes.size());
-    case PictureKind::Webp: return DecodeWebp(bytes);
-    case PictureKind::Tiff: return DecodeTiff(bytes);
-    case PictureKind::Heif: return DecodeHeif(bytes);
-    default: throw PictureError("not a picture the tool reads");
+void CheckJpegPhoto(std::string_view bytes, CheckedPicture& out) {
+  const PictureFacts facts = ReadPictureFacts(Data(bytes), bytes.size());
+  const bool sideways = facts.orientation >= 5;
+  out.width = sideways ? facts.height : facts.width;
+  out.height = sideways ? facts.width : facts.height;
+  const std::string orientation = "(EXIF orientation " + std::to_string(facts.orientation) + ")";
+  if (facts.orientation == 1) {
+    CheckJpeg(Data(bytes), bytes.size());
+    return;
   }
+  UprightPhoto upright = TurnPhotoUpright(bytes, facts.orientation);
+  if (!upright.turned) {
+    out.width = facts.width;
+    out.height = facts.height;
+    out.note = "too large to turn upright " + orientation + "; stored as it is";
+    return;
+  }
+  out.replacement = std::move(upright.bytes);
+  out.changed = true;
+  out.change = "turned upright " + orientation +
+               (upright.lossless ? " losslessly" : ", quality " + std::to_string(upright.quality) + " (re-encoded)");
 }
 
-void Orientation(const JpegFacts& facts, CheckedPicture& out) {
-  const bool turned = facts.orientation >= 5;
-  out.width = turned ? facts.height : facts.width;
-  out.height = turned ? facts.width : facts.height;
+void CheckPackagedPicture(std::string_view bytes, CheckedPicture& out) {
+  TProject p;
+  if (!p.LoadPackagedPictureFrom(Data(bytes), bytes.size()) || p.picture.empty())
+    throw PictureError("damaged packaged picture");
+  out.width = p.pictureWidth;
+  out.height = p.pictureHeight;
+  for (const TSoundSlot& s : p.soundSlots)
+    if (!s.empty()) out.sounds.push_back(s.FileName);
+  if (!p.singleSound.empty()) out.sounds.push_back(p.singleSound);
+}
+
+// A picture the player cannot read, stored as JPEG, or as BMP to keep its transparency.
+void Convert(std::string_view bytes, CheckedPicture& out) {
+  const Bitmap32 b = DecodeImage(Data(bytes), bytes.size());
+  out.width = b.width();
+  out.height = b.height();
+  out.changed = true;
+  if (HasTransparency(b)) {
+    out.replacement = EncodeBmpWithAlpha(b);
+    out.storedKind = PictureKind::Bmp;
+    out.change = std::string("converted from ") + KindName(out.kind) + " to BMP (it has transparency)";
+  } else {
+    out.replacement = Bytes(EncodeJpeg(b, kConvertedJpegQuality));
+    out.storedKind = PictureKind::Jpeg;
+    out.change = std::string("converted from ") + KindName(out.kind) + " to JPEG (quality 92)";
+  }
 }
 
 }  // namespace
 
 PictureKind SniffPicture(std::string_view b) {
-  if (StartsWith(b, "\xFF\xD8\xFF")) return PictureKind::Jpeg;
-  if (StartsWith(b, "BM")) return PictureKind::Bmp;
-  if (StartsWith(b, "GIF8")) return PictureKind::Gif;
-  if (StartsWith(b, "\x89PNG")) return PictureKind::Png;
-  if (StartsWith(b, "RIFF") && b.size() >= 12 && b.substr(8, 4) == "WEBP") return PictureKind::Webp;
-  if (StartsWith(b, std::string_view("II*\0", 4)) || StartsWith(b, std::string_view("MM\0*", 4))) return PictureKind::Tiff;
-  if (b.size() >= 12 && b.substr(4, 4) == "ftyp" && IsHeifBrand(b.substr(8, 4))) return PictureKind::Heif;
-  if (StartsWith(b, "Mp060697")) return PictureKind::Packaged;
+  if (b.size() >= 8 && std::memcmp(b.data(), "Mp060697", 8) == 0) return PictureKind::Packaged;
+  switch (SniffImageFormat(Data(b), b.size())) {
+    case ImageFormat::Jpeg: return PictureKind::Jpeg;
+    case ImageFormat::Bmp: return PictureKind::Bmp;
+    case ImageFormat::Gif: return PictureKind::Gif;
+    case ImageFormat::Png: return PictureKind::Png;
+    case ImageFormat::Webp: return PictureKind::Webp;
+    case ImageFormat::Tiff: return PictureKind::Tiff;
+    case ImageFormat::Heif: return PictureKind::Heif;
+    case ImageFormat::Jxl: return PictureKind::Jxl;
+    case ImageFormat::Unknown: break;
+  }
   return PictureKind::Unknown;
 }
 
@@ -75,6 +104,7 @@ const char* KindName(PictureKind kind) {
     case PictureKind::Webp: return "WebP";
     case PictureKind::Tiff: return "TIFF";
     case PictureKind::Heif: return "HEIF";
+    case PictureKind::Jxl: return "JPEG XL";
     case PictureKind::Packaged: return "packaged picture";
     case PictureKind::Unknown: break;
   }
@@ -93,108 +123,22 @@ std::string PlayerExtension(PictureKind kind) {
   }
 }
 
-Bitmap32 TurnUpright(const Bitmap32& src, int orientation) {
-  const int w = src.width(), h = src.height();
-  if (orientation < 2 || orientation > 8) return src;
-  const bool swap = orientation >= 5;
-  Bitmap32 out;
-  out.SetSizeUninitialized(swap ? h : w, swap ? w : h);
-  for (int y = 0; y < out.height(); ++y) {
-    Pixel* row = out.scanline(y);
-    for (int x = 0; x < out.width(); ++x) {
-      int sx = x, sy = y;
-      switch (orientation) {
-        case 2: sx = w - 1 - x; break;                   // mirrored left to right
-        case 3: sx = w - 1 - x; sy = h - 1 - y; break;   // upside down
-        case 4: sy = h - 1 - y; break;                   // mirrored top to bottom
-        case 5: sx = y; sy = x; break;                   // transposed
-        case 6: sx = y; sy = h - 1 - x; break;           // needs a quarter turn clockwise
-        case 7: sx = w - 1 - y; sy = h - 1 - x; break;   // transversed
-        case 8: sx = w - 1 - y; sy = x; break;           // needs a quarter turn anticlockwise
-      }
-      row[x] = src.at(sx, sy);
-    }
-  }
-  return out;
-}
-
-std::string EncodeBmpWithAlpha(const Bitmap32& bmp) {
-  const uint32_t w = uint32_t(bmp.width()), h = uint32_t(bmp.height());
-  const uint32_t headerSize = 108, offset = 14 + headerSize, imageSize = w * h * 4;
-  std::string out;
-  out.reserve(offset + imageSize);
-  auto u16 = [&](uint32_t v) { out += char(v & 0xFF); out += char((v >> 8) & 0xFF); };
-  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
-  out += "BM";
-  u32(offset + imageSize); u32(0); u32(offset);
-  u32(headerSize); u32(w); u32(h); u16(1); u16(32);
-  u32(3);  // bit fields
-  u32(imageSize); u32(2835); u32(2835); u32(0); u32(0);
-  u32(0x00FF0000); u32(0x0000FF00); u32(0x000000FF); u32(0xFF000000);
-  u32(0x73524742);  // "sRGB"
-  out.append(36 + 12, '\0');  // end points and gamma, unused with sRGB
-  for (int y = int(h) - 1; y >= 0; --y)
-    for (uint32_t x = 0; x < w; ++x) u32(bmp.at(int(x), y));
-  return out;
-}
-
 CheckedPicture CheckPicture(std::string_view bytes) {
   CheckedPicture out;
   out.kind = out.storedKind = SniffPicture(bytes);
   try {
     switch (out.kind) {
-      case PictureKind::Jpeg: {
-        Bitmap32 pixels;
-        const JpegFacts facts = DecodeJpegUnlessUpright(bytes, &pixels);
-        if (facts.tooLargeToTurn) {
-          out.width = facts.width;
-          out.height = facts.height;
-          out.note = "too large to turn upright (EXIF orientation " + std::to_string(facts.orientation) +
-                     "); stored as it is";
-          return out;
-        }
-        Orientation(facts, out);
-        if (facts.orientation == 1) return out;
-        out.replacement = EncodeUprightJpeg(TurnUpright(pixels, facts.orientation), facts.quality, bytes);
-        out.changed = true;
-        out.change = "turned upright (EXIF orientation " + std::to_string(facts.orientation) + "), quality " +
-                     std::to_string(facts.quality);
-        return out;
-      }
+      case PictureKind::Jpeg: CheckJpegPhoto(bytes, out); break;
       case PictureKind::Bmp:
       case PictureKind::Gif: {
-        const Bitmap32 b = out.kind == PictureKind::Bmp ? DecodeBmp(Data(bytes), bytes.size())
-                                                        : DecodeGifFirstFrame(Data(bytes), bytes.size());
+        const Bitmap32 b = DecodeImage(Data(bytes), bytes.size());
         out.width = b.width();
         out.height = b.height();
-        return out;
+        break;
       }
-      case PictureKind::Packaged: {
-        TProject p;
-        if (!p.LoadPackagedPictureFrom(Data(bytes), bytes.size()) || p.picture.empty())
-          throw PictureError("damaged packaged picture");
-        out.width = p.pictureWidth;
-        out.height = p.pictureHeight;
-        for (const TSoundSlot& s : p.soundSlots)
-          if (!s.empty()) out.sounds.push_back(s.FileName);
-        if (!p.singleSound.empty()) out.sounds.push_back(p.singleSound);
-        return out;
-      }
+      case PictureKind::Packaged: CheckPackagedPicture(bytes, out); break;
       case PictureKind::Unknown: throw PictureError("not a picture (unknown format)");
-      default: break;
-    }
-    const Bitmap32 b = DecodeOther(out.kind, bytes);
-    out.width = b.width();
-    out.height = b.height();
-    out.changed = true;
-    if (HasTransparency(b)) {
-      out.replacement = EncodeBmpWithAlpha(b);
-      out.storedKind = PictureKind::Bmp;
-      out.change = std::string("converted from ") + KindName(out.kind) + " to BMP (it has transparency)";
-    } else {
-      out.replacement = Bytes(EncodeJpeg(b, kConvertedJpegQuality));
-      out.storedKind = PictureKind::Jpeg;
-      out.change = std::string("converted from ") + KindName(out.kind) + " to JPEG (quality 92)";
+      default: Convert(bytes, out); break;
     }
     return out;
   } catch (const PictureError&) {
@@ -209,9 +153,13 @@ CheckedPicture DescribePicture(std::string_view bytes) {
   if (kind == PictureKind::Jpeg) {
     CheckedPicture out;
     out.kind = out.storedKind = kind;
-    const JpegFacts facts = ReadJpegFacts(bytes);
-    out.width = facts.width;
-    out.height = facts.height;
+    try {
+      const Size2D size = ReadJpegSize(Data(bytes), bytes.size());
+      out.width = size.width;
+      out.height = size.height;
+    } catch (const ImageDecodeError& e) {
+      throw PictureError(std::string("damaged JPEG (") + e.what() + ")");
+    }
     return out;
   }
   CheckedPicture out = CheckPicture(bytes);

@@ -1,18 +1,16 @@
 #pragma once
 // Every picture a saver will show is decoded once while packing: what kind it is, its
 // size, and whether it must be stored changed so that the player can show it as meant —
-// a JPEG photo turned upright by its EXIF orientation, a PNG, WebP, TIFF or HEIF picture
-// converted to JPEG (or to BMP when it has transparency).
+// a JPEG photo turned upright by its EXIF orientation, a PNG, WebP, TIFF, HEIF or JPEG XL
+// picture converted to JPEG (or to BMP when it has transparency).
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "imaging/Bitmap32.h"
-
 namespace tp::pack {
 
-enum class PictureKind { Unknown, Jpeg, Bmp, Gif, Png, Webp, Tiff, Heif, Packaged };
+enum class PictureKind { Unknown, Jpeg, Bmp, Gif, Png, Webp, Tiff, Heif, Jxl, Packaged };
 
 // Told from the first bytes.
 PictureKind SniffPicture(std::string_view bytes);
@@ -48,37 +46,5 @@ CheckedPicture CheckPicture(std::string_view bytes);
 
 // Kind and size only, decoding as little as the format allows (for listing savers).
 CheckedPicture DescribePicture(std::string_view bytes);
-
-// --- the pieces, exposed for the tests ---
-
-// The picture turned as the EXIF orientation (1-8) says: the stored pixels read
-// the way the camera meant them. Orientation 1 or an unknown value gives a copy.
-Bitmap32 TurnUpright(const Bitmap32& src, int orientation);
-
-// A 32-bit BMP whose fourth byte is the alpha channel (v4 header with an alpha mask).
-std::string EncodeBmpWithAlpha(const Bitmap32& bmp);
-
-struct JpegFacts {
-  int width = 0;
-  int height = 0;
-  int orientation = 1;  // EXIF orientation, 1 when absent
-  int quality = 0;      // estimated from the luminance quantisation table (1-100)
-  bool tooLargeToTurn = false;  // turning was asked for, but the whole picture would not fit in memory
-};
-// Reads the header and EXIF orientation of a JPEG and decodes all of its compressed
-// data; the pixels are returned only when full is set (otherwise the decoder works at
-// 1/8 scale, which still reads every coefficient). Damage throws PictureError; so does
-// a file cut short, which the player would show partly grey.
-JpegFacts DecodeJpegChecked(std::string_view bytes, Bitmap32* full);
-// The same in one pass for packing: the pixels are returned only when the EXIF
-// orientation says the photo must be turned and the whole picture fits the memory bound
-// (otherwise it is only checked, and tooLargeToTurn says so). Checking alone works at
-// 1/8 scale, so any size the format allows can be checked.
-JpegFacts DecodeJpegUnlessUpright(std::string_view bytes, Bitmap32* pixels);
-// Header and orientation only.
-JpegFacts ReadJpegFacts(std::string_view bytes);
-// The JPEG encoded at quality, with the original's EXIF data carried over minus the
-// orientation entry (the pixels are now upright).
-std::string EncodeUprightJpeg(const Bitmap32& upright, int quality, std::string_view original);
 
 }  // namespace tp::pack

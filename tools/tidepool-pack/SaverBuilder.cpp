@@ -1,10 +1,12 @@
 #include "tidepool-pack/SaverBuilder.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <map>
 #include <set>
 
@@ -14,12 +16,12 @@
 #include "core/Paths.h"
 #include "core/TextUtil.h"
 #include "project/ProjectLoader.h"
+#include "core/SafeFile.h"
+#include "project/ContainerWriter.h"
 #include "tidepool-pack/AtomicOutput.h"
 #include "tidepool-pack/PackCommand.h"
-#include "tidepool-pack/PictureCheck.h"
-#include "tidepool-pack/PictureQueue.h"
+#include "tidepool-pack/PictureChecks.h"
 #include "tidepool-pack/ProjectDefaults.h"
-#include "tidepool-pack/SaverStream.h"
 #include "tidepool-pack/SoundCheck.h"
 
 namespace tp::pack {
@@ -131,46 +133,18 @@ std::string NamesText(const std::vector<ProjectToPack::File>& files, const std::
   return names;
 }
 
-bool RegularFileSize(const std::string& path, uint64_t& size) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  size = uint64_t(st.st_size);
-  return true;
-}
-
-void WritePlayer(SaverStream& stream, const PackOptions& options) {
+// Copies the player to the start of the output.
+void WritePlayer(int out, const PackOptions& options) {
   if (options.noPlayer) return;
-  uint64_t size = 0;
-  if (!RegularFileSize(options.player, size)) throw FileError(options.player, "cannot read the player");
-  stream.Append(options.player, size);
-}
-
-// Writes the saver on the guess that every picture is stored as it is, under its own
-// name, taking each picture's bytes from the checkers as they finish. Returns false,
-// with the output unfinished, as soon as a picture shows the guess wrong.
-bool StreamAsItIs(SaverStream& stream, PictureQueue& queue, const ProjectToPack& project, const PackOptions& options,
-                  const std::string& head, const std::vector<uint64_t>& sizes, const std::vector<long>& jobOfFile) {
-  WritePlayer(stream, options);
-  stream.Write(head);
-  InputBytes bytes;
-  for (size_t i = 0; i < project.files.size(); ++i) {
-    if (jobOfFile[i] < 0) {
-      stream.Write(EntryLength(sizes[i]));
-      stream.Append(project.files[i].path, sizes[i]);
-      continue;
-    }
-    const PictureJob& job = queue.Take(size_t(jobOfFile[i]), &bytes);
-    if (!job.error.empty() || job.result.changed || !ExtensionFits(project.files[i].name, job.result.storedKind) ||
-        bytes.size != sizes[i]) {
-      queue.StopHanding();
-      return false;
-    }
-    stream.Write(EntryLength(sizes[i]));
-    stream.Write(bytes.view());
+  const int in = ::open(options.player.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  struct stat st {};
+  if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (in >= 0) ::close(in);
+    throw FileError(options.player, "cannot read the player");
   }
-  stream.Write(EntryLength(project.uiDescription.size()));
-  stream.Write(project.uiDescription);
-  return true;
+  const uint64_t copied = CopyBytes(in, 0, out, uint64_t(st.st_size));
+  ::close(in);
+  if (copied != uint64_t(st.st_size)) throw FileError(options.player, "cannot read the player");
 }
 
 }  // namespace
@@ -178,7 +152,7 @@ bool StreamAsItIs(SaverStream& stream, PictureQueue& queue, const ProjectToPack&
 bool HasPictureExtension(const std::string& name) {
   const std::string ext = LowerAscii(ExtensionOf(name));
   for (const char* e : {".jpg", ".jpeg", ".jpe", ".bmp", ".gif", ".mpp", ".png", ".webp", ".tif", ".tiff", ".heic",
-                        ".heif", ".hif", ".avif"})
+                        ".heif", ".hif", ".avif", ".jxl"})
     if (ext == e) return true;
   return false;
 }
@@ -230,42 +204,21 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
   std::vector<long> jobOfFile(files.size(), -1);
   for (size_t i : seen) {  // ascending file order
     jobOfFile[i] = long(jobs.size());
-    jobs.push_back({i, files[i].path, {}, {}});
+    jobs.push_back({i, files[i].path, {}, {}, {}});
   }
   std::vector<size_t> listedOrder;
   for (size_t i : listedFiles) listedOrder.push_back(size_t(jobOfFile[i]));
 
-  // The saver as it is when every picture can be stored as it is, which is what a
-  // folder of camera photos gives: written while the pictures are checked.
-  std::string guessedHead;
-  std::vector<uint64_t> sizes(files.size());
-  bool guessable = true;
-  for (size_t i = 0; i < files.size() && guessable; ++i) guessable = RegularFileSize(files[i].path, sizes[i]);
-  if (guessable) {
-    ProjectToPack guess = project;
-    FillInTexts(guess, jobs, listedOrder, {});
-    try {
-      guessedHead = ProjectHead(SettingsEntries(guess, options), NamesText(files, {}), sizes);
-    } catch (const std::runtime_error&) {
-      guessable = false;  // too large: said below
-    }
-  }
-
-  AtomicFile out(output);
-  SaverStream stream(::fileno(out.stream()), output);
-  bool streamed = false;
-  {
-    PictureQueue queue(jobs);
-    if (guessable) streamed = StreamAsItIs(stream, queue, project, options, guessedHead, sizes, jobOfFile);
-    queue.Finish();
-  }
+  // Every picture checked, side by side; what is stored changed waits in a spill file.
+  ReplacementSpill spill(DirectoryOf(output));
+  CheckPictures(jobs, spill);
 
   std::set<size_t> dropped;
   std::map<std::string, std::string> renamed;  // listed name -> stored name
   std::set<std::string> removedNames;
   std::vector<std::string> leftOut;
   std::set<std::string> soundNames;  // bare names of the packaged pictures' sounds
-  std::map<size_t, std::string> replacements;
+  std::map<size_t, Replacement> replacements;
   for (size_t k : listedOrder) {
     PictureJob& job = jobs[k];
     ProjectToPack::File& file = files[job.file];
@@ -288,7 +241,7 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
     if (name != file.name) line += std::string(r.changed ? ", " : "") + "stored as " + Cp1252ToUtf8(name);
     if (!r.note.empty()) line += std::string(r.changed || name != file.name ? ", " : "") + r.note;
     if (r.changed || name != file.name || !r.note.empty()) Note(line);
-    if (r.changed) replacements[job.file] = std::move(job.result.replacement);
+    if (r.changed) replacements[job.file] = job.replacement;
     file.name = name;
   }
 
@@ -314,36 +267,34 @@ void PackSaver(ProjectToPack project, const PackOptions& options, const std::str
     if (!problem.empty()) Warn(files[i].path + ": the player cannot play it (" + problem + ")");
   }
 
-  // The container: settings texts, names, files, UI description. Unless the saver
-  // written while checking already is it, it is written again.
-  std::vector<uint64_t> storedSizes;
+  // The saver: the player, then the container of settings texts, names, files and UI
+  // description, written once to a new file that replaces the output when complete.
+  std::vector<ContainerItem> stored;
   for (size_t i = 0; i < files.size(); ++i) {
     if (dropped.count(i)) continue;
     auto rep = replacements.find(i);
-    if (rep != replacements.end()) storedSizes.push_back(rep->second.size());
-    else if (!RegularFileSize(files[i].path, sizes[i])) throw FileError(files[i].path, "cannot be read");
-    else storedSizes.push_back(sizes[i]);
+    stored.push_back(rep != replacements.end() ? ContainerItem::PartOf(spill.fd(), rep->second.offset, rep->second.length)
+                                               : ContainerItem::FromFile(files[i].path));
   }
-  const std::string head = ProjectHead(SettingsEntries(project, options), NamesText(files, dropped), storedSizes);
-  if (!streamed || !dropped.empty() || !replacements.empty() || head != guessedHead) {
-    stream.Restart();
-    WritePlayer(stream, options);
-    stream.Write(head);
-    for (size_t i = 0; i < files.size(); ++i) {
-      if (dropped.count(i)) continue;
-      auto rep = replacements.find(i);
-      if (rep != replacements.end()) {
-        stream.Write(EntryLength(rep->second.size()));
-        stream.Write(rep->second);
-      } else {
-        stream.Write(EntryLength(sizes[i]));
-        stream.Append(files[i].path, sizes[i]);
-      }
-    }
-    stream.Write(EntryLength(project.uiDescription.size()));
-    stream.Write(project.uiDescription);
+  const std::vector<ContainerItem> top = {ContainerItem::Container(SettingsEntries(project, options)),
+                                          ContainerItem::Data(NamesText(files, dropped)),
+                                          ContainerItem::Container(std::move(stored)),
+                                          ContainerItem::Data(project.uiDescription)};
+  std::unique_ptr<AtomicFile> out;
+  try {
+    out = std::make_unique<AtomicFile>(output);
+  } catch (const std::runtime_error& e) {
+    throw FileError(output, e.what());
   }
-  out.Commit(options.noPlayer ? 0644 : 0755);
+  const RemovedOnSignal cleanup(out->tempPath());
+  WritePlayer(out->fd(), options);
+  try {
+    WriteContainer(out->fd(), top);
+  } catch (const std::runtime_error& e) {
+    throw FileError(output, e.what());
+  }
+  // Packing is replayable: no sync, as for any file a program writes in one go.
+  if (!out->Commit(options.noPlayer ? 0644 : 0755, false)) throw FileError(output, "cannot replace it");
 
   for (const std::string& l : leftOut) Note("left out " + l);
   Note(output + " (" + std::to_string(files.size() - dropped.size()) + " files, " +

@@ -20,7 +20,7 @@
 #include "core/SafeFile.h"
 #include "tidepool-pack/AtomicOutput.h"
 #include "tidepool-pack/PackCommand.h"
-#include "tidepool-pack/SaverContents.h"
+#include "tidepool-pack/SaverLayout.h"
 
 namespace tp::pack {
 namespace {
@@ -33,11 +33,11 @@ void WriteNew(const std::string& path, const std::string& bytes) {
   if (::close(fd) != 0 || !written) throw FileError(path, "writing failed");
 }
 
-void CopyNew(const SaverContents& saver, const EntryPlace& entry, const std::string& path) {
+void CopyNew(const ContainerFile& saver, const ContainerEntry& entry, const std::string& path) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) throw FileError(path, "cannot be created");
   try {
-    saver.CopyToDescriptor(entry, fd);
+    saver.CopyTo(entry, fd);
   } catch (const FileError&) {
     ::close(fd);
     throw;
@@ -51,7 +51,7 @@ void CopyNew(const SaverContents& saver, const EntryPlace& entry, const std::str
 // Copies the entries to their new files, on one thread per core (at most 4): most of
 // the work is the kernel filling new files, which goes faster side by side. The first
 // failure stops the others and is thrown.
-void CopyAll(const SaverContents& saver, const std::vector<std::pair<EntryPlace, std::string>>& copies) {
+void CopyAll(const ContainerFile& saver, const std::vector<std::pair<ContainerEntry, std::string>>& copies) {
   std::atomic<size_t> next{0};
   std::atomic<bool> failed{false};
   std::exception_ptr error;
@@ -83,8 +83,8 @@ std::string WithNumber(const std::string& name, int n) {
 int Unpack(const Arguments& args) {
   if (args.positional.size() != 1) throw UsageError("expected --unpack SAVER.scr DIR");
   const std::string saverPath = args.Value("--unpack"), dir = args.positional[0];
-  const SaverContents saver(saverPath);
-  const SaverContents::Project p = saver.ReadProject();
+  const ContainerFile saver = OpenSaver(saverPath);
+  const SaverLayout p = ReadSaverLayout(saver, saverPath);
 
   AtomicFolder folder(dir);
   const std::string root = folder.path();
@@ -115,7 +115,7 @@ int Unpack(const Arguments& args) {
     used.insert(unique);
     chosen[k] = unique;
   }
-  std::vector<std::pair<EntryPlace, std::string>> copies;
+  std::vector<std::pair<ContainerEntry, std::string>> copies;
   for (size_t k = 0; k < p.files.size(); ++k)
     if (!chosen[k].empty()) copies.emplace_back(p.files[k], files + "/" + chosen[k]);
   CopyAll(saver, copies);

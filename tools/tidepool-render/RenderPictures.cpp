@@ -8,7 +8,7 @@
 
 #include "core/CommaText.h"
 #include "effects/EffectCatalogue.h"
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/Resample.h"
 #include "presentation/PictureLoading.h"
 #include "presentation/TransitionDriver.h"

@@ -1,6 +1,6 @@
 // GIF decoding through giflib's record-level reader (so every frame's size is checked
 // before its pixels are allocated) and the frame composer.
-#include "imaging/GifAnimation.h"
+#include "imaging/import/GifAnimation.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +8,7 @@
 
 #include <gif_lib.h>
 
-#include "imaging/ImageLoader.h"
+#include "imaging/import/ImageLoader.h"
 #include "imaging/Rect.h"
 
 namespace tp {

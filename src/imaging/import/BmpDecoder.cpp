@@ -1,12 +1,10 @@
 // BMP reading (1, 4, 8, 16, 24, 32 bits; uncompressed, bit fields, RLE4, RLE8; bottom-up
-// and top-down; core, info and v2-v5 headers) and 24-bit writing.
+// and top-down; core, info and v2-v5 headers).
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
-#include "imaging/ImageLoader.h"
-#include "imaging/ImageWriter.h"
+#include "imaging/import/ImageLoader.h"
 
 namespace tp {
 
@@ -221,44 +219,6 @@ Bitmap32 DecodeBmp(const uint8_t* data, size_t size) {
     }
   }
   return out;
-}
-
-std::vector<uint8_t> EncodeBmp(const Bitmap32& bmp) {
-  const int w = bmp.width(), h = bmp.height();
-  const size_t stride = ((size_t(w) * 3 + 3) / 4) * 4;
-  const size_t imageSize = stride * size_t(h);
-  std::vector<uint8_t> out(54 + imageSize, 0);
-  auto put16 = [&](size_t at, uint32_t v) { out[at] = uint8_t(v); out[at + 1] = uint8_t(v >> 8); };
-  auto put32 = [&](size_t at, uint32_t v) { put16(at, v & 0xFFFF); put16(at + 2, v >> 16); };
-  out[0] = 'B';
-  out[1] = 'M';
-  put32(2, uint32_t(out.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, uint32_t(w));
-  put32(22, uint32_t(h));
-  put16(26, 1);
-  put16(28, 24);
-  put32(34, uint32_t(imageSize));
-  put32(38, 2835);
-  put32(42, 2835);
-  for (int y = 0; y < h; ++y) {
-    const Pixel* row = bmp.scanline(h - 1 - y);
-    uint8_t* o = out.data() + 54 + size_t(y) * stride;
-    for (int x = 0; x < w; ++x) {
-      o[3 * x] = PixelB(row[x]);
-      o[3 * x + 1] = PixelG(row[x]);
-      o[3 * x + 2] = PixelR(row[x]);
-    }
-  }
-  return out;
-}
-
-void WriteBmpFile(const Bitmap32& bmp, const std::string& path) {
-  const std::vector<uint8_t> bytes = EncodeBmp(bmp);
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!f) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace tp

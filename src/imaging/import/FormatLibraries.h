@@ -1,0 +1,90 @@
+#pragma once
+// The WebP, TIFF, HEIF and JPEG XL libraries, opened when the first picture of their
+// format is decoded rather than when a program starts: together with what they pull in
+// (video codecs for HEIF) they would add several milliseconds to every run, and a machine
+// without them still plays everything else. Each loader returns nullptr when its library is missing from the
+// machine or from this build; the first call opens the library, once per process.
+#ifdef TIDEPOOL_WEBP
+#include <webp/decode.h>
+#endif
+#ifdef TIDEPOOL_TIFF
+#include <tiffio.h>
+#endif
+#ifdef TIDEPOOL_HEIF
+#include <libheif/heif.h>
+#endif
+#ifdef TIDEPOOL_JXL
+#include <jxl/decode.h>
+#endif
+
+#include <cstdint>
+
+namespace tp {
+
+#ifdef TIDEPOOL_WEBP
+struct WebpLibrary {
+  decltype(&WebPGetFeaturesInternal) GetFeaturesInternal = nullptr;
+  decltype(&WebPDecodeRGBA) DecodeRGBA = nullptr;
+  decltype(&WebPFree) Free = nullptr;
+};
+const WebpLibrary* LoadWebp();
+#endif
+
+#ifdef TIDEPOOL_TIFF
+struct TiffLibrary {
+  decltype(&TIFFSetErrorHandler) SetErrorHandler = nullptr;
+  decltype(&TIFFSetWarningHandler) SetWarningHandler = nullptr;
+  decltype(&TIFFClientOpen) ClientOpen = nullptr;
+  decltype(&TIFFGetField) GetField = nullptr;
+  decltype(&TIFFReadRGBAImageOriented) ReadRGBAImageOriented = nullptr;
+  decltype(&TIFFClose) Close = nullptr;
+  decltype(&TIFFGetFieldDefaulted) GetFieldDefaulted = nullptr;
+};
+const TiffLibrary* LoadTiff();
+// A TIFF read from memory (the bytes must outlive the handle), with the library's
+// messages silenced; nullptr when it does not open.
+struct TiffMemoryFile {
+  const uint8_t* data = nullptr;
+  uint64_t size = 0;
+  uint64_t pos = 0;
+};
+TIFF* OpenTiffInMemory(const TiffLibrary* tiff, TiffMemoryFile& file);
+#endif
+
+#ifdef TIDEPOOL_HEIF
+struct HeifLibrary {
+  decltype(&heif_context_alloc) context_alloc = nullptr;
+  decltype(&heif_context_free) context_free = nullptr;
+  decltype(&heif_context_read_from_memory_without_copy) context_read_from_memory_without_copy = nullptr;
+  decltype(&heif_context_get_primary_image_handle) context_get_primary_image_handle = nullptr;
+  decltype(&heif_image_handle_get_width) image_handle_get_width = nullptr;
+  decltype(&heif_image_handle_get_height) image_handle_get_height = nullptr;
+  decltype(&heif_image_handle_has_alpha_channel) image_handle_has_alpha_channel = nullptr;
+  decltype(&heif_image_handle_release) image_handle_release = nullptr;
+  decltype(&heif_decode_image) decode_image = nullptr;
+  decltype(&heif_image_get_plane_readonly) image_get_plane_readonly = nullptr;
+  decltype(&heif_image_get_width) image_get_width = nullptr;
+  decltype(&heif_image_get_height) image_get_height = nullptr;
+  decltype(&heif_image_release) image_release = nullptr;
+  decltype(&heif_image_handle_get_raw_color_profile_size) image_handle_get_raw_color_profile_size = nullptr;
+  decltype(&heif_image_handle_get_raw_color_profile) image_handle_get_raw_color_profile = nullptr;
+};
+const HeifLibrary* LoadHeif();
+#endif
+
+#ifdef TIDEPOOL_JXL
+struct JxlLibrary {
+  decltype(&JxlDecoderCreate) DecoderCreate = nullptr;
+  decltype(&JxlDecoderDestroy) DecoderDestroy = nullptr;
+  decltype(&JxlDecoderSubscribeEvents) DecoderSubscribeEvents = nullptr;
+  decltype(&JxlDecoderSetInput) DecoderSetInput = nullptr;
+  decltype(&JxlDecoderCloseInput) DecoderCloseInput = nullptr;
+  decltype(&JxlDecoderProcessInput) DecoderProcessInput = nullptr;
+  decltype(&JxlDecoderGetBasicInfo) DecoderGetBasicInfo = nullptr;
+  decltype(&JxlDecoderImageOutBufferSize) DecoderImageOutBufferSize = nullptr;
+  decltype(&JxlDecoderSetImageOutBuffer) DecoderSetImageOutBuffer = nullptr;
+};
+const JxlLibrary* LoadJxl();
+#endif
+
+}  // namespace tp
