@@ -40,6 +40,7 @@ make_seeds() {
   work=$(mktemp -d)
   trap 'rm -rf "$work"' RETURN
   mkdir -p "$seeds"/{fuzz_bmp,fuzz_jpeg,fuzz_gif,fuzz_packaged_picture,fuzz_container,fuzz_ini,fuzz_settings}
+  mkdir -p "$seeds"/{fuzz_png,fuzz_webp,fuzz_tiff,fuzz_heif,fuzz_jxl,fuzz_picture_facts}
 
   if [ "$have_convert" = 1 ]; then
     convert -size 13x7 gradient:red-blue "$work/src.png"
@@ -54,6 +55,24 @@ make_seeds() {
     convert "$work/src.png" -interlace JPEG "$seeds/fuzz_jpeg/prog.jpg"
     convert "$work/src.png" -colorspace Gray "$seeds/fuzz_jpeg/grey.jpg"
     convert "$work/src.png" -colorspace CMYK "$seeds/fuzz_jpeg/cmyk.jpg"
+    convert "$work/src.png" -depth 8 "$seeds/fuzz_png/rgb.png"
+    convert "$work/src.png" -colorspace Gray -depth 16 "$seeds/fuzz_png/grey16.png"
+    convert "$work/src.png" -alpha set -interlace PNG "$seeds/fuzz_png/interlaced.png"
+    convert "$work/src.png" -colors 8 PNG8:"$seeds/fuzz_png/palette.png"
+    convert "$work/src.png" -define webp:lossless=true "$seeds/fuzz_webp/lossless.webp"
+    convert "$work/src.png" -quality 60 "$seeds/fuzz_webp/lossy.webp"
+    convert "$work/src.png" -compress lzw "$seeds/fuzz_tiff/lzw.tif"
+    convert "$work/src.png" -compress none -colorspace CMYK "$seeds/fuzz_tiff/cmyk.tif"
+    convert "$work/src.png" "$work/src.png" -compress zip "$seeds/fuzz_tiff/pages.tif"
+    convert "$work/src.png" -quality 50 "$seeds/fuzz_heif/p.heic" 2>/dev/null || true
+    convert "$work/src.png" -quality 50 "$seeds/fuzz_heif/p.avif" 2>/dev/null || true
+    if command -v cjxl >/dev/null 2>&1; then
+      cjxl -d 0 "$work/src.png" "$seeds/fuzz_jxl/lossless.jxl" >/dev/null 2>&1 || true
+      cjxl -d 2 "$work/src.png" "$seeds/fuzz_jxl/lossy.jxl" >/dev/null 2>&1 || true
+    fi
+    # Facts: every container, with EXIF orientation and a colour profile where one goes.
+    convert "$work/src.png" -orient RightTop -quality 80 "$seeds/fuzz_picture_facts/exif.jpg"
+    cp "$seeds/fuzz_png/rgb.png" "$seeds/fuzz_webp/lossy.webp" "$seeds/fuzz_tiff/lzw.tif" "$seeds/fuzz_picture_facts/"
     convert "$work/src.png" -colors 16 "$seeds/fuzz_gif/still.gif"
     convert "$work/src.png" -interlace GIF "$seeds/fuzz_gif/interlaced.gif"
     convert -dispose None -delay 10 -size 8x8 xc:red -dispose Background -delay 20 -page +2+2 \

@@ -69,6 +69,27 @@ TEST_F(PicturePacking, EveryExifOrientationComesOutUprightAtTheOriginalQualityWi
   }
 }
 
+// A photo of whole blocks is turned without loss, exactly as jpegtran turns it; one with
+// partial edge blocks is re-encoded, and the line says which happened.
+TEST_F(PicturePacking, WholeBlockPhotosAreTurnedLosslesslyAndOthersReencoded) {
+  ProjectFolder project(work / "project");
+  Convert("-size 64x48 gradient:red-blue -sampling-factor 2x2 -quality 80 " + work / "whole.jpg");
+  Convert(std::string(kAsymmetric) + " -sampling-factor 2x2 -quality 80 " + work / "odd.jpg");
+  const std::string whole = WithExifOrientation(ReadAll(work / "whole.jpg"), 6);
+  WriteAll(work / "whole-tagged.jpg", whole);
+  project.AddFile("whole.jpg", whole);
+  project.AddFile("odd.jpg", WithExifOrientation(ReadAll(work / "odd.jpg"), 6));
+  const ToolRun packed = RunPack({"--no-player", project.dir(), work / "out.scr"});
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  EXPECT_NE(packed.out.find("whole.jpg: turned upright (EXIF orientation 6) losslessly"), std::string::npos) << packed.out;
+  EXPECT_NE(packed.out.find("odd.jpg: turned upright (EXIF orientation 6), quality 80 (re-encoded)"), std::string::npos)
+      << packed.out;
+  const std::string dir = Unpacked(work / "out.scr");
+  ASSERT_EQ(RunCommand("jpegtran -perfect -rotate 90 '" + work / "whole-tagged.jpg" + "' > '" + work / "turned.jpg" + "'"), 0);
+  EXPECT_EQ(LoadJpegFile(dir + "/files/whole.jpg"), LoadJpegFile(work / "turned.jpg"));
+  EXPECT_EQ(LoadJpegFile(dir + "/files/odd.jpg").width(), 40);
+}
+
 // A plain grey JPEG written row by row, as big as the format allows without a bitmap of it.
 std::string GreyJpeg(int width, int height) {
   const std::vector<Pixel> row(size_t(width), MakePixel(128, 128, 128, 255));

@@ -29,8 +29,8 @@ Texts written in UTF-8 are stored in the projects' code page (Windows-1252).
 
 Every picture of the list is decoded while packing: a damaged one stops the packing
 (or is left out with --skip-bad); a JPEG photo with an EXIF orientation is stored
-turned upright; PNG, WebP, TIFF and HEIF pictures become JPEG (quality 92), or BMP
-when they have transparency. Sounds and music the audio library cannot open are
+turned upright, without loss where its size allows; PNG, WebP, TIFF, HEIF and JPEG XL
+pictures become JPEG (quality 92), or BMP when they have transparency. Sounds and music the audio library cannot open are
 reported.
 
 settings.ini, every key with its type, range and default ("default" is the player's
