@@ -8,11 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
-#include <mutex>
 #include <set>
-#include <thread>
 
 #include "core/CodePage.h"
 #include "core/FileSystem.h"
@@ -46,33 +42,6 @@ void CopyNew(const ContainerFile& saver, const ContainerEntry& entry, const std:
     throw FileError(path, "writing failed");
   }
   if (::close(fd) != 0) throw FileError(path, "writing failed");
-}
-
-// Copies the entries to their new files, on one thread per core (at most 4): most of
-// the work is the kernel filling new files, which goes faster side by side. The first
-// failure stops the others and is thrown.
-void CopyAll(const ContainerFile& saver, const std::vector<std::pair<ContainerEntry, std::string>>& copies) {
-  std::atomic<size_t> next{0};
-  std::atomic<bool> failed{false};
-  std::exception_ptr error;
-  std::mutex errorMutex;
-  auto work = [&] {
-    for (size_t i; !failed && (i = next.fetch_add(1)) < copies.size();) {
-      try {
-        CopyNew(saver, copies[i].first, copies[i].second);
-      } catch (...) {
-        std::lock_guard<std::mutex> lock(errorMutex);
-        if (!error) error = std::current_exception();
-        failed = true;
-      }
-    }
-  };
-  const size_t threads = std::min<size_t>(std::clamp<size_t>(std::thread::hardware_concurrency(), 1, 4), copies.size());
-  std::vector<std::thread> pool;
-  for (size_t t = 1; t < threads; ++t) pool.emplace_back(work);
-  work();
-  for (auto& t : pool) t.join();
-  if (error) std::rethrow_exception(error);
 }
 
 std::string WithNumber(const std::string& name, int n) {
@@ -115,11 +84,12 @@ int Unpack(const Arguments& args) {
     used.insert(unique);
     chosen[k] = unique;
   }
-  std::vector<std::pair<ContainerEntry, std::string>> copies;
-  for (size_t k = 0; k < p.files.size(); ++k)
-    if (!chosen[k].empty()) copies.emplace_back(p.files[k], files + "/" + chosen[k]);
-  CopyAll(saver, copies);
-  const size_t written = copies.size();
+  size_t written = 0;
+  for (size_t k = 0; k < p.files.size(); ++k) {
+    if (chosen[k].empty()) continue;
+    CopyNew(saver, p.files[k], files + "/" + chosen[k]);
+    ++written;
+  }
   folder.Commit();
   Note(dir + " (" + std::to_string(written) + " files)");
   return 0;
