@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "imaging/import/ImageLoader.h"
+
 namespace tp::fuzz {
 
 inline const std::string& ScratchFolder() {
@@ -30,6 +32,20 @@ inline std::string InputFile(const char* name, const uint8_t* data, size_t size)
     std::fclose(f);
   }
   return path;
+}
+
+// A decoder's contract for any input: a picture within the pixel bound, with pixels at its
+// corners, or ImageDecodeError.
+template <typename Decoder>
+int DecodeOrRefuse(Decoder decode, const uint8_t* data, size_t size) {
+  try {
+    const Bitmap32 b = decode(data, size);
+    if (b.empty() || static_cast<long long>(b.width()) * b.height() > kMaxDecodedPixels) __builtin_trap();
+    volatile Pixel sink = b.at(0, 0) ^ b.at(b.width() - 1, b.height() - 1);
+    (void)sink;
+  } catch (const ImageDecodeError&) {
+  }
+  return 0;
 }
 
 }  // namespace tp::fuzz

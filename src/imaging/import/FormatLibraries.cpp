@@ -2,14 +2,10 @@
 
 #include <dlfcn.h>
 
+#include "core/SharedLibrary.h"
+
 namespace tp {
 namespace {
-
-template <typename F>
-bool Bind(void* library, const char* name, F& function) {
-  function = reinterpret_cast<F>(dlsym(library, name));
-  return function != nullptr;
-}
 
 // Kept open for the rest of the process. RTLD_LOCAL: the tool reaches the functions
 // only through the pointers bound here.
@@ -32,8 +28,8 @@ const Library* LoadOnce(const char* soname, bool (*bindAll)(void* so, Library& l
 #ifdef TIDEPOOL_WEBP
 const WebpLibrary* LoadWebp() {
   return LoadOnce<WebpLibrary>(TIDEPOOL_WEBP_SONAME, [](void* so, WebpLibrary& lib) {
-    return Bind(so, "WebPGetFeaturesInternal", lib.GetFeaturesInternal) && Bind(so, "WebPDecodeRGBA", lib.DecodeRGBA) &&
-           Bind(so, "WebPFree", lib.Free);
+    return BindSymbol(so, "WebPGetFeaturesInternal", lib.GetFeaturesInternal) && BindSymbol(so, "WebPDecodeRGBA", lib.DecodeRGBA) &&
+           BindSymbol(so, "WebPFree", lib.Free);
   });
 }
 #endif
@@ -41,11 +37,11 @@ const WebpLibrary* LoadWebp() {
 #ifdef TIDEPOOL_TIFF
 const TiffLibrary* LoadTiff() {
   return LoadOnce<TiffLibrary>(TIDEPOOL_TIFF_SONAME, [](void* so, TiffLibrary& lib) {
-    return Bind(so, "TIFFSetErrorHandler", lib.SetErrorHandler) &&
-           Bind(so, "TIFFSetWarningHandler", lib.SetWarningHandler) && Bind(so, "TIFFClientOpen", lib.ClientOpen) &&
-           Bind(so, "TIFFGetField", lib.GetField) &&
-           Bind(so, "TIFFReadRGBAImageOriented", lib.ReadRGBAImageOriented) && Bind(so, "TIFFClose", lib.Close) &&
-           Bind(so, "TIFFGetFieldDefaulted", lib.GetFieldDefaulted);
+    return BindSymbol(so, "TIFFSetErrorHandler", lib.SetErrorHandler) &&
+           BindSymbol(so, "TIFFSetWarningHandler", lib.SetWarningHandler) && BindSymbol(so, "TIFFClientOpen", lib.ClientOpen) &&
+           BindSymbol(so, "TIFFGetField", lib.GetField) &&
+           BindSymbol(so, "TIFFReadRGBAImageOriented", lib.ReadRGBAImageOriented) && BindSymbol(so, "TIFFClose", lib.Close) &&
+           BindSymbol(so, "TIFFGetFieldDefaulted", lib.GetFieldDefaulted);
   });
 }
 #endif
@@ -53,19 +49,19 @@ const TiffLibrary* LoadTiff() {
 #ifdef TIDEPOOL_HEIF
 const HeifLibrary* LoadHeif() {
   return LoadOnce<HeifLibrary>(TIDEPOOL_HEIF_SONAME, [](void* so, HeifLibrary& lib) {
-    return Bind(so, "heif_context_alloc", lib.context_alloc) && Bind(so, "heif_context_free", lib.context_free) &&
-           Bind(so, "heif_context_read_from_memory_without_copy", lib.context_read_from_memory_without_copy) &&
-           Bind(so, "heif_context_get_primary_image_handle", lib.context_get_primary_image_handle) &&
-           Bind(so, "heif_image_handle_get_width", lib.image_handle_get_width) &&
-           Bind(so, "heif_image_handle_get_height", lib.image_handle_get_height) &&
-           Bind(so, "heif_image_handle_has_alpha_channel", lib.image_handle_has_alpha_channel) &&
-           Bind(so, "heif_image_handle_release", lib.image_handle_release) &&
-           Bind(so, "heif_decode_image", lib.decode_image) &&
-           Bind(so, "heif_image_get_plane_readonly", lib.image_get_plane_readonly) &&
-           Bind(so, "heif_image_get_width", lib.image_get_width) && Bind(so, "heif_image_get_height", lib.image_get_height) &&
-           Bind(so, "heif_image_release", lib.image_release) &&
-           Bind(so, "heif_image_handle_get_raw_color_profile_size", lib.image_handle_get_raw_color_profile_size) &&
-           Bind(so, "heif_image_handle_get_raw_color_profile", lib.image_handle_get_raw_color_profile);
+    return BindSymbol(so, "heif_context_alloc", lib.context_alloc) && BindSymbol(so, "heif_context_free", lib.context_free) &&
+           BindSymbol(so, "heif_context_read_from_memory_without_copy", lib.context_read_from_memory_without_copy) &&
+           BindSymbol(so, "heif_context_get_primary_image_handle", lib.context_get_primary_image_handle) &&
+           BindSymbol(so, "heif_image_handle_get_width", lib.image_handle_get_width) &&
+           BindSymbol(so, "heif_image_handle_get_height", lib.image_handle_get_height) &&
+           BindSymbol(so, "heif_image_handle_has_alpha_channel", lib.image_handle_has_alpha_channel) &&
+           BindSymbol(so, "heif_image_handle_release", lib.image_handle_release) &&
+           BindSymbol(so, "heif_decode_image", lib.decode_image) &&
+           BindSymbol(so, "heif_image_get_plane_readonly", lib.image_get_plane_readonly) &&
+           BindSymbol(so, "heif_image_get_width", lib.image_get_width) && BindSymbol(so, "heif_image_get_height", lib.image_get_height) &&
+           BindSymbol(so, "heif_image_release", lib.image_release) &&
+           BindSymbol(so, "heif_image_handle_get_raw_color_profile_size", lib.image_handle_get_raw_color_profile_size) &&
+           BindSymbol(so, "heif_image_handle_get_raw_color_profile", lib.image_handle_get_raw_color_profile);
   });
 }
 #endif
@@ -73,13 +69,13 @@ const HeifLibrary* LoadHeif() {
 #ifdef TIDEPOOL_JXL
 const JxlLibrary* LoadJxl() {
   return LoadOnce<JxlLibrary>(TIDEPOOL_JXL_SONAME, [](void* so, JxlLibrary& lib) {
-    return Bind(so, "JxlDecoderCreate", lib.DecoderCreate) && Bind(so, "JxlDecoderDestroy", lib.DecoderDestroy) &&
-           Bind(so, "JxlDecoderSubscribeEvents", lib.DecoderSubscribeEvents) &&
-           Bind(so, "JxlDecoderSetInput", lib.DecoderSetInput) && Bind(so, "JxlDecoderCloseInput", lib.DecoderCloseInput) &&
-           Bind(so, "JxlDecoderProcessInput", lib.DecoderProcessInput) &&
-           Bind(so, "JxlDecoderGetBasicInfo", lib.DecoderGetBasicInfo) &&
-           Bind(so, "JxlDecoderImageOutBufferSize", lib.DecoderImageOutBufferSize) &&
-           Bind(so, "JxlDecoderSetImageOutBuffer", lib.DecoderSetImageOutBuffer);
+    return BindSymbol(so, "JxlDecoderCreate", lib.DecoderCreate) && BindSymbol(so, "JxlDecoderDestroy", lib.DecoderDestroy) &&
+           BindSymbol(so, "JxlDecoderSubscribeEvents", lib.DecoderSubscribeEvents) &&
+           BindSymbol(so, "JxlDecoderSetInput", lib.DecoderSetInput) && BindSymbol(so, "JxlDecoderCloseInput", lib.DecoderCloseInput) &&
+           BindSymbol(so, "JxlDecoderProcessInput", lib.DecoderProcessInput) &&
+           BindSymbol(so, "JxlDecoderGetBasicInfo", lib.DecoderGetBasicInfo) &&
+           BindSymbol(so, "JxlDecoderImageOutBufferSize", lib.DecoderImageOutBufferSize) &&
+           BindSymbol(so, "JxlDecoderSetImageOutBuffer", lib.DecoderSetImageOutBuffer);
   });
 }
 #endif

@@ -2,17 +2,13 @@
 
 #include <dlfcn.h>
 
+#include "core/SharedLibrary.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace tp {
 namespace {
-
-template <typename F>
-bool Bind(void* library, const char* name, F& function) {
-  function = reinterpret_cast<F>(dlsym(library, name));
-  return function != nullptr;
-}
 
 void Debug(const char* what) {
   const char* flag = std::getenv("TIDEPOOL_DEBUG");
@@ -28,19 +24,19 @@ const SdlMixerLibrary* Load() {
     return nullptr;
   }
   static SdlMixerLibrary lib;
-  const bool ok = Bind(sdl, "SDL_GetError", lib.GetError) && Bind(sdl, "SDL_InitSubSystem", lib.InitSubSystem) &&
-                  Bind(sdl, "SDL_QuitSubSystem", lib.QuitSubSystem) && Bind(sdl, "SDL_SetHint", lib.SetHint) &&
-                  Bind(sdl, "SDL_RWFromFile", lib.RWFromFile) && Bind(mixer, "Mix_Init", lib.Init) &&
-                  Bind(mixer, "Mix_Quit", lib.Quit) && Bind(mixer, "Mix_OpenAudio", lib.OpenAudio) &&
-                  Bind(mixer, "Mix_CloseAudio", lib.CloseAudio) &&
-                  Bind(mixer, "Mix_AllocateChannels", lib.AllocateChannels) &&
-                  Bind(mixer, "Mix_HookMusicFinished", lib.HookMusicFinished) &&
-                  Bind(mixer, "Mix_HaltMusic", lib.HaltMusic) && Bind(mixer, "Mix_HaltChannel", lib.HaltChannel) &&
-                  Bind(mixer, "Mix_LoadMUS", lib.LoadMUS) && Bind(mixer, "Mix_FreeMusic", lib.FreeMusic) &&
-                  Bind(mixer, "Mix_PlayMusic", lib.PlayMusic) && Bind(mixer, "Mix_MusicDuration", lib.MusicDuration) &&
-                  Bind(mixer, "Mix_GetMusicPosition", lib.GetMusicPosition) &&
-                  Bind(mixer, "Mix_LoadWAV_RW", lib.LoadWAV_RW) && Bind(mixer, "Mix_FreeChunk", lib.FreeChunk) &&
-                  Bind(mixer, "Mix_Volume", lib.Volume) && Bind(mixer, "Mix_PlayChannelTimed", lib.PlayChannelTimed);
+  const bool ok = BindSymbol(sdl, "SDL_GetError", lib.GetError) && BindSymbol(sdl, "SDL_InitSubSystem", lib.InitSubSystem) &&
+                  BindSymbol(sdl, "SDL_QuitSubSystem", lib.QuitSubSystem) && BindSymbol(sdl, "SDL_SetHint", lib.SetHint) &&
+                  BindSymbol(sdl, "SDL_RWFromFile", lib.RWFromFile) && BindSymbol(mixer, "Mix_Init", lib.Init) &&
+                  BindSymbol(mixer, "Mix_Quit", lib.Quit) && BindSymbol(mixer, "Mix_OpenAudio", lib.OpenAudio) &&
+                  BindSymbol(mixer, "Mix_CloseAudio", lib.CloseAudio) &&
+                  BindSymbol(mixer, "Mix_AllocateChannels", lib.AllocateChannels) &&
+                  BindSymbol(mixer, "Mix_HookMusicFinished", lib.HookMusicFinished) &&
+                  BindSymbol(mixer, "Mix_HaltMusic", lib.HaltMusic) && BindSymbol(mixer, "Mix_HaltChannel", lib.HaltChannel) &&
+                  BindSymbol(mixer, "Mix_LoadMUS", lib.LoadMUS) && BindSymbol(mixer, "Mix_FreeMusic", lib.FreeMusic) &&
+                  BindSymbol(mixer, "Mix_PlayMusic", lib.PlayMusic) && BindSymbol(mixer, "Mix_MusicDuration", lib.MusicDuration) &&
+                  BindSymbol(mixer, "Mix_GetMusicPosition", lib.GetMusicPosition) &&
+                  BindSymbol(mixer, "Mix_LoadWAV_RW", lib.LoadWAV_RW) && BindSymbol(mixer, "Mix_FreeChunk", lib.FreeChunk) &&
+                  BindSymbol(mixer, "Mix_Volume", lib.Volume) && BindSymbol(mixer, "Mix_PlayChannelTimed", lib.PlayChannelTimed);
   if (!ok) {
     Debug("the audio library lacks a function this program needs");
     return nullptr;
