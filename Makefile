@@ -7,9 +7,11 @@ PREFIX ?= /usr/local
 CMAKE_GEN := -G Ninja
 SAN_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DTIDEPOOL_WERROR=ON
 FUZZ_SECONDS ?= 20
+# How long `make test` runs each fuzz target over its seeds.
+TEST_FUZZ_SECONDS ?= 5
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps build test test-unit test-tsan bench demo fuzz gallery install package clean
+.PHONY: all deps build test test-unit test-tsan test-fuzz bench demo fuzz fuzz-build gallery install package clean
 
 all: build
 
@@ -33,11 +35,18 @@ build/tsan/build.ninja:
 	@$(DEPS) test
 	cmake -S . -B build/tsan $(CMAKE_GEN) $(SAN_FLAGS) -DTIDEPOOL_SANITIZE=thread -DTIDEPOOL_BUILD_BENCH=OFF
 
+build/fuzz/build.ninja:
+	@$(DEPS) fuzz
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTIDEPOOL_BUILD_FUZZ=ON -DTIDEPOOL_BUILD_TESTS=OFF -DTIDEPOOL_BUILD_BENCH=OFF \
+	  -DTIDEPOOL_WITH_QT=OFF -DTIDEPOOL_WITH_SDL=OFF
+
 # Every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the threaded tests under ThreadSanitizer.
+# then the threaded tests under ThreadSanitizer, then every fuzz target built and run
+# over its seeds for TEST_FUZZ_SECONDS (so a fuzz target that no longer builds fails too).
 test:
-	@$(DEPS) test
-	@$(MAKE) --no-print-directory test-unit test-tsan
+	@$(DEPS) test fuzz
+	@$(MAKE) --no-print-directory test-unit test-tsan test-fuzz
 
 test-unit: build/test/build.ninja
 	cmake --build build/test -j $(JOBS)
@@ -48,6 +57,10 @@ test-tsan: build/tsan/build.ninja
 	  cmake --build build/tsan -j $(JOBS) --target tests_animation tests_presentation && \
 	  cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L threads; \
 	else echo "test-tsan: no threaded tests in this tree"; fi
+
+# The seeds of the saver targets are packed by the tools test-unit built in build/test.
+test-fuzz: fuzz-build
+	@bash fuzz/run.sh build/fuzz $(TEST_FUZZ_SECONDS)
 
 bench: build/release/build.ninja
 	@$(DEPS) bench
@@ -65,12 +78,12 @@ gallery:
 	@$(MAKE) --no-print-directory build
 	@bash demo/gallery.sh build/release
 
-fuzz:
+# Only the fuzz targets are built (the player and tools are not needed to fuzz).
+fuzz-build: build/fuzz/build.ninja
 	@$(DEPS) fuzz
-	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTIDEPOOL_BUILD_FUZZ=ON -DTIDEPOOL_BUILD_TESTS=OFF -DTIDEPOOL_BUILD_BENCH=OFF \
-	  -DTIDEPOOL_WITH_QT=OFF -DTIDEPOOL_WITH_SDL=OFF
 	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
+
+fuzz: fuzz-build
 	@bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 # Installs under PREFIX (default /usr/local). xscreensaver reads hack descriptions only

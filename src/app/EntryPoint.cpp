@@ -43,6 +43,7 @@ std::unique_ptr<Platform> CreateBackend(int& argc, char** argv, bool withAudio) 
 #else
   (void)argc;
   (void)argv;
+  (void)withAudio;
   return CreateHeadlessPlatform();
 #endif
 }

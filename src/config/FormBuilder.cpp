@@ -99,6 +99,235 @@ PanelBevel PanelBevelOf(const std::string& id, PanelBevel fallback) {
   return fallback;
 }
 
+// The published properties of each class, after the ones every control shares.
+
+void ApplyLabel(const FormComponent& c, FormLabel* label, const QColor& fontColor) {
+  label->SetFontColor(fontColor);
+  label->SetAutoSize(BoolProperty(c, "AutoSize", true));
+  label->SetWordWrap(BoolProperty(c, "WordWrap", false));
+  if (const FormProperty* p = c.Find("Alignment"))
+    if (auto a = FormAlignment(p->value)) label->SetAlignment(*a);
+  std::string layout = IdentifierProperty(c, "Layout");
+  if (EqualsIgnoreCase(layout, "tlCenter")) label->SetLayout(Qt::AlignVCenter);
+  if (EqualsIgnoreCase(layout, "tlBottom")) label->SetLayout(Qt::AlignBottom);
+  // A label paints its colour only when it is not transparent and names one.
+  auto color = ColorProperty(c, "Color");
+  if (color && !BoolProperty(c, "Transparent", false)) label->SetColor(*color);
+  label->SetCaption(StringProperty(c, "Caption", QString::fromStdString(c.name)));
+}
+
+void ApplyImage(const FormComponent& c, FormImage* image, const QColor&) {
+  image->SetStretch(BoolProperty(c, "Stretch", false));
+  image->SetCenter(BoolProperty(c, "Center", false));
+  image->SetProportional(BoolProperty(c, "Proportional", false));
+  image->SetTransparent(BoolProperty(c, "Transparent", false));
+  if (auto pic = PictureProperty(c, "Picture.Data")) image->SetPicture(*pic);
+}
+
+void ApplyShape(const FormComponent& c, FormShape* shape, const QColor&) {
+  std::string s = IdentifierProperty(c, "Shape");
+  static constexpr std::array<std::pair<const char*, ShapeKind>, 6> kShapes = {{
+      {"stRectangle", ShapeKind::Rectangle}, {"stSquare", ShapeKind::Square},
+      {"stRoundRect", ShapeKind::RoundRect}, {"stRoundSquare", ShapeKind::RoundSquare},
+      {"stEllipse", ShapeKind::Ellipse}, {"stCircle", ShapeKind::Circle}}};
+  for (const auto& [name, kind] : kShapes)
+    if (EqualsIgnoreCase(s, name)) shape->SetShape(kind);
+  shape->SetPen(ColorProperty(c, "Pen.Color").value_or(Qt::black), int(IntProperty(c, "Pen.Width", 1)),
+                PenStyleOf(IdentifierProperty(c, "Pen.Style")));
+  shape->SetBrush(ColorProperty(c, "Brush.Color").value_or(Qt::white),
+                  BrushStyleOf(IdentifierProperty(c, "Brush.Style")));
+}
+
+void ApplyBevel(const FormComponent& c, FormBevel* bevel, const QColor&) {
+  std::string s = IdentifierProperty(c, "Shape");
+  static constexpr std::array<std::pair<const char*, BevelShape>, 7> kShapes = {{
+      {"bsBox", BevelShape::Box}, {"bsFrame", BevelShape::Frame}, {"bsTopLine", BevelShape::TopLine},
+      {"bsBottomLine", BevelShape::BottomLine}, {"bsLeftLine", BevelShape::LeftLine},
+      {"bsRightLine", BevelShape::RightLine}, {"bsSpacer", BevelShape::Spacer}}};
+  for (const auto& [name, kind] : kShapes)
+    if (EqualsIgnoreCase(s, name)) bevel->SetShape(kind);
+  bevel->SetRaised(EqualsIgnoreCase(IdentifierProperty(c, "Style"), "bsRaised"));
+}
+
+void ApplyPanel(const FormComponent& c, FormPanel* panel, const QColor& fontColor) {
+  panel->SetFontColor(fontColor);
+  panel->SetCaption(StringProperty(c, "Caption", QString::fromStdString(c.name)));
+  if (const FormProperty* p = c.Find("Alignment"))
+    if (auto a = FormAlignment(p->value)) panel->SetAlignment(*a);
+  panel->SetBevels(PanelBevelOf(IdentifierProperty(c, "BevelOuter"), PanelBevel::Raised),
+                   PanelBevelOf(IdentifierProperty(c, "BevelInner"), PanelBevel::None),
+                   int(IntProperty(c, "BevelWidth", 1)));
+}
+
+void ApplyEdit(const FormComponent& c, QLineEdit* edit, const QColor&) {
+  edit->setText(StringProperty(c, "Text", QString::fromStdString(c.name)));
+  edit->setReadOnly(BoolProperty(c, "ReadOnly", false));
+  int64_t max = IntProperty(c, "MaxLength", 0);
+  if (max > 0) edit->setMaxLength(int(std::min<int64_t>(max, 32767)));
+  if (EqualsIgnoreCase(IdentifierProperty(c, "BorderStyle"), "bsNone")) edit->setFrame(false);
+}
+
+void ApplyButton(const FormComponent& c, QPushButton* button, const QColor&) {
+  button->setText(StringProperty(c, "Caption", QString::fromStdString(c.name)));
+  if (auto glyph = PictureProperty(c, "Glyph.Data")) {
+    QImage g = WithTransparentColor(*glyph);
+    // A glyph strip holds NumGlyphs pictures side by side; the first is the normal one.
+    int64_t n = std::clamp<int64_t>(IntProperty(c, "NumGlyphs", 1), 1, 4);
+    if (n > 1) g = g.copy(0, 0, g.width() / int(n), g.height());
+    button->setIcon(QIcon(QPixmap::fromImage(g)));
+    button->setIconSize(g.size());
+  }
+  button->setDefault(BoolProperty(c, "Default", false));
+}
+
+void ApplyCheckBox(const FormComponent& c, QCheckBox* check, const QColor&) {
+  check->setText(StringProperty(c, "Caption", QString::fromStdString(c.name)));
+  std::string state = IdentifierProperty(c, "State");
+  check->setChecked(BoolProperty(c, "Checked", false) || EqualsIgnoreCase(state, "cbChecked"));
+  if (EqualsIgnoreCase(IdentifierProperty(c, "Alignment"), "taLeftJustify"))
+    check->setLayoutDirection(Qt::RightToLeft);
+}
+
+void ApplyPageControl(const FormComponent& c, QTabWidget* tabs, const QColor&) {
+  std::string pos = IdentifierProperty(c, "TabPosition");
+  if (EqualsIgnoreCase(pos, "tpBottom")) tabs->setTabPosition(QTabWidget::South);
+  if (EqualsIgnoreCase(pos, "tpLeft")) tabs->setTabPosition(QTabWidget::West);
+  if (EqualsIgnoreCase(pos, "tpRight")) tabs->setTabPosition(QTabWidget::East);
+}
+
+void ApplyMyButton(const FormComponent& c, TMyButton* button, const QColor& fontColor) {
+  if (auto p = PictureProperty(c, "ButtonUp.Data")) button->SetButtonUp(*p);
+  if (auto p = PictureProperty(c, "ButtonDown.Data")) button->SetButtonDown(*p);
+  if (auto p = PictureProperty(c, "ButtonOver.Data")) button->SetButtonOver(*p);
+  if (auto p = PictureProperty(c, "ButtonDisable.Data")) button->SetButtonDisable(*p);
+  button->SetAutoSize(BoolProperty(c, "AutoSize", true));
+  button->SetAllowDown(BoolProperty(c, "AllowDown", false));
+  button->SetDown(BoolProperty(c, "Down", false));
+  button->SetShowCaption(BoolProperty(c, "ShowCaption", false));
+  button->SetTransparent(BoolProperty(c, "Transparent", true));
+  button->SetFontColor(fontColor);
+  button->SetCaption(StringProperty(c, "Caption", QString()));
+  if (button->AutoSize() && !button->ButtonUp().isNull()) button->resize(button->ButtonUp().size());
+}
+
+void ApplyThumbnails(const FormComponent& c, TMpThumbnail2* grid, const QColor& fontColor) {
+  grid->SetPictureWidth(int(std::clamp<int64_t>(IntProperty(c, "PictureWidth", 80), 1, 4096)));
+  grid->SetPictureHeight(int(std::clamp<int64_t>(IntProperty(c, "PictureHeight", 60), 1, 4096)));
+  grid->SetShowCheckBox(BoolProperty(c, "ShowCheckBox", false));
+  grid->SetShowTitle(BoolProperty(c, "ShowTitle", false));
+  grid->SetMultiRows(BoolProperty(c, "MultiRows", true));
+  if (auto color = ColorProperty(c, "Color")) grid->SetColor(*color);
+  grid->SetFontColor(fontColor);
+  if (!EqualsIgnoreCase(IdentifierProperty(c, "BorderStyle"), "bsNone")) {
+    grid->setFrameShape(QFrame::Panel);
+    grid->setFrameShadow(BoolProperty(c, "Ctl3D", true) ? QFrame::Sunken : QFrame::Plain);
+  }
+}
+
+void ApplyMemo(const FormComponent& c, TMyMemo* memo, const QColor& fontColor) {
+  if (auto lines = StringsProperty(c, "Lines.Strings")) memo->SetText(lines->join("\r\n"));
+  if (const FormProperty* p = c.Find("Text"))
+    if (auto s = FormString(p->value)) memo->SetText(*s);
+  memo->setReadOnly(BoolProperty(c, "ReadOnly", false));
+  if (!BoolProperty(c, "WordWrap", true)) memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+  if (EqualsIgnoreCase(IdentifierProperty(c, "BorderStyle"), "bsNone")) memo->setFrameShape(QFrame::NoFrame);
+  std::string bars = IdentifierProperty(c, "ScrollBars");
+  bool vertical = EqualsIgnoreCase(bars, "ssVertical") || EqualsIgnoreCase(bars, "ssBoth");
+  bool horizontal = EqualsIgnoreCase(bars, "ssHorizontal") || EqualsIgnoreCase(bars, "ssBoth");
+  memo->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  memo->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+  QPalette pal = memo->palette();
+  pal.setColor(QPalette::Text, fontColor);
+  memo->setPalette(pal);
+}
+
+// Makes the object of a class under parent; nullptr when it has nowhere to go there.
+using MakeFn = QObject* (*)(const FormComponent& c, QWidget* parent);
+// Sets a made widget's properties; fontColor comes in as inherited and goes out as the
+// widget's own, which its children inherit.
+using ApplyFn = void (*)(const FormComponent& c, QWidget* w, QColor& fontColor);
+
+template <class W>
+QObject* Make(const FormComponent&, QWidget* parent) {
+  return new W(parent);
+}
+
+// A control: the properties every control shares, then the class's own.
+template <class W, void (*Own)(const FormComponent&, W*, const QColor&)>
+void Control(const FormComponent& c, QWidget* w, QColor& fontColor) {
+  ApplyControlProperties(c, w, &fontColor);
+  if constexpr (Own != nullptr) Own(c, static_cast<W*>(w), fontColor);
+}
+
+// A tab sheet is a page of the page control it stands in.
+QObject* MakeTabSheet(const FormComponent& c, QWidget* parent) {
+  auto* tabs = qobject_cast<QTabWidget*>(parent);
+  if (!tabs) return nullptr;
+  auto* sheet = new QWidget();
+  sheet->setAutoFillBackground(false);
+  QString caption = StringProperty(c, "Caption", QString::fromStdString(c.name));
+  int at = tabs->addTab(sheet, caption);
+  tabs->setTabVisible(at, BoolProperty(c, "TabVisible", true));
+  sheet->setProperty("tpPageIndex", qlonglong(IntProperty(c, "PageIndex", at)));
+  return sheet;
+}
+
+// The page control places and shows its sheets: only the font is the sheet's own.
+void ApplyTabSheet(const FormComponent& c, QWidget* sheet, QColor& fontColor) {
+  QFont f = sheet->font();
+  if (ApplyFontProperties(c, f, &fontColor)) sheet->setFont(f);
+}
+
+QObject* MakeTimer(const FormComponent& c, QWidget* parent) {
+  auto* timer = new QTimer(parent);
+  // No handler survives the preparation, so the timer only keeps its interval.
+  timer->setInterval(int(std::clamp<int64_t>(IntProperty(c, "Interval", 1000), 0, INT32_MAX)));
+  return timer;
+}
+
+// Every class a form may name. A row without make is a window's own class: the root of a
+// form, never one of its children. A row without apply makes no widget.
+struct ComponentClass {
+  const char* name;
+  MakeFn make;
+  ApplyFn apply;
+};
+
+#define TP_CONTROL(name, W, own) {name, &Make<W>, &Control<W, own>}
+
+constexpr ComponentClass kClasses[] = {
+    TP_CONTROL("TLabel", FormLabel, &ApplyLabel),
+    TP_CONTROL("TImage", FormImage, &ApplyImage),
+    TP_CONTROL("TShape", FormShape, &ApplyShape),
+    TP_CONTROL("TMyShape", FormShape, &ApplyShape),
+    TP_CONTROL("TBevel", FormBevel, &ApplyBevel),
+    TP_CONTROL("TMyBevel", FormBevel, &ApplyBevel),
+    TP_CONTROL("TPanel", FormPanel, &ApplyPanel),
+    TP_CONTROL("TEdit", QLineEdit, &ApplyEdit),
+    TP_CONTROL("TButton", QPushButton, &ApplyButton),
+    TP_CONTROL("TBitBtn", QPushButton, &ApplyButton),
+    TP_CONTROL("TCheckBox", QCheckBox, &ApplyCheckBox),
+    TP_CONTROL("TPageControl", QTabWidget, &ApplyPageControl),
+    TP_CONTROL("TMyButton", TMyButton, &ApplyMyButton),
+    TP_CONTROL("TMpPreview", TMpPreview, nullptr),  // shows project pictures; the shared properties only
+    TP_CONTROL("TMpThumbnail2", TMpThumbnail2, &ApplyThumbnails),
+    TP_CONTROL("TMyMemo", TMyMemo, &ApplyMemo),
+    TP_CONTROL("TfmMpFormParent", QWidget, nullptr),
+    {"TTabSheet", &MakeTabSheet, &ApplyTabSheet},
+    {"TTimer", &MakeTimer, nullptr},
+    {"TForm", nullptr, nullptr},
+    {"TfmForm", nullptr, nullptr},
+    {"TfmMpCOnfigWindow", nullptr, nullptr},
+};
+
+#undef TP_CONTROL
+
+const ComponentClass* FindClass(std::string_view className) {
+  for (const ComponentClass& k : kClasses)
+    if (EqualsIgnoreCase(k.name, className)) return &k;
+  return nullptr;
+}
+
 class Builder {
  public:
   explicit Builder(FormBuildResult& out) : out_(out) {}
@@ -106,19 +335,16 @@ class Builder {
   void BuildChildren(const FormComponent& parent, QWidget* into, const Inherited& inherited, int depth) {
     std::vector<std::pair<int64_t, QWidget*>> tabOrder;
     for (const FormComponent& child : parent.children) {
-      if (!IsKnownComponentClass(child.className) || EqualsIgnoreCase(child.className, "TfmMpCOnfigWindow") ||
-          EqualsIgnoreCase(child.className, "TForm") || EqualsIgnoreCase(child.className, "TfmForm")) {
+      const ComponentClass* k = FindClass(child.className);
+      QObject* made = k && k->make ? k->make(child, into) : nullptr;
+      if (!made) {
+        // A class we do not have, a window class, or a tab sheet outside a page control.
         out_.skippedClasses.push_back(child.className);
         if (Debugging())
           std::fprintf(stderr, "tidepool: form line %d: class %s skipped\n", child.line, child.className.c_str());
         continue;
       }
-      if (EqualsIgnoreCase(child.className, "TTabSheet") && !qobject_cast<QTabWidget*>(into)) {
-        // A tab sheet outside a page control has nowhere to go.
-        out_.skippedClasses.push_back(child.className);
-        continue;
-      }
-      QWidget* w = Build(child, into, inherited, depth);
+      QWidget* w = Build(child, *k, made, inherited, depth);
       if (w && child.Find("TabOrder")) tabOrder.emplace_back(IntProperty(child, "TabOrder", 0), w);
     }
     if (tabOrder.size() < 2) return;
@@ -135,53 +361,29 @@ class Builder {
   }
 
  private:
-  // Creates one component; returns its widget (nullptr for a timer).
-  QWidget* Build(const FormComponent& c, QWidget* parent, const Inherited& inherited, int depth) {
-    Inherited mine = inherited;
-    if (const FormProperty* p = c.Find("ShowHint"))
-      if (auto b = FormBool(p->value)) mine.showHint = *b;
-
-    const std::string& cls = c.className;
+  // Finishes one made component; returns its widget (nullptr for a timer).
+  QWidget* Build(const FormComponent& c, const ComponentClass& k, QObject* made, const Inherited& inherited,
+                 int depth) {
     BuiltComponent entry;
     entry.name = c.name;
-    entry.className = cls;
+    entry.className = c.className;
     entry.tag = IntProperty(c, "Tag", 0);
-
-    if (EqualsIgnoreCase(cls, "TTimer")) {
-      auto* timer = new QTimer(parent);
-      timer->setObjectName(QString::fromStdString(c.name));
-      // No handler survives the preparation, so the timer only keeps its interval.
-      timer->setInterval(int(std::clamp<int64_t>(IntProperty(c, "Interval", 1000), 0, INT32_MAX)));
-      entry.object = timer;
+    entry.object = made;
+    made->setObjectName(QString::fromStdString(c.name));
+    auto* w = qobject_cast<QWidget*>(made);
+    if (!w) {
       out_.components.push_back(entry);
       return nullptr;
     }
 
-    QWidget* w = nullptr;
-    QColor fontColor = inherited.fontColor;
-    if (EqualsIgnoreCase(cls, "TTabSheet")) {
-      auto* tabs = static_cast<QTabWidget*>(parent);
-      auto* sheet = new QWidget();
-      sheet->setAutoFillBackground(false);
-      QString caption = StringProperty(c, "Caption", QString::fromStdString(c.name));
-      int at = tabs->addTab(sheet, caption);
-      tabs->setTabVisible(at, BoolProperty(c, "TabVisible", true));
-      sheet->setProperty("tpPageIndex", qlonglong(IntProperty(c, "PageIndex", at)));
-      w = sheet;
-    } else {
-      w = Create(c, parent);
-    }
-    w->setObjectName(QString::fromStdString(c.name));
-    w->setProperty("tpClass", QString::fromStdString(cls));
+    Inherited mine = inherited;
+    if (const FormProperty* p = c.Find("ShowHint"))
+      if (auto b = FormBool(p->value)) mine.showHint = *b;
+    w->setProperty("tpClass", QString::fromStdString(c.className));
     w->setProperty("tpTag", qlonglong(entry.tag));
-    if (!EqualsIgnoreCase(cls, "TTabSheet")) ApplyControlProperties(c, w, &fontColor);
-    else {
-      QFont f = w->font();
-      if (ApplyFontProperties(c, f, &fontColor)) w->setFont(f);
-    }
+    QColor fontColor = inherited.fontColor;
+    k.apply(c, w, fontColor);
     if (!mine.showHint) w->setToolTip(QString());
-    Apply(c, w, fontColor);
-    entry.object = w;
     out_.components.push_back(entry);
 
     if (!c.children.empty() && depth < kMaxFormNesting) {
@@ -191,173 +393,6 @@ class Builder {
     }
     if (auto* tabs = qobject_cast<QTabWidget*>(w)) FinishPageControl(c, tabs);
     return w;
-  }
-
-  static QWidget* Create(const FormComponent& c, QWidget* parent) {
-    const std::string& cls = c.className;
-    auto is = [&](const char* name) { return EqualsIgnoreCase(cls, name); };
-    if (is("TLabel")) return new FormLabel(parent);
-    if (is("TImage")) return new FormImage(parent);
-    if (is("TShape") || is("TMyShape")) return new FormShape(parent);
-    if (is("TBevel") || is("TMyBevel")) return new FormBevel(parent);
-    if (is("TPanel")) return new FormPanel(parent);
-    if (is("TEdit")) return new QLineEdit(parent);
-    if (is("TButton") || is("TBitBtn")) return new QPushButton(parent);
-    if (is("TCheckBox")) return new QCheckBox(parent);
-    if (is("TPageControl")) return new QTabWidget(parent);
-    if (is("TMyButton")) return new TMyButton(parent);
-    if (is("TMpPreview")) return new TMpPreview(parent);
-    if (is("TMpThumbnail2")) return new TMpThumbnail2(parent);
-    if (is("TMyMemo")) return new TMyMemo(parent);
-    return new QWidget(parent);
-  }
-
-  // The class's own published properties.
-  static void Apply(const FormComponent& c, QWidget* w, const QColor& fontColor) {
-    if (auto* label = qobject_cast<FormLabel*>(w)) {
-      label->SetFontColor(fontColor);
-      label->SetAutoSize(BoolProperty(c, "AutoSize", true));
-      label->SetWordWrap(BoolProperty(c, "WordWrap", false));
-      if (const FormProperty* p = c.Find("Alignment"))
-        if (auto a = FormAlignment(p->value)) label->SetAlignment(*a);
-      std::string layout = IdentifierProperty(c, "Layout");
-      if (EqualsIgnoreCase(layout, "tlCenter")) label->SetLayout(Qt::AlignVCenter);
-      if (EqualsIgnoreCase(layout, "tlBottom")) label->SetLayout(Qt::AlignBottom);
-      // A label paints its colour only when it is not transparent and names one.
-      auto color = ColorProperty(c, "Color");
-      if (color && !BoolProperty(c, "Transparent", false)) label->SetColor(*color);
-      label->SetCaption(StringProperty(c, "Caption", QString::fromStdString(c.name)));
-      return;
-    }
-    if (auto* preview = qobject_cast<TMpPreview*>(w)) {
-      (void)preview;  // shows project pictures only; its own properties are the common ones
-      return;
-    }
-    if (auto* image = qobject_cast<FormImage*>(w)) {
-      image->SetStretch(BoolProperty(c, "Stretch", false));
-      image->SetCenter(BoolProperty(c, "Center", false));
-      image->SetProportional(BoolProperty(c, "Proportional", false));
-      image->SetTransparent(BoolProperty(c, "Transparent", false));
-      if (auto pic = PictureProperty(c, "Picture.Data")) image->SetPicture(*pic);
-      return;
-    }
-    if (auto* shape = qobject_cast<FormShape*>(w)) {
-      std::string s = IdentifierProperty(c, "Shape");
-      static constexpr std::array<std::pair<const char*, ShapeKind>, 6> kShapes = {{
-          {"stRectangle", ShapeKind::Rectangle}, {"stSquare", ShapeKind::Square},
-          {"stRoundRect", ShapeKind::RoundRect}, {"stRoundSquare", ShapeKind::RoundSquare},
-          {"stEllipse", ShapeKind::Ellipse}, {"stCircle", ShapeKind::Circle}}};
-      for (const auto& [name, kind] : kShapes)
-        if (EqualsIgnoreCase(s, name)) shape->SetShape(kind);
-      shape->SetPen(ColorProperty(c, "Pen.Color").value_or(Qt::black), int(IntProperty(c, "Pen.Width", 1)),
-                    PenStyleOf(IdentifierProperty(c, "Pen.Style")));
-      shape->SetBrush(ColorProperty(c, "Brush.Color").value_or(Qt::white),
-                      BrushStyleOf(IdentifierProperty(c, "Brush.Style")));
-      return;
-    }
-    if (auto* bevel = qobject_cast<FormBevel*>(w)) {
-      std::string s = IdentifierProperty(c, "Shape");
-      static constexpr std::array<std::pair<const char*, BevelShape>, 7> kShapes = {{
-          {"bsBox", BevelShape::Box}, {"bsFrame", BevelShape::Frame}, {"bsTopLine", BevelShape::TopLine},
-          {"bsBottomLine", BevelShape::BottomLine}, {"bsLeftLine", BevelShape::LeftLine},
-          {"bsRightLine", BevelShape::RightLine}, {"bsSpacer", BevelShape::Spacer}}};
-      for (const auto& [name, kind] : kShapes)
-        if (EqualsIgnoreCase(s, name)) bevel->SetShape(kind);
-      bevel->SetRaised(EqualsIgnoreCase(IdentifierProperty(c, "Style"), "bsRaised"));
-      return;
-    }
-    if (auto* panel = qobject_cast<FormPanel*>(w)) {
-      panel->SetFontColor(fontColor);
-      panel->SetCaption(StringProperty(c, "Caption", QString::fromStdString(c.name)));
-      if (const FormProperty* p = c.Find("Alignment"))
-        if (auto a = FormAlignment(p->value)) panel->SetAlignment(*a);
-      panel->SetBevels(PanelBevelOf(IdentifierProperty(c, "BevelOuter"), PanelBevel::Raised),
-                       PanelBevelOf(IdentifierProperty(c, "BevelInner"), PanelBevel::None),
-                       int(IntProperty(c, "BevelWidth", 1)));
-      return;
-    }
-    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-      edit->setText(StringProperty(c, "Text", QString::fromStdString(c.name)));
-      edit->setReadOnly(BoolProperty(c, "ReadOnly", false));
-      int64_t max = IntProperty(c, "MaxLength", 0);
-      if (max > 0) edit->setMaxLength(int(std::min<int64_t>(max, 32767)));
-      if (EqualsIgnoreCase(IdentifierProperty(c, "BorderStyle"), "bsNone")) edit->setFrame(false);
-      return;
-    }
-    if (auto* button = qobject_cast<QPushButton*>(w)) {
-      button->setText(StringProperty(c, "Caption", QString::fromStdString(c.name)));
-      if (auto glyph = PictureProperty(c, "Glyph.Data")) {
-        QImage g = WithTransparentColor(*glyph);
-        // A glyph strip holds NumGlyphs pictures side by side; the first is the normal one.
-        int64_t n = std::clamp<int64_t>(IntProperty(c, "NumGlyphs", 1), 1, 4);
-        if (n > 1) g = g.copy(0, 0, g.width() / int(n), g.height());
-        button->setIcon(QIcon(QPixmap::fromImage(g)));
-        button->setIconSize(g.size());
-      }
-      button->setDefault(BoolProperty(c, "Default", false));
-      return;
-    }
-    if (auto* check = qobject_cast<QCheckBox*>(w)) {
-      check->setText(StringProperty(c, "Caption", QString::fromStdString(c.name)));
-      std::string state = IdentifierProperty(c, "State");
-      check->setChecked(BoolProperty(c, "Checked", false) || EqualsIgnoreCase(state, "cbChecked"));
-      if (EqualsIgnoreCase(IdentifierProperty(c, "Alignment"), "taLeftJustify"))
-        check->setLayoutDirection(Qt::RightToLeft);
-      return;
-    }
-    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-      std::string pos = IdentifierProperty(c, "TabPosition");
-      if (EqualsIgnoreCase(pos, "tpBottom")) tabs->setTabPosition(QTabWidget::South);
-      if (EqualsIgnoreCase(pos, "tpLeft")) tabs->setTabPosition(QTabWidget::West);
-      if (EqualsIgnoreCase(pos, "tpRight")) tabs->setTabPosition(QTabWidget::East);
-      return;
-    }
-    if (auto* button = qobject_cast<TMyButton*>(w)) {
-      if (auto p = PictureProperty(c, "ButtonUp.Data")) button->SetButtonUp(*p);
-      if (auto p = PictureProperty(c, "ButtonDown.Data")) button->SetButtonDown(*p);
-      if (auto p = PictureProperty(c, "ButtonOver.Data")) button->SetButtonOver(*p);
-      if (auto p = PictureProperty(c, "ButtonDisable.Data")) button->SetButtonDisable(*p);
-      button->SetAutoSize(BoolProperty(c, "AutoSize", true));
-      button->SetAllowDown(BoolProperty(c, "AllowDown", false));
-      button->SetDown(BoolProperty(c, "Down", false));
-      button->SetShowCaption(BoolProperty(c, "ShowCaption", false));
-      button->SetTransparent(BoolProperty(c, "Transparent", true));
-      button->SetFontColor(fontColor);
-      button->SetCaption(StringProperty(c, "Caption", QString()));
-      if (button->AutoSize() && !button->ButtonUp().isNull()) button->resize(button->ButtonUp().size());
-      return;
-    }
-    if (auto* grid = qobject_cast<TMpThumbnail2*>(w)) {
-      grid->SetPictureWidth(int(std::clamp<int64_t>(IntProperty(c, "PictureWidth", 80), 1, 4096)));
-      grid->SetPictureHeight(int(std::clamp<int64_t>(IntProperty(c, "PictureHeight", 60), 1, 4096)));
-      grid->SetShowCheckBox(BoolProperty(c, "ShowCheckBox", false));
-      grid->SetShowTitle(BoolProperty(c, "ShowTitle", false));
-      grid->SetMultiRows(BoolProperty(c, "MultiRows", true));
-      if (auto color = ColorProperty(c, "Color")) grid->SetColor(*color);
-      grid->SetFontColor(fontColor);
-      if (!EqualsIgnoreCase(IdentifierProperty(c, "BorderStyle"), "bsNone")) {
-        grid->setFrameShape(QFrame::Panel);
-        grid->setFrameShadow(BoolProperty(c, "Ctl3D", true) ? QFrame::Sunken : QFrame::Plain);
-      }
-      return;
-    }
-    if (auto* memo = qobject_cast<TMyMemo*>(w)) {
-      if (auto lines = StringsProperty(c, "Lines.Strings")) memo->SetText(lines->join("\r\n"));
-      if (const FormProperty* p = c.Find("Text"))
-        if (auto s = FormString(p->value)) memo->SetText(*s);
-      memo->setReadOnly(BoolProperty(c, "ReadOnly", false));
-      if (!BoolProperty(c, "WordWrap", true)) memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-      if (EqualsIgnoreCase(IdentifierProperty(c, "BorderStyle"), "bsNone")) memo->setFrameShape(QFrame::NoFrame);
-      std::string bars = IdentifierProperty(c, "ScrollBars");
-      bool vertical = EqualsIgnoreCase(bars, "ssVertical") || EqualsIgnoreCase(bars, "ssBoth");
-      bool horizontal = EqualsIgnoreCase(bars, "ssHorizontal") || EqualsIgnoreCase(bars, "ssBoth");
-      memo->setVerticalScrollBarPolicy(vertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-      memo->setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-      QPalette pal = memo->palette();
-      pal.setColor(QPalette::Text, fontColor);
-      memo->setPalette(pal);
-      return;
-    }
   }
 
   // Orders the sheets by PageIndex and opens the active page.
@@ -400,16 +435,7 @@ const BuiltComponent* FormBuildResult::Find(std::string_view name) const {
   return nullptr;
 }
 
-bool IsKnownComponentClass(std::string_view className) {
-  static constexpr std::array<const char*, 22> kClasses = {
-      "TForm",     "TfmForm",   "TEdit",     "TLabel",      "TButton",           "TPanel",
-      "TShape",    "TBitBtn",   "TPageControl", "TTabSheet", "TImage",           "TCheckBox",
-      "TTimer",    "TBevel",    "TfmMpCOnfigWindow", "TMyShape", "TMyBevel",     "TMyButton",
-      "TMpPreview", "TMpThumbnail2", "TMyMemo", "TfmMpFormParent"};
-  for (const char* k : kClasses)
-    if (EqualsIgnoreCase(k, className)) return true;
-  return false;
-}
+bool IsKnownComponentClass(std::string_view className) { return FindClass(className) != nullptr; }
 
 int64_t IntProperty(const FormComponent& c, std::string_view name, int64_t fallback) {
   if (const FormProperty* p = c.Find(name))

@@ -6,19 +6,19 @@
 // callers convert code pages at the edge (core/CodePage.h).
 //
 // Sections and keys are indexed by their case-folded names, so reading a whole file of
-// n keys takes time linear in n.
+// n keys takes time linear in n. The hash is seeded once per process, so a crafted text
+// cannot line up its names on one chain of an index.
 //
 // Writing changes only what it touches: other sections, keys and lines come out as they
 // went in. SaveAtomic writes a new file beside the target and renames it over the target
 // (core/SafeFile.h).
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
+#include <unordered_map>
 #include <vector>
-
-#include "core/LargeTableAllocator.h"
 
 namespace tp {
 
@@ -32,15 +32,15 @@ class IniFile {
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view key) const;
   // Distinct section names.
-  size_t SectionCount() const { return sectionIndex_.Size(); }
+  size_t SectionCount() const { return sectionIndex_.size(); }
   // Section names in file order (first occurrence of each name only).
   std::vector<std::string> SectionNames() const;
   // Key names of the section in file order (first occurrence of each key only).
   std::vector<std::string> KeyNames(std::string_view section) const;
-  // The same keys with their values, for reading a whole section in one pass: visit gets
-  // each key and its value in file order, as views valid until this IniFile changes.
   // Lines of the section, keys or not: room enough for its keys. 0 when it is missing.
   size_t LineCount(std::string_view section) const;
+  // The same keys with their values, for reading a whole section in one pass: visit gets
+  // each key and its value in file order, as views valid until this IniFile changes.
   void ForEachKeyValue(std::string_view section,
                        const std::function<void(std::string_view key, std::string_view value)>& visit) const;
 
@@ -64,77 +64,48 @@ class IniFile {
   bool SaveAtomic(const std::string& path) const;
 
  private:
-  // A stretch of store_. The parsed text and every name or value written later live in
-  // that one buffer, so a line costs no allocation of its own and a copy of the file
-  // stays valid as it is.
-  struct Span {
-    uint32_t offset = 0;
-    uint32_t length = 0;
-  };
+  // Names, values and lines are views of texts_: the parsed text, and one text per write.
   struct Entry {
-    Span key;           // empty for a line that holds no key (kept as raw text)
-    Span value;
-    Span raw;           // the line as read
-    uint32_t section = 0;
-    bool hasRaw = true;     // false once written: "key=value" goes out instead of raw
-    bool shadowed = false;  // an earlier entry of the section has the same key
+    std::string_view key;    // empty for a line that holds no key (kept as raw text)
+    std::string_view value;
+    std::string_view raw;    // the line as read; empty once the entry was written
+    bool shadowed = false;   // an earlier entry of the section has the same key
   };
-  // The entries of a section are entries_[first, first + count).
+  // A name as the index holds it: compared without regard to ASCII case, its hash worked
+  // out once (the table asks for it again whenever it walks a chain or grows).
+  struct FoldedName {
+    explicit FoldedName(std::string_view name);
+    std::string_view text;
+    size_t hash;
+    bool operator==(const FoldedName& other) const;
+  };
+  struct HashOf {
+    size_t operator()(const FoldedName& name) const noexcept { return name.hash; }
+  };
+  // Name -> position of its first occurrence.
+  using Index = std::unordered_map<FoldedName, size_t, HashOf>;
   struct Section {
-    Span name;
-    Span rawHeader;
-    uint32_t first = 0;
-    uint32_t count = 0;
+    std::string_view name;
+    std::string_view rawHeader;
+    std::vector<Entry> entries;
+    Index keys;  // entries with a key only
     bool shadowed = false;  // an earlier section has the same name
-  };
-  // Positions by the hash of a case-folded name: open addressing with linear probing
-  // over slots that hold the hash and the position, so a look-up allocates nothing and
-  // the table grows without looking at any name again. The caller says which position
-  // holds the name it looks for.
-  class NameIndex {
-   public:
-    template <class Holds>
-    int64_t Find(uint32_t hash, const Holds& holds) const;
-    // Adds pos unless a position holding the same name is there already (then false).
-    template <class Holds>
-    bool Insert(uint32_t hash, uint32_t pos, const Holds& holds);
-    // Room for that many names without growing.
-    void Reserve(size_t names);
-    // Asks the processor for the home slot of a name that is soon to be inserted.
-    void Prefetch(uint32_t hash) const { __builtin_prefetch(slots_.data() + Home(hash), 1); }
-    void Clear();
-    size_t Size() const { return used_; }
-
-   private:
-    void Resize(size_t slots);
-    size_t Home(uint32_t hash) const { return size_t((uint64_t(hash) * slots_.size()) >> 32); }
-    std::vector<uint64_t, LargeTableAllocator<uint64_t>> slots_;  // (hash << 32) | (pos + 1); 0 is empty
-    size_t used_ = 0;
+    void IndexKeys();
   };
 
-  std::string_view View(Span s) const { return std::string_view(store_).substr(s.offset, s.length); }
-  Span Store(std::string_view text);
-  Span SpanOf(std::string_view inStore) const;
-  uint32_t KeyHash(uint32_t section, std::string_view key) const;
-  bool IndexKey(size_t entry);
-  void IndexAll();
+  // Keeps text for the views of this IniFile and its copies; it never changes.
+  std::string_view Keep(std::string text);
   const Section* FindSection(std::string_view name) const;
-  int64_t FindSectionPos(std::string_view name) const;
-  const Entry* FindEntry(const Section& s, std::string_view key) const;
-  Entry* FindEntry(const Section& s, std::string_view key);
-  Section& AddSection(Span name, Span rawHeader, bool index);
-  void ParseLine(std::string_view line, bool& inSection);
+  Section* FindSection(std::string_view name);
+  static const Entry* FindEntry(const Section& s, std::string_view key);
+  static Entry* FindEntry(Section& s, std::string_view key);
+  Section& AddSection(std::string_view name, std::string_view rawHeader);
+  void IndexSections();
 
-  using StoreText = std::basic_string<char, std::char_traits<char>, LargeTableAllocator<char>>;
-  using Entries = std::vector<Entry, LargeTableAllocator<Entry>>;
-  using Sections = std::vector<Section, LargeTableAllocator<Section>>;
-
-  StoreText store_;
-  std::vector<Span> preamble_;  // lines before the first section
-  Sections sections_;
-  Entries entries_;             // every section's lines, in file order
-  NameIndex sectionIndex_;      // section name -> position in sections_
-  NameIndex keyIndex_;          // (section, key) -> position in its section
+  std::vector<std::shared_ptr<const std::string>> texts_;
+  std::vector<std::string_view> preamble_;  // lines before the first section
+  std::vector<Section> sections_;
+  Index sectionIndex_;
 };
 
 }  // namespace tp

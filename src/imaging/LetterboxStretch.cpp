@@ -95,39 +95,20 @@ __attribute__((target("ssse3"))) int ScaleRowSsse3(const Pixel* src, Pixel* out,
   return x;
 }
 
-// Blends bytes [from, to); out + from must be 16-byte aligned. Returns where it stopped.
-// The screen's rows are written once a frame and not read here again: they are written
-// around the caches, which saves reading every line in before writing it (a 1080p screen
-// is larger than most caches).
+// Blends whole blocks of 16 of the first `bytes` bytes; returns how many were done.
 __attribute__((target("ssse3"))) size_t BlendRowsSsse3(const uint8_t* a, const uint8_t* b, uint8_t* out,
-                                                       size_t from, size_t to, uint32_t w1) {
+                                                       size_t bytes, uint32_t w1) {
   const uint8_t n0 = uint8_t(-int(kOne - w1)), n1 = uint8_t(-int(w1));
   const __m128i weights = _mm_set1_epi16(int16_t(uint16_t(n0 | (n1 << 8))));
-  size_t i = from;
-  for (; i + 16 <= to; i += 16) {
+  size_t i = 0;
+  for (; i + 16 <= bytes; i += 16) {
     const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
     const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
     const __m128i low = BlendPairs(_mm_unpacklo_epi8(va, vb), weights);
     const __m128i high = BlendPairs(_mm_unpackhi_epi8(va, vb), weights);
-    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
   }
   return i;
-}
-
-// Bytes from p to the next 16-byte boundary, at most n.
-size_t ToAlignment(const void* p, size_t n) {
-  return std::min(n, size_t((16 - (reinterpret_cast<uintptr_t>(p) & 15)) & 15));
-}
-
-// memcpy that writes around the caches (for rows that are not read again soon).
-void StreamCopy(void* to, const void* from, size_t bytes) {
-  auto* out = static_cast<uint8_t*>(to);
-  const auto* in = static_cast<const uint8_t*>(from);
-  size_t i = ToAlignment(out, bytes);
-  std::memcpy(out, in, i);
-  for (; i + 16 <= bytes; i += 16)
-    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
-  std::memcpy(out + i, in + i, bytes - i);
 }
 #endif
 
@@ -186,34 +167,13 @@ void LetterboxStretcher::BlendRows(const Pixel* a, const Pixel* b, Pixel* out, u
   const size_t bytes = size_t(fit_.width()) * sizeof(Pixel);
   size_t i = 0;
 #if TP_STRETCH_SSSE3
-  if (vector_) {
-    i = ToAlignment(po, bytes);
-    BlendBytes(pa, pb, po, 0, i, w1);
-    i = BlendRowsSsse3(pa, pb, po, i, bytes, w1);
-  }
+  if (vector_) i = BlendRowsSsse3(pa, pb, po, bytes, w1);
 #endif
   BlendBytes(pa, pb, po, i, bytes, w1);
 }
 
-void LetterboxStretcher::CopyRow(void* to, const void* from, size_t bytes) const {
-#if TP_STRETCH_SSSE3
-  if (vector_) return StreamCopy(to, from, bytes);
-#endif
-  std::memcpy(to, from, bytes);
-}
-
 void LetterboxStretcher::PaintBars(Bitmap32& dst, const Rect& fit) {
   const int W = dst.width(), H = dst.height();
-  if (fit.left <= 0 && fit.top <= 0 && fit.right >= W && fit.bottom >= H) return;  // no bars
-  // The bars painted last time are taken as they are only while the screen's first and
-  // last pixels, where they lie in a bar, are still black: a new buffer at the same place,
-  // or drawing over it without ForgetBars, then still gets its bars.
-  const auto blackOrPicture = [&](int x, int y) {
-    return fit.contains(x, y) || (dst.scanline(y)[x] & 0xFFFFFF) == 0;
-  };
-  if (barsOn_ == dst.data() && barsW_ == W && barsH_ == H && barsFit_ == fit && blackOrPicture(0, 0) &&
-      blackOrPicture(W - 1, H - 1))
-    return;
   // Bars above and below, then left and right of each picture row.
   for (int y = 0; y < H; ++y) {
     Pixel* row = dst.scanline(y);
@@ -224,10 +184,6 @@ void LetterboxStretcher::PaintBars(Bitmap32& dst, const Rect& fit) {
     std::memset(row, 0, size_t(fit.left) * sizeof(Pixel));
     std::memset(row + fit.right, 0, size_t(W - fit.right) * sizeof(Pixel));
   }
-  barsOn_ = dst.data();
-  barsW_ = W;
-  barsH_ = H;
-  barsFit_ = fit;
 }
 
 void LetterboxStretcher::Stretch(const Bitmap32& src, Bitmap32& dst, Bitmap32* keep) {
@@ -246,18 +202,13 @@ void LetterboxStretcher::Stretch(const Bitmap32& src, Bitmap32& dst, Bitmap32* k
   if (fit.width() == src.width() && fit.height() == src.height()) {
     const size_t bytes = size_t(src.width()) * sizeof(Pixel);
     for (int y = 0; y < src.height(); ++y) {
-      CopyRow(dst.scanline(fit.top + y) + fit.left, src.scanline(y), bytes);
-      if (keep) CopyRow(keep->scanline(y), src.scanline(y), bytes);
+      std::memcpy(dst.scanline(fit.top + y) + fit.left, src.scanline(y), bytes);
+      if (keep) std::memcpy(keep->scanline(y), src.scanline(y), bytes);
     }
   } else {
     Prepare(src.width(), src.height(), fit);
     Scale(src, dst, keep);
   }
-#if TP_STRETCH_SSSE3
-  // Writes around the caches are not ordered with later ones: make them visible to
-  // whoever takes the screen next (another thread may paint it).
-  if (vector_) _mm_sfence();
-#endif
 }
 
 void LetterboxStretcher::Scale(const Bitmap32& src, Bitmap32& dst, Bitmap32* keep) {
@@ -266,7 +217,7 @@ void LetterboxStretcher::Scale(const Bitmap32& src, Bitmap32& dst, Bitmap32* kee
   int kept = 0;
   auto keepUpTo = [&](int row) {
     if (!keep) return;
-    for (; kept <= row; ++kept) CopyRow(keep->scanline(kept), src.scanline(kept), srcRowBytes);
+    for (; kept <= row; ++kept) std::memcpy(keep->scanline(kept), src.scanline(kept), srcRowBytes);
   };
   const size_t bytes = size_t(fit_.width()) * sizeof(Pixel);
   const int lastRow = src.height() - 1;
@@ -288,7 +239,7 @@ void LetterboxStretcher::Scale(const Bitmap32& src, Bitmap32& dst, Bitmap32* kee
     const uint32_t w1 = yWeight_[size_t(y)];
     Pixel* out = dst.scanline(fit_.top + y) + fit_.left;
     if (w1 == 0) {
-      CopyRow(out, a, bytes);
+      std::memcpy(out, a, bytes);
       continue;
     }
     BlendRows(a, buffer(bottom), out, w1);

@@ -3,7 +3,6 @@
 // keeping its aspect ratio (centred, black bars), with bilinear filtering. Runs once per
 // presented frame, so the tables and row buffers are kept between calls and nothing is
 // allocated while the sizes stay the same.
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -23,13 +22,10 @@ class LetterboxStretcher {
   explicit LetterboxStretcher(bool useVectorUnit = true);
   bool usesVectorUnit() const { return vector_; }
 
-  // dst keeps its size: the fitted rectangle receives src, the rest turns black. The bars
-  // are only painted when the screen or the fitted rectangle changes; whoever draws into
-  // dst by other means must call ForgetBars first. With keep, src is also copied there
-  // (rows are copied while they are read anyway, which is cheaper than a copy of its own).
+  // dst keeps its size: the fitted rectangle receives src, the rest (the bars) turns
+  // black. With keep, src is also copied there (rows are copied while they are read
+  // anyway, which is cheaper than a copy of its own).
   void Stretch(const Bitmap32& src, Bitmap32& dst, Bitmap32* keep = nullptr);
-  // The next Stretch paints the bars again.
-  void ForgetBars() { barsOn_ = nullptr; }
 
  private:
   void Prepare(int sw, int sh, const Rect& fit);
@@ -40,8 +36,6 @@ class LetterboxStretcher {
   void ScaleRow(const Pixel* src, Pixel* out) const;
   // One output row from two stretched rows, the second weighing w1 / 128.
   void BlendRows(const Pixel* a, const Pixel* b, Pixel* out, uint32_t w1) const;
-  // A row that is written once and not read again soon.
-  void CopyRow(void* to, const void* from, size_t bytes) const;
 
   bool vector_ = false;
   int sw_ = -1, sh_ = -1;
@@ -55,10 +49,6 @@ class LetterboxStretcher {
   std::vector<uint8_t> yWeight_;
   std::vector<Pixel> rows_[2];  // horizontally stretched source rows
   int rowOf_[2] = {-1, -1};     // which source row each buffer holds
-  // Where the bars were last painted.
-  const Pixel* barsOn_ = nullptr;
-  int barsW_ = 0, barsH_ = 0;
-  Rect barsFit_;
 };
 
 }  // namespace tp

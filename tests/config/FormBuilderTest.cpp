@@ -10,6 +10,7 @@
 #include "config/ConfigTestSupport.h"
 #include "config/FormBuilder.h"
 #include "config/FormWidgets.h"
+#include "config/MpPreview.h"
 #include "config/MpThumbnail2.h"
 #include "config/MyButton.h"
 #include "config/MyMemo.h"
@@ -83,6 +84,39 @@ TEST(FormBuilder, UnknownClassSkipsItsChildrenButTheRestAppears) {
   // A tab sheet outside a page control has nowhere to go.
   EXPECT_EQ(b.result.Find("Sheet"), nullptr);
   EXPECT_EQ(b.result.skippedClasses, (std::vector<std::string>{"TFancyWidget", "TTabSheet"}));
+}
+
+// Each class makes its own kind of widget, whatever the letter case of its name; a
+// window's own class is never made as a child.
+TEST(FormBuilder, EachClassMakesItsWidgetAndWindowClassesAreNoChildren) {
+  Built b = Build(
+      "object W: TForm\n"
+      "  object A: tlabel\n end\n"
+      "  object B: TIMAGE\n end\n"
+      "  object C: TMyShape\n end\n"
+      "  object D: TMyBevel\n end\n"
+      "  object E: TPanel\n end\n"
+      "  object F: TButton\n end\n"
+      "  object G: TPageControl\n end\n"
+      "  object H: TMpPreview\n end\n"
+      "  object I: TMyButton\n end\n"
+      "  object J: TForm\n end\n"
+      "  object K: TfmForm\n end\n"
+      "  object L: TfmMpConfigWindow\n end\n"
+      "end\n");
+  EXPECT_NE(b.Get<FormLabel>("A"), nullptr);
+  EXPECT_NE(b.Get<FormImage>("B"), nullptr);
+  EXPECT_EQ(b.Get<TMpPreview>("B"), nullptr);
+  EXPECT_NE(b.Get<FormShape>("C"), nullptr);
+  EXPECT_NE(b.Get<FormBevel>("D"), nullptr);
+  EXPECT_NE(b.Get<FormPanel>("E"), nullptr);
+  EXPECT_NE(b.Get<QPushButton>("F"), nullptr);
+  EXPECT_NE(b.Get<QTabWidget>("G"), nullptr);
+  EXPECT_NE(b.Get<TMpPreview>("H"), nullptr);
+  EXPECT_NE(b.Get<TMyButton>("I"), nullptr);
+  ASSERT_NE(b.Get<FormLabel>("A"), nullptr);
+  EXPECT_EQ(b.Get<FormLabel>("A")->property("tpClass").toString(), "tlabel");
+  EXPECT_EQ(b.result.skippedClasses, (std::vector<std::string>{"TForm", "TfmForm", "TfmMpConfigWindow"}));
 }
 
 TEST(FormBuilder, ValuesOfTheWrongKindSkipOnlyThatProperty) {

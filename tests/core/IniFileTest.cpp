@@ -117,8 +117,8 @@ TEST(IniFile, ChangesToOneSectionKeepTheOthersReadable) {
   EXPECT_EQ(ini.ReadInteger("C", "copy", 0), 3);
 }
 
-// Big enough that the text and its tables live in blocks of their own (a megabyte and
-// more), which copying and writing must carry along like small ones.
+// A list of many thousand keys, copied and written to: the copy keeps its own keys, and
+// both read in file order with the first of each name.
 TEST(IniFile, ALongListKeepsFileOrderAndTheFirstOfEachName) {
   std::string text = "[Header]\r\nCount=1\r\n[FileList]\r\n";
   for (int i = 0; i < 40000; ++i) text += "Picture " + std::to_string(i) + ".jpg=1\r\n";

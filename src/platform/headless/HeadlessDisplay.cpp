@@ -2,33 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <system_error>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "platform/EventLog.h"
 #include "platform/headless/FrameHash.h"
 #include "platform/headless/FramePng.h"
 
 namespace tp {
-namespace {
-
-// A black screen. Its memory is fresh from the system: having the kernel fill in all its
-// pages at once costs less than taking them one fault at a time while clearing it.
-void MakeScreen(Bitmap32& screen, int width, int height) {
-  screen.SetSizeUninitialized(width, height);
-#ifdef MADV_POPULATE_WRITE
-  const uintptr_t page = uintptr_t(::sysconf(_SC_PAGESIZE));
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(screen.data()) + page - 1) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(screen.data() + screen.pixelCount())) & ~(page - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);  // a hint only
-#endif
-  screen.Fill(0);
-}
-
-}  // namespace
-
 FrameRecorder::FrameRecorder(const HeadlessOptions& options)
     : dir_(options.framesDir), every_(options.framesEvery ? options.framesEvery : 1) {
   if (!options.frameLogPath.empty()) {
@@ -59,8 +38,7 @@ void FrameRecorder::Record(uint32_t tick, const char* path, int x, int y, int w,
 HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, HeadlessRunLoop& loop,
                                  FrameRecorder& recorder, const HeadlessOptions& options,
                                  InputHandler* handler)
-    : width_(width > 0 && height > 0 ? width : 0),
-      height_(width > 0 && height > 0 ? height : 0),
+    : screen_(width, height),
       clock_(clock),
       loop_(loop),
       recorder_(recorder),
@@ -68,36 +46,23 @@ HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, He
       scaledFails_(options.scaledFails),
       handler_(handler) {
   loop_.SetInputHandler(handler_);
-  try {
-    screenMade_ = std::async(std::launch::async, [this] { MakeScreen(screen_, width_, height_); });
-  } catch (const std::system_error&) {
-    MakeScreen(screen_, width_, height_);  // no thread to be had: made here
-  }
   LogEvent("display", "open " + std::to_string(width) + "x" + std::to_string(height));
 }
 
 HeadlessDisplay::~HeadlessDisplay() {
-  if (screenMade_.valid()) screenMade_.wait();
   loop_.ClearInputHandler(handler_);
   LogEvent("display", "close");
 }
 
-Bitmap32& HeadlessDisplay::Screen() {
-  if (screenMade_.valid()) screenMade_.get();  // rethrows a failed allocation
-  return screen_;
-}
-
 void HeadlessDisplay::Presented(const char* path, int x, int y, int w, int h, uint64_t hash) {
-  recorder_.Record(clock_.Tick(), path, x, y, w, h, hash, Screen());
+  recorder_.Record(clock_.Tick(), path, x, y, w, h, hash, screen_);
   clock_.Advance(presentMs_);
 }
 
 void HeadlessDisplay::Present(const Bitmap32& bitmap, int x, int y) {
-  Bitmap32& screen = Screen();
   const int x0 = std::max(0, x), y0 = std::max(0, y);
-  const int x1 = std::min(screen.width(), x + bitmap.width());
-  const int y1 = std::min(screen.height(), y + bitmap.height());
-  stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
+  const int x1 = std::min(screen_.width(), x + bitmap.width());
+  const int y1 = std::min(screen_.height(), y + bitmap.height());
   // Each row is hashed and then copied while it is still in the cache.
   FrameHasher hasher;
   for (int by = 0; by < bitmap.height(); ++by) {
@@ -105,19 +70,19 @@ void HeadlessDisplay::Present(const Bitmap32& bitmap, int x, int y) {
     hasher.Add(row, bitmap.width());
     const int sy = by + y;
     if (sy >= y0 && sy < y1 && x1 > x0)
-      std::memcpy(screen.scanline(sy) + x0, row + (x0 - x), size_t(x1 - x0) * sizeof(Pixel));
+      std::memcpy(screen_.scanline(sy) + x0, row + (x0 - x), size_t(x1 - x0) * sizeof(Pixel));
   }
   Presented("window", x, y, bitmap.width(), bitmap.height(), hasher.Hash());
 }
 
 void HeadlessDisplay::FillBlack() {
-  Screen().Fill(0);
+  screen_.Fill(0);
   // The same for every black frame of this screen: worked out once.
-  if (!blackHash_) blackHash_ = SolidFrameHash(width_, height_, 0);
-  Presented("black", 0, 0, width_, height_, *blackHash_);
+  if (!blackHash_) blackHash_ = SolidFrameHash(screen_.width(), screen_.height(), 0);
+  Presented("black", 0, 0, screen_.width(), screen_.height(), *blackHash_);
 }
 
-void HeadlessDisplay::Capture(Bitmap32& out) { out = Screen(); }
+void HeadlessDisplay::Capture(Bitmap32& out) { out = screen_; }
 
 bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
   scaledReady_ = !scaledFails_ && width > 0 && height > 0 && bitsPerPixel > 0;
@@ -127,7 +92,7 @@ bool HeadlessDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 }
 
 void HeadlessDisplay::PresentScaled(const Bitmap32& bitmap) {
-  stretcher_.Stretch(bitmap, Screen(), &back_);
+  stretcher_.Stretch(bitmap, screen_, &back_);
   Presented("scaled", 0, 0, bitmap.width(), bitmap.height(), FrameHash(bitmap));
 }
 

@@ -4,7 +4,6 @@
 // TIDEPOOL_PRESENT_MS of virtual time.
 #include <cstdint>
 #include <cstdio>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,8 +41,8 @@ class HeadlessDisplay : public Display {
                   FrameRecorder& recorder, const HeadlessOptions& options, InputHandler* handler);
   ~HeadlessDisplay() override;
 
-  int ScreenWidth() const override { return width_; }
-  int ScreenHeight() const override { return height_; }
+  int ScreenWidth() const override { return screen_.width(); }
+  int ScreenHeight() const override { return screen_.height(); }
   int BitDepth() const override { return 32; }
   void Present(const Bitmap32& bitmap, int x, int y) override;
   void FillBlack() override;
@@ -58,14 +57,7 @@ class HeadlessDisplay : public Display {
 
  private:
   void Presented(const char* path, int x, int y, int w, int h, uint64_t hash);
-  // The screen bitmap, once its making (begun at construction) has finished.
-  Bitmap32& Screen();
 
-  int width_;
-  int height_;
-  // A full screen of fresh memory takes as long to make as a picture to decode: it is
-  // made on a helper thread while the show gets its first picture ready.
-  std::future<void> screenMade_;
   Bitmap32 screen_;
   std::optional<uint64_t> blackHash_;
   Bitmap32 back_;

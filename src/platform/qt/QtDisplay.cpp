@@ -103,7 +103,6 @@ void QtDisplay::Present(const Bitmap32& bitmap, int x, int y) {
   const int x1 = std::min(x + bitmap.width(), screen_.width());
   const int y1 = std::min(y + bitmap.height(), screen_.height());
   if (x0 >= x1 || y0 >= y1) return;
-  stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
   const size_t bytes = size_t(x1 - x0) * sizeof(Pixel);
   for (int row = y0; row < y1; ++row)
     std::memcpy(screen_.scanline(row) + x0, bitmap.scanline(row - y) + (x0 - x), bytes);

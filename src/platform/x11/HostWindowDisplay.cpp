@@ -24,7 +24,6 @@ HostWindowDisplay::~HostWindowDisplay() {
 }
 
 void HostWindowDisplay::Present(const Bitmap32& bitmap, int x, int y) {
-  stretcher_.ForgetBars();  // this may cover where the scaled path's bars are
   Copy(screen_, x, y, bitmap.width(), bitmap.height(), bitmap, 0, 0);
   Flush(RectFromSize(x, y, bitmap.width(), bitmap.height()));
 }
