@@ -9,7 +9,7 @@ SAN_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DTIDEPOOL_WERR
 FUZZ_SECONDS ?= 20
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps build test test-unit test-tsan bench demo fuzz gallery install package clean
+.PHONY: all deps build test test-unit test-tsan test-package bench demo fuzz gallery install package clean
 
 all: build
 
@@ -34,10 +34,10 @@ build/tsan/build.ninja:
 	cmake -S . -B build/tsan $(CMAKE_GEN) $(SAN_FLAGS) -DTIDEPOOL_SANITIZE=thread -DTIDEPOOL_BUILD_BENCH=OFF
 
 # Every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the threaded tests under ThreadSanitizer.
+# then the threaded tests under ThreadSanitizer, then the package's checks.
 test:
 	@$(DEPS) test
-	@$(MAKE) --no-print-directory test-unit test-tsan
+	@$(MAKE) --no-print-directory test-unit test-tsan test-package
 
 test-unit: build/test/build.ninja
 	cmake --build build/test -j $(JOBS)
@@ -55,9 +55,12 @@ bench: build/release/build.ninja
 	cmake --build build/release -j $(JOBS)
 	@bash bench/run.sh build/release $(BENCH)
 
+# Only the player and the two tools the demo runs are built.
+DEMO_TARGETS := tidepool tidepool-pack tidepool-mpp
 demo:
 	@$(DEPS) demo
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build/release/build.ninja
+	cmake --build build/release -j $(JOBS) --target $(DEMO_TARGETS)
 	@bash demo/run.sh build/release
 
 gallery:
@@ -78,10 +81,23 @@ fuzz:
 install: build
 	cmake --install build/release --prefix $(PREFIX)
 
-# A Debian package installing under /usr: build/release/tidepool_VERSION_ARCH.deb
-package: build
+# The Debian package (debian/, dpkg-buildpackage) installing under /usr:
+# build/release/tidepool_VERSION_ARCH.deb, built out of a copy of the tree in build/deb.
+package:
 	@$(DEPS) package
-	cd build/release && cpack -G DEB
+	@bash scripts/build-package.sh build/deb build/release
+
+# The package: lintian, the desktop, AppStream, XML and man page checks, a second build
+# in another folder that must give the same bytes, and the tests of the unpacked package.
+PACKAGE_DEB = build/release/tidepool_$(shell dpkg-parsechangelog -S Version)_$(shell dpkg-architecture -q DEB_HOST_ARCH).deb
+test-package: package build/test/build.ninja
+	@bash scripts/check-package.sh $(PACKAGE_DEB)
+	@bash scripts/check-reproducible.sh build/repro $(PACKAGE_DEB)
+	cmake --build build/test -j $(JOBS) --target tests_e2e
+	cd build/test && TIDEPOOL_DEB=$(abspath $(PACKAGE_DEB)) TIDEPOOL_BIN_DIR=$(abspath build/test) \
+	  TIDEPOOL_SOURCE_DIR=$(CURDIR) QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  tests/tests_e2e --gtest_filter='Package.*'
 
 clean:
 	rm -rf build
