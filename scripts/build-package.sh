@@ -10,9 +10,10 @@
 # (tidepool_VERSION.dsc and .tar.xz) made from the same copy. The copy holds the tracked files and
 # the untracked ones git does not ignore, so uncommitted work is packaged too.
 #
-# SOURCE_DATE_EPOCH is the last commit's time (outside git: the changelog's date), so two
-# builds of one commit give the same bytes. JOBS (default 2) is the build's parallelism.
-# The compiler cache of the caller is used unless CCACHE_DISABLE=1.
+# SOURCE_DATE_EPOCH is the last commit's time (outside git: the changelog's date), and every
+# file of the copy gets that time, so two builds of one commit give the same bytes. JOBS (default 2) is the build's parallelism.
+# The compiler cache of the caller is used unless CCACHE_DISABLE=1. The copy is removed after
+# a successful build unless KEEP_BUILD_TREE=1.
 set -euo pipefail
 
 [ $# -eq 2 ] || { echo "usage: $0 WORK_DIR OUT_DIR" >&2; exit 2; }
@@ -43,6 +44,13 @@ if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
 else
   (cd "$root" && tar --exclude=./build -cf - .) | tar -C "$src" -xf -
 fi
+# dpkg-deb lowers newer times to SOURCE_DATE_EPOCH but keeps older ones, so the copy's files
+# all get that time: the package then does not depend on when the tree was checked out.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Timestamp)
+  export SOURCE_DATE_EPOCH
+fi
+find "$src" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 # debhelper gives the build a fresh HOME; the caller's compiler cache is kept by name.
 if [ -z "${CCACHE_DIR:-}" ] && command -v ccache >/dev/null; then
@@ -62,7 +70,7 @@ if ! (cd "$src" && dpkg-buildpackage -us -uc -b -j"$jobs") >>"$log" 2>&1; then
   echo "build-package: dpkg-buildpackage failed; the whole log is $log" >&2
   exit 1
 fi
-rm -rf "$src"
+[ "${KEEP_BUILD_TREE:-}" = 1 ] || rm -rf "$src"
 
 for f in "tidepool_${version}_${arch}.deb" "tidepool-dbgsym_${version}_${arch}.deb" \
          "tidepool_${version}_${arch}.buildinfo" "tidepool_${version}_${arch}.changes" \

@@ -36,8 +36,8 @@ for name in "$(basename "$first")" "$(basename "$first" | sed 's/^tidepool_/tide
     failed=1
     ra=$(mktemp -d) rb=$(mktemp -d)
     dpkg-deb -R "$a" "$ra" && dpkg-deb -R "$b" "$rb"
-    diff <(dpkg-deb -c "$a") <(dpkg-deb -c "$b") | head -n 20
-    diff -rq "$ra" "$rb" | head -n 20
+    diff <(dpkg-deb -c "$a") <(dpkg-deb -c "$b") | head -n 40
+    diff -rq --no-dereference "$ra" "$rb" | sed "s|$ra|A|; s|$rb|B|" | head -n 40
     rm -rf "$ra" "$rb"
   fi
 done
@@ -56,9 +56,9 @@ for exe in "$root"/usr/bin/*; do
 done
 rm -rf "$root"
 
-rm -rf "$out"
 if [ "$failed" -ne 0 ]; then
-  echo "check-reproducible: the two builds differ"
+  echo "check-reproducible: the two builds differ; the second is in $out"
   exit 1
 fi
+rm -rf "$out"
 echo "check-reproducible: the two builds are identical"
