@@ -11,7 +11,7 @@ FUZZ_SECONDS ?= 20
 TEST_FUZZ_SECONDS ?= 5
 DEPS := bash scripts/install-deps.sh
 
-.PHONY: all deps build test test-unit test-tsan test-fuzz bench demo fuzz fuzz-build gallery install package clean
+.PHONY: all deps build test test-unit test-tsan test-fuzz test-package bench demo fuzz fuzz-build gallery install package clean
 
 all: build
 
@@ -43,10 +43,11 @@ build/fuzz/build.ninja:
 
 # Every test: the whole suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then the threaded tests under ThreadSanitizer, then every fuzz target built and run
-# over its seeds for TEST_FUZZ_SECONDS (so a fuzz target that no longer builds fails too).
+# over its seeds for TEST_FUZZ_SECONDS (so a fuzz target that no longer builds fails too),
+# then the package's checks.
 test:
 	@$(DEPS) test fuzz
-	@$(MAKE) --no-print-directory test-unit test-tsan test-fuzz
+	@$(MAKE) --no-print-directory test-unit test-tsan test-fuzz test-package
 
 test-unit: build/test/build.ninja
 	cmake --build build/test -j $(JOBS)
@@ -68,9 +69,12 @@ bench: build/release/build.ninja
 	cmake --build build/release -j $(JOBS)
 	@bash bench/run.sh build/release $(BENCH)
 
+# Only the player and the two tools the demo runs are built.
+DEMO_TARGETS := tidepool tidepool-pack tidepool-mpp
 demo:
 	@$(DEPS) demo
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build/release/build.ninja
+	cmake --build build/release -j $(JOBS) --target $(DEMO_TARGETS)
 	@bash demo/run.sh build/release
 
 gallery:
@@ -91,10 +95,23 @@ fuzz: fuzz-build
 install: build
 	cmake --install build/release --prefix $(PREFIX)
 
-# A Debian package installing under /usr: build/release/tidepool_VERSION_ARCH.deb
-package: build
+# The Debian package (debian/, dpkg-buildpackage) installing under /usr:
+# build/release/tidepool_VERSION_ARCH.deb, built out of a copy of the tree in build/deb.
+package:
 	@$(DEPS) package
-	cd build/release && cpack -G DEB
+	@bash scripts/build-package.sh build/deb build/release
+
+# The package: lintian, the desktop, AppStream, XML and man page checks, a second build
+# in another folder that must give the same bytes, and the tests of the unpacked package.
+PACKAGE_DEB = build/release/tidepool_$(shell dpkg-parsechangelog -S Version)_$(shell dpkg-architecture -q DEB_HOST_ARCH).deb
+test-package: package build/test/build.ninja
+	@bash scripts/check-package.sh $(PACKAGE_DEB)
+	@bash scripts/check-reproducible.sh build/repro $(PACKAGE_DEB)
+	cmake --build build/test -j $(JOBS) --target tests_e2e
+	cd build/test && TIDEPOOL_DEB=$(abspath $(PACKAGE_DEB)) TIDEPOOL_BIN_DIR=$(abspath build/test) \
+	  TIDEPOOL_SOURCE_DIR=$(CURDIR) QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  tests/tests_e2e --gtest_filter='Package.*'
 
 clean:
 	rm -rf build

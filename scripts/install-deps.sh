@@ -7,10 +7,11 @@
 #            the picture libraries
 #   build    runtime + compiler, CMake, Ninja and the development headers
 #   demo     build + ImageMagick and sox, which draw and sound the demo saver
-#   test     demo + GoogleTest, Xvfb, Weston and the package tools the tests use
+#   test     demo + package + GoogleTest, Xvfb, Weston and the tools that check the package
+#            (lintian, desktop-file-validate, appstreamcli, xmllint, man, the MIME database)
 #   bench    demo + Google Benchmark
 #   fuzz     build + clang with its sanitizer and libFuzzer runtimes
-#   package  build + the tools `make package` runs (dpkg-shlibdeps, file)
+#   package  build + the tools `make package` runs (dpkg-buildpackage, debhelper)
 #   music    the General MIDI sound font that MIDI music needs at run time
 #   all      every group
 #
@@ -26,15 +27,16 @@ declare -A GROUP=(
            qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
            libsdl2-dev libsdl2-mixer-dev libx11-dev libxext-dev"
   [demo]="imagemagick sox"
-  [test]="libgtest-dev libgmock-dev xvfb xauth weston dpkg-dev file"
+  [test]="libgtest-dev libgmock-dev xvfb xauth weston lintian desktop-file-utils appstream
+          libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools"
   [bench]="libbenchmark-dev libjpeg-turbo-progs"
   [fuzz]="clang libclang-rt-14-dev llvm"
-  [package]="dpkg-dev file"
+  [package]="debhelper dpkg-dev file"
   [music]="fluid-soundfont-gm"
 )
 # Groups a group builds on.
 declare -A NEEDS=(
-  [runtime]="" [build]="runtime" [demo]="build" [test]="demo" [bench]="demo" [fuzz]="build"
+  [runtime]="" [build]="runtime" [demo]="build" [test]="demo package" [bench]="demo" [fuzz]="build"
   [package]="build" [music]="" [all]="runtime build demo test bench fuzz package music"
 )
 
