@@ -1,5 +1,7 @@
 #include "core/IniFile.h"
 
+#include "core/FileSystem.h"
+
 #include <sys/random.h>
 
 #include <chrono>
@@ -125,11 +127,9 @@ IniFile IniFile::Parse(std::string_view text) {
 }
 
 IniFile IniFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return IniFile();
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return Parse(ss.str());
+  std::string text;
+  if (!ReadFile(path, text)) return IniFile();
+  return Parse(text);
 }
 
 const IniFile::Section* IniFile::FindSection(std::string_view name) const {
