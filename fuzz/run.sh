@@ -31,6 +31,8 @@ mkdir -p "$TMPDIR"
 trap 'rm -rf "$build/fuzz-tmp"' EXIT
 # Undefined behaviour ends a run like a memory error does.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
+# Leaks the codec libraries make on damaged data are theirs, not the decoders' (fuzz/lsan.supp).
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp:print_suppressions=0}
 
 have_convert=0
 command -v convert >/dev/null 2>&1 && have_convert=1
