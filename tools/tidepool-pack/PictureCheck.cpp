@@ -143,6 +143,8 @@ CheckedPicture CheckPicture(std::string_view bytes) {
     return out;
   } catch (const PictureError&) {
     throw;
+  } catch (const MissingLibraryError& e) {
+    throw PictureError(e.what());  // not damage: the machine lacks the format's library
   } catch (const std::exception& e) {
     throw PictureError(std::string("damaged ") + KindName(out.kind) + " (" + e.what() + ")");
   }

@@ -31,8 +31,8 @@ inline Bitmap32 FromRgbRows(const uint8_t* rgb, int w, int h, size_t stride, int
 }
 
 // The message for a picture whose library this machine or build lacks.
-inline ImageDecodeError MissingLibrary(const char* format, const char* soname) {
-  return ImageDecodeError(std::string(format) + " pictures need " + soname + ", which is not installed");
+inline MissingLibraryError MissingLibrary(const char* format, const char* soname) {
+  return MissingLibraryError(std::string(format) + " pictures need " + soname + ", which is not installed");
 }
 
 }  // namespace tp
