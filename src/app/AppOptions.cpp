@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <charconv>
+#include <functional>
+
 #include "core/TextUtil.h"
 
 namespace tp {
@@ -10,6 +13,43 @@ namespace {
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The folder show's own options; false when a is none of them.
+bool ReadPhotoOption(const std::string& a, const std::function<std::string(const char*)>& value, AppOptions& o) {
+  if (a == "--pictures") {
+    o.pictures = true;
+  } else if (a == "--duration") {
+    const std::string v = value("--duration");
+    int seconds = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), seconds);
+    if (ec != std::errc() || p != v.data() + v.size() || seconds < kMinDurationSeconds || seconds > kMaxDurationSeconds)
+      o.errors.push_back("--duration takes whole seconds from 1 to 86400, not \"" + v + "\"");
+    else
+      o.photo.durationSeconds = seconds;
+  } else if (a == "--order") {
+    const std::string v = value("--order");
+    DeckOrder order;
+    if (ParseDeckOrder(v, order)) o.photo.order = order;
+    else o.errors.push_back("--order takes shuffle, name, date or newest, not \"" + v + "\"");
+  } else if (a == "--transitions") {
+    const std::string v = value("--transitions");
+    if (!TransitionEffectsOf(v).empty()) o.photo.transitions = v;
+    else o.errors.push_back("--transitions takes fade, all or effect numbers such as 1,5-9, not \"" + v + "\"");
+  } else if (a == "--folder") {
+    o.pictures = true;
+    if (std::string folder = value("--folder"); !folder.empty()) o.photo.folders.push_back(std::move(folder));
+  } else if (a == "--music") {
+    o.photo.music = value("--music");
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // The run-mode switches: "/X", "-X" or the letter alone, judged on the first two characters.
@@ -51,8 +91,24 @@ AppOptions ParseCommandLine(int argc, char** argv) {
     else if (a == "--all-screens") o.allScreens = true;
     else if (a == "--help") o.help = true;
     else if (a == "--version") o.version = true;
+    else if (ReadPhotoOption(a, value, o)) continue;
     else if (a.size() > 2 && a.rfind("--", 0) == 0) o.errors.push_back("unknown option " + a);
     else positional.push_back(a);
+  }
+  if (o.pictures) {
+    // Folders, then the switch and its window: an existing folder is always a folder.
+    size_t i = 0;
+    for (; i < positional.size(); ++i) {
+      if (!IsDirectory(positional[i]) && IsRunModeSwitch(positional[i])) break;
+      o.photo.folders.push_back(positional[i]);
+    }
+    if (i < positional.size()) {
+      o.firstArgument = UpperAscii(positional[i]);
+      o.runSwitch = o.firstArgument.substr(0, 2);
+    }
+    if (i + 1 < positional.size()) o.handleArgument = UpperAscii(positional[i + 1]);
+    if (i + 2 < positional.size()) o.errors.push_back("unexpected argument " + positional[i + 2]);
+    return o;
   }
   if (positional.size() == 1 && o.projectFile.empty() && IsSaverFileArgument(positional[0])) {
     o.projectFile = positional[0];
@@ -70,6 +126,7 @@ AppOptions ParseCommandLine(int argc, char** argv) {
 const char* UsageText() {
   return R"(usage: tidepool [SWITCH [WINDOW]] [OPTIONS]
        tidepool SAVER.scr
+       tidepool --pictures [FOLDER]... [SWITCH [WINDOW]] [OPTIONS]
 
 Plays the slideshow saver appended to the program (or to the file given with
 --project). Only the first two characters of SWITCH count, in any case, with or
@@ -91,6 +148,22 @@ Options:
   --root             run the show on the root window
   --help             print this text and end
   --version          print the version and end
+
+Folder shows play your own photos straight from the disk, every picture once
+before any repeats, going on where the last show stopped:
+
+  --pictures         show the pictures of the FOLDERs and their subfolders (else
+                     the folders of the settings file, else xscreensaver's image
+                     folder, else XDG_PICTURES_DIR, else ~/Pictures); /s or no
+                     switch plays the show, /c opens its settings, /p WINDOW draws
+                     the next picture into the X window WINDOW
+  --duration SECONDS how long each picture stays (default 10)
+  --order ORDER      shuffle (default), name, date (oldest first) or newest
+  --transitions LIST fade (default), all, or effect numbers such as 1,5-9
+  --music FILE|DIR   play a sound file, or the sound files of a folder by name
+
+Settings are read from $XDG_CONFIG_HOME/tidepool/pictures.ini (written by /c);
+the options above override them for one show.
 )";
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "photoshow/PhotoSettings.h"
+
 namespace tp {
 
 struct AppOptions {
@@ -18,6 +20,8 @@ struct AppOptions {
   bool allScreens = false;    // --all-screens: the show on every screen
   bool help = false;          // --help: print the usage and end
   bool version = false;       // --version: print the version and end
+  bool pictures = false;      // --pictures: a folder show of the folders given (photo.folders)
+  PhotoOverrides photo;       // the folder show's options given on the command line
   std::vector<std::string> errors;  // options that could not be read
 };
 

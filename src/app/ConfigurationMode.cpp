@@ -218,30 +218,15 @@ class TemporaryRuntimeFolder {
 };
 
 void ShowConfiguration(AppState& state) {
-  std::optional<TemporaryRuntimeFolder> runtimeFolder;
-  if (HeadlessBackend()) runtimeFolder.emplace();
-  std::unique_ptr<QApplication> ownApp;
-  static int argc = 1;
-  static char name[] = "tidepool";
-  static char* argv[] = {name, nullptr};
-  if (!QApplication::instance()) {
-    if (HeadlessBackend() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    ownApp = std::make_unique<QApplication>(argc, argv);
-  }
-  const ConfigServices services = ServicesFor(state);
-  if (HeadlessBackend()) SetScriptCommandHook(ClickOn);
-  if (!HeadlessBackend()) WatchTerminationSignals();
-  struct StopWatching {
-    ~StopWatching() { WindowSignals().reset(); }
-  } stopWatching;
-  bool shown = false;
-  if (state.forms.FindForm(kMainWindow)) {
-    shown = ShowUiForm(state.forms, state.project, kMainWindow, services);
-  } else {
-    std::fprintf(stderr, "tidepool: the saver has no configuration window (no form \"%s\")\n", kMainWindow);
-  }
-  if (!shown) ShowSettingsOnly(state, services);
-  if (HeadlessBackend()) SetScriptCommandHook(nullptr);
+  RunWithConfigurationServices(state, [&](const ConfigServices& services) {
+    bool shown = false;
+    if (state.forms.FindForm(kMainWindow)) {
+      shown = ShowUiForm(state.forms, state.project, kMainWindow, services);
+    } else {
+      std::fprintf(stderr, "tidepool: the saver has no configuration window (no form \"%s\")\n", kMainWindow);
+    }
+    if (!shown) ShowSettingsOnly(state, services);
+  });
 }
 
 // Whether a file dialog can be answered here: a desktop backend on a real window system
@@ -262,6 +247,29 @@ std::string AskForSaverFile() {
 }
 
 }  // namespace
+
+void RunWithConfigurationServices(const AppState& state, const std::function<void(const ConfigServices&)>& body) {
+  std::optional<TemporaryRuntimeFolder> runtimeFolder;
+  if (HeadlessBackend()) runtimeFolder.emplace();
+  std::unique_ptr<QApplication> ownApp;
+  static int argc = 1;
+  static char name[] = "tidepool";
+  static char* argv[] = {name, nullptr};
+  if (!QApplication::instance()) {
+    if (HeadlessBackend() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ownApp = std::make_unique<QApplication>(argc, argv);
+  }
+  const ConfigServices services = ServicesFor(state);
+  if (HeadlessBackend()) SetScriptCommandHook(ClickOn);
+  if (!HeadlessBackend()) WatchTerminationSignals();
+  struct StopWatching {
+    ~StopWatching() {
+      WindowSignals().reset();
+      if (HeadlessBackend()) SetScriptCommandHook(nullptr);
+    }
+  } stopWatching;
+  body(services);
+}
 
 void RunConfiguration(AppState& state) {
   if (state.options.projectFile.empty() && !FindSectionMarker(SaverPath()).found && CanAskForAFile()) {

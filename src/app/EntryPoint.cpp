@@ -95,7 +95,10 @@ int RunMain(int argc, char** argv) {
     return Exit(2);
   }
 
-  const RunMode mode = SelectRunMode(state.options.runSwitch);
+  // A folder show plays with no switch; a saver opens its configuration then.
+  const RunMode mode = state.options.pictures && state.options.runSwitch.empty()
+                           ? RunMode::Saver
+                           : SelectRunMode(state.options.runSwitch);
   if (mode == RunMode::Password) {
     ChangePassword(state);
     return Exit(0);
@@ -118,7 +121,15 @@ int RunMain(int argc, char** argv) {
         InstallPlatform(CreateHostWindowPlatform(UninstallPlatform(), *host));
     }
 #endif
-    switch (mode) {
+    if (state.options.pictures) {
+      switch (mode) {
+        case RunMode::Saver: RunPhotoShow(state); break;
+        case RunMode::Configuration: RunPhotoSettings(state); break;
+        case RunMode::Preview: RunPhotoPreview(state); break;
+        case RunMode::Password:
+        case RunMode::None: break;
+      }
+    } else switch (mode) {
       case RunMode::Saver: RunSaver(state); break;
       case RunMode::Configuration: RunConfiguration(state); break;
       case RunMode::Preview: RunPreviewMode(state); break;

@@ -11,6 +11,8 @@
 
 namespace tp {
 
+struct ConfigServices;
+
 struct AppState {
   AppOptions options;
   TMpCProject project;
@@ -29,6 +31,13 @@ bool PrepareProject(AppState& state);
 // mode throws). A file without a project shows kNoProjectMessage instead.
 void WithUnpackedProject(AppState& state, const std::function<void()>& mode);
 void RunSaver(AppState& state);
+// Sets up what the configuration windows need (the toolkit, the headless script's clicks,
+// closing on a termination signal) around body.
+void RunWithConfigurationServices(const AppState& state, const std::function<void(const ConfigServices&)>& body);
+// The folder show (--pictures): modes S, C and P.
+void RunPhotoShow(AppState& state);
+void RunPhotoSettings(AppState& state);
+void RunPhotoPreview(AppState& state);
 void RunConfiguration(AppState& state);
 void RunPreviewMode(AppState& state);
 // There is no password-change function on Linux: ends without effect.

@@ -62,4 +62,20 @@ std::string TempDirectory() {
   return WithTrailingSeparator(dir);
 }
 
+std::string HomeFolder() {
+  const char* h = std::getenv("HOME");
+  return (h && *h) ? std::string(h) : std::string();
+}
+
+namespace {
+std::string XdgHome(const char* variable, const char* underHome) {
+  if (const char* v = std::getenv(variable); v && *v == '/') return v;
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : JoinPath(home, underHome);
+}
+}  // namespace
+
+std::string UserConfigHome() { return XdgHome("XDG_CONFIG_HOME", ".config"); }
+std::string UserCacheHome() { return XdgHome("XDG_CACHE_HOME", ".cache"); }
+
 }  // namespace tp

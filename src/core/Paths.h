@@ -29,4 +29,12 @@ std::string SafeBareFileName(std::string_view path);
 // The system temporary directory with a trailing '/': $TMPDIR when set, else /tmp.
 std::string TempDirectory();
 
+// The user's folders of the XDG base directories, without a trailing '/': the variable
+// when it holds an absolute path, else HOME's default (".config", ".cache"); "" when
+// neither is known.
+std::string UserConfigHome();
+std::string UserCacheHome();
+// $HOME, or "" when unset.
+std::string HomeFolder();
+
 }  // namespace tp

@@ -82,6 +82,11 @@ std::string TPicturePreparer::Path() const {
   return path_;
 }
 
+bool TPicturePreparer::WaitUntilDone(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return done_.wait_for(lock, limit, [&] { return state_ != JobState::Queued && state_ != JobState::Running; });
+}
+
 bool TPicturePreparer::Busy() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return state_ == JobState::Queued || state_ == JobState::Running;

@@ -9,6 +9,7 @@
 // random generator included. Stop (or the destructor) cancels and joins the worker; it
 // must run before anything the preparing function reads is freed.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -66,6 +67,8 @@ class TPicturePreparer {
   // The path of the job held now ("" when none) and whether it still runs.
   std::string Path() const;
   bool Busy() const;
+  // Waits at most limit for the job held now to finish; false when it still runs.
+  bool WaitUntilDone(std::chrono::milliseconds limit);
 
  private:
   enum class JobState { None, Queued, Running, Done };

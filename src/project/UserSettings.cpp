@@ -87,9 +87,7 @@ int SpeedIndexOf(int32_t speed) {
 std::string UserSettingsPath() { return ChangeExtension(CurrentRun().saverPath, ".ini"); }
 
 std::string UserSettingsFallbackPath() {
-  std::string config;
-  if (const char* c = std::getenv("XDG_CONFIG_HOME"); c && *c == '/') config = c;
-  else if (const char* h = std::getenv("HOME"); h && *h) config = std::string(h) + "/.config";
+  const std::string config = UserConfigHome();
   if (config.empty()) return {};
   return JoinPath(JoinPath(config, "tidepool"), BareFileName(UserSettingsPath()));
 }

@@ -6,6 +6,7 @@
 
 #include "imaging/Bitmap32.h"
 #include "support/SaverRun.h"
+#include "support/TestPictures.h"
 
 namespace tp::test {
 
@@ -27,7 +28,5 @@ Bitmap32 DecodeWithImageMagick(const std::string& path);
 // Mean absolute difference per channel of two same-sized pictures (255 when sizes differ).
 double MeanDifference(const Bitmap32& a, const Bitmap32& b);
 
-// A JPEG with an EXIF block holding only the orientation tag, written after SOI.
-std::string WithExifOrientation(const std::string& jpeg, int orientation);
 
 }  // namespace tp::test

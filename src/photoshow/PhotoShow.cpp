@@ -1,0 +1,267 @@
+#include "photoshow/PhotoShow.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <utility>
+
+#include "core/ProgramRandom.h"
+#include "imaging/ImageError.h"
+#include "imaging/TextRenderer.h"
+#include "photoshow/PhotoMusic.h"
+#include "photoshow/PhotoPreparation.h"
+#include "platform/EventLog.h"
+#include "platform/Platform.h"
+#include "platform/TerminationSignals.h"
+#include "presentation/FramePresenter.h"
+#include "presentation/PicturePreparer.h"
+#include "presentation/TransitionDriver.h"
+#include "saver/Music.h"
+#include "saver/SaverInput.h"
+
+namespace tp {
+namespace {
+
+uint32_t SteadyMs() {
+  using namespace std::chrono;
+  return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+// Waiting for the scan's first picture holds up nothing else: the window is black meanwhile.
+constexpr int kFirstPictureWaitMs = 50;
+// Pictures tried in one step before the step gives the screen back.
+constexpr int kTriesPerStep = 8;
+
+std::string FolderListText(const std::vector<std::string>& folders) {
+  std::string text;
+  for (const std::string& f : folders) {
+    if (!text.empty()) text += ", ";
+    text += f;
+  }
+  return text;
+}
+
+}  // namespace
+
+TPhotoShow::TPhotoShow(PhotoSettings settings, LibraryOptions library, Platform& platform, DisplayOptions options)
+    : settings_(std::move(settings)), libraryOptions_(std::move(library)), platform_(platform), options_(std::move(options)) {}
+
+TPhotoShow::~TPhotoShow() { Finish(); }
+
+void TPhotoShow::ShowModal() {
+  display_ = platform_.CreateDisplay(options_, this);
+  Start();
+  for (;;) {
+    platform_.runLoop().PumpMessages();
+    if (TerminationRequested()) RequestClose("signal");
+    if (!closeRequested_) IdleStep();
+    if (closeRequested_) {
+      closeRequested_ = false;
+      ProcessInputState().graceCount = SaverInputState::kGraceCount;
+      // There is no screensaver password on this platform: the close is always allowed.
+      LogEvent("close-query", "allowed");
+      break;
+    }
+  }
+  Finish();
+}
+
+void TPhotoShow::Start() {
+  Clock& clock = platform_.clock();
+  effects_ = TransitionEffectsOf(settings_.transitions);
+  if (effects_.empty()) effects_ = {1};
+  SaverInputState& input = ProcessInputState();
+  input.lastX = -1;
+  input.lastY = -1;
+  ProgramRandom::SetSeed(clock.Tick());
+
+  state_.screenWidth = display_->ScreenWidth();
+  state_.screenHeight = display_->ScreenHeight();
+  state_.stretch = true;
+  state_.proportional = true;
+  state_.directDrawInUse = false;
+  LogEvent("drawing-path", "window");
+  oldPicture_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
+  newPicture_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
+  work_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
+
+  library_ = std::make_unique<PictureLibrary>(libraryOptions_);
+  library_->StartScan();
+  preparer_ = std::make_unique<TPicturePreparer>(
+      [w = state_.screenWidth, h = state_.screenHeight](const std::string& path, const std::atomic<bool>& cancel) {
+        PreparedPicture prepared;
+        prepared.plain = PreparePhoto(path, w, h, &cancel);
+        return prepared;
+      });
+  music_ = std::make_unique<TSaverMusic>(platform_.audio());
+  StartMusic();
+  display_->FillBlack();
+  display_->ShowCursor(false);
+  state_.lastFrameTick = clock.Tick();
+}
+
+void TPhotoShow::Finish() {
+  if (preparer_) preparer_->Stop();
+  if (library_ && next_) library_->Release(*next_);
+  next_.reset();
+  if (music_) music_->Stop();
+  if (display_) display_->ShowCursor(true);
+  preparer_.reset();
+  library_.reset();  // gives back the reservations
+  music_.reset();
+  display_.reset();
+}
+
+void TPhotoShow::StartMusic() {
+  const std::string tracks = MusicTrackList(settings_.music);
+  if (tracks.empty()) return;
+  // The music player shuffles with mode 0 and keeps the list's order otherwise.
+  music_->Start(tracks, settings_.musicShuffle ? 0 : 1, std::string());
+}
+
+void TPhotoShow::RequestClose(const char* reason) {
+  if (closeRequested_) return;
+  closeRequested_ = true;
+  LogEvent("close-request", reason);
+}
+
+void TPhotoShow::OnMouseMove(int x, int y) {
+  if (MouseMoveEndsRun(ProcessInputState(), x, y)) RequestClose("mouse-move");
+}
+void TPhotoShow::OnMouseDown(MouseButton) { RequestClose("mouse-down"); }
+void TPhotoShow::OnKeyPress(char32_t) { RequestClose("key"); }
+void TPhotoShow::OnCloseRequest() { RequestClose("system"); }
+
+void TPhotoShow::IdleStep() {
+  Clock& clock = platform_.clock();
+  try {
+    if (!current_) {
+      if (!ShowFirstPicture()) {
+        if (!emptyShown_ && library_->ScanFinished() && library_->PictureCount() == 0) ShowNoPictures();
+        PaceFrame(clock, state_);
+        return;
+      }
+    } else if (clock.Tick() - pictureStartTime_ >= uint32_t(settings_.durationSeconds) * 1000u) {
+      ChangePicture();
+    }
+    DrawCurrentFrame(*display_, clock, state_, nullptr);
+    PrepareNext();
+  } catch (const std::exception& e) {
+    // The step is dropped; the next one goes on, a frame period later.
+    if (std::getenv("TIDEPOOL_DEBUG")) std::fprintf(stderr, "tidepool: %s\n", e.what());
+    PaceFrame(clock, state_);
+  }
+}
+
+bool TPhotoShow::ShowFirstPicture() {
+  for (int tries = 0; tries < kTriesPerStep; ++tries) {
+    std::optional<LibraryPicture> picture = library_->WaitAndReserve(kFirstPictureWaitMs);
+    if (!picture) return false;
+    try {
+      FittedPicture fitted = PreparePhoto(picture->path, state_.screenWidth, state_.screenHeight);
+      ApplyFittedPicture(std::move(fitted), state_);
+    } catch (const std::exception& e) {
+      library_->Skip(*picture, e.what());
+      continue;
+    }
+    state_.frameOnScreen = false;
+    state_.shownFilePath = picture->path;
+    emptyShown_ = false;
+    display_->FillBlack();
+    LogEvent("load", picture->path);
+    library_->Shown(*picture);
+    current_ = std::move(picture);
+    pictureStartTime_ = platform_.clock().Tick();
+    return true;
+  }
+  return false;
+}
+
+void TPhotoShow::PrepareNext() {
+  if (next_ || !library_) return;
+  next_ = library_->Reserve();
+  if (!next_) return;
+  if (current_ && next_->id == current_->id) return;  // the same picture again: nothing to prepare
+  preparer_->Start(next_->path);
+  nextStartedRealMs_ = SteadyMs();
+}
+
+FittedPicture TPhotoShow::TakeNext() {
+  const LibraryPicture picture = *next_;
+  try {
+    if (preparer_->Path() == picture.path && preparer_->Busy()) {
+      // The worker has had the picture's whole duration; it gets what is left of the budget.
+      const int spent = int(SteadyMs() - nextStartedRealMs_);
+      const int left = kDecodeBudgetMs - spent;
+      if (left <= 0 || !preparer_->WaitUntilDone(std::chrono::milliseconds(left))) {
+        preparer_->Cancel();
+        throw ImageDecodeError("decoding took longer than " + std::to_string(kDecodeBudgetMs / 1000) + " s");
+      }
+    }
+    std::optional<PreparedPicture> prepared = preparer_->Take(picture.path);
+    LogEvent(prepared ? "prepared" : "prepared-miss", picture.path);
+    if (prepared) return std::move(prepared->plain);
+    return PreparePhoto(picture.path, state_.screenWidth, state_.screenHeight);
+  } catch (const std::exception& e) {
+    library_->Skip(picture, e.what());
+    next_.reset();
+    throw;
+  }
+}
+
+void TPhotoShow::ChangePicture() {
+  Clock& clock = platform_.clock();
+  PrepareNext();
+  if (!next_) {
+    pictureStartTime_ = clock.Tick();  // nothing else to show yet: this one stays
+    return;
+  }
+  if (current_ && next_->id == current_->id) {
+    library_->Shown(*next_);
+    next_.reset();
+    pictureStartTime_ = clock.Tick();
+    return;
+  }
+  ApplyFittedPicture(TakeNext(), state_);
+  state_.shownFilePath = next_->path;
+  state_.frameOnScreen = false;
+  LogEvent("load", next_->path);
+  library_->Shown(*next_);
+  current_ = std::move(next_);
+  next_.reset();
+  if (settings_.transitionMs <= 0) {
+    display_->FillBlack();
+  } else {
+    TransitionContext context;
+    context.display = display_.get();
+    context.runLoop = &platform_.runLoop();
+    context.clock = &clock;
+    context.oldPicture = &oldPicture_;
+    context.newPicture = &newPicture_;
+    context.work = &work_;
+    context.plainPicture = true;
+    context.fittedPicture = &state_.fittedPicture;
+    context.stretch = true;
+    context.proportional = true;
+    context.allowedEffects = &effects_;
+    RunTransition(context, settings_.transitionMs);
+  }
+  pictureStartTime_ = clock.Tick();
+}
+
+void TPhotoShow::ShowNoPictures() {
+  emptyShown_ = true;
+  const std::string folders = FolderListText(libraryOptions_.folders);
+  LogEvent("no-pictures", folders);
+  Bitmap32 screen;
+  screen.SetSize(state_.screenWidth, state_.screenHeight);  // black
+  if (auto text = TextRenderer::CreateSansSerif()) {
+    const int size = std::max(12, state_.screenHeight / 40);
+    DrawCentredLine(*text, screen, "No pictures found in " + folders, size, 0xFFD0D0D0u);
+  }
+  display_->Present(screen, 0, 0);
+  state_.frameOnScreen = true;
+}
+
+}  // namespace tp

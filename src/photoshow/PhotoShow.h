@@ -1,0 +1,78 @@
+#pragma once
+// The window of a folder show: the photos the deck deals, each fitted to the screen and
+// changed after its duration through the chosen transitions, the next one prepared ahead;
+// the saver's input and close rules, music, signals and host windows as they are.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "imaging/Bitmap32.h"
+#include "library/PictureLibrary.h"
+#include "photoshow/PhotoSettings.h"
+#include "platform/Display.h"
+#include "platform/Input.h"
+#include "presentation/PictureLoading.h"
+#include "presentation/PresentationState.h"
+
+namespace tp {
+
+class Platform;
+class TPicturePreparer;
+class TSaverMusic;
+
+class TPhotoShow : public InputHandler {
+ public:
+  // A decode still running this long after it began is abandoned.
+  static constexpr int kDecodeBudgetMs = 15000;
+
+  TPhotoShow(PhotoSettings settings, LibraryOptions library, Platform& platform, DisplayOptions options = {});
+  ~TPhotoShow() override;
+  TPhotoShow(const TPhotoShow&) = delete;
+  TPhotoShow& operator=(const TPhotoShow&) = delete;
+
+  // Opens the window and runs the show until a close request is allowed.
+  void ShowModal();
+
+  // InputHandler: the saver's rules.
+  void OnMouseMove(int x, int y) override;
+  void OnMouseDown(MouseButton button) override;
+  void OnKeyDown(int) override {}
+  void OnKeyPress(char32_t) override;
+  void OnCloseRequest() override;
+
+ private:
+  void Start();
+  void Finish();
+  void RequestClose(const char* reason);
+  void IdleStep();
+  // The first picture: whatever the index or the scan has first; false while none is known.
+  bool ShowFirstPicture();
+  void ChangePicture();
+  // Reserves the picture after the one on screen and has the preparer start on it.
+  void PrepareNext();
+  // The next reserved picture, prepared; throws (the picture skipped) when it fails or its
+  // decode outlasts the budget.
+  FittedPicture TakeNext();
+  void ShowNoPictures();
+  void StartMusic();
+
+  PhotoSettings settings_;
+  LibraryOptions libraryOptions_;
+  Platform& platform_;
+  DisplayOptions options_;
+  std::unique_ptr<Display> display_;
+  std::unique_ptr<PictureLibrary> library_;
+  std::unique_ptr<TPicturePreparer> preparer_;
+  std::unique_ptr<TSaverMusic> music_;
+  PresentationState state_;
+  std::vector<int> effects_;
+  Bitmap32 oldPicture_, newPicture_, work_;
+  std::optional<LibraryPicture> current_, next_;
+  uint32_t pictureStartTime_ = 0;
+  uint32_t nextStartedRealMs_ = 0;  // steady time the preparer began on next_
+  bool emptyShown_ = false;
+  bool closeRequested_ = false;
+};
+
+}  // namespace tp

@@ -1,0 +1,210 @@
+// The folder show (--pictures) of the real player on the headless backend: pictures from
+// folders on disk, the deck kept across runs, bad files skipped, the settings dialog.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "core/FileSystem.h"
+#include "imaging/ImageWriter.h"
+#include "imaging/import/ImageLoader.h"
+#include "support/SaverRun.h"
+#include "support/TestPictures.h"
+
+namespace tp::test {
+namespace {
+
+std::string Bare(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+class PhotoShow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::mkdir((home / "Pictures").c_str(), 0755);
+    ::mkdir((home / ".config").c_str(), 0755);
+    ::mkdir((home / ".cache").c_str(), 0755);
+  }
+  // A JPEG of its own colour, so that every picture is told apart in the frames too.
+  void AddJpeg(const std::string& path, uint32_t colour, int w = 64, int h = 48) {
+    Bitmap32 b;
+    b.SetSize(w, h);
+    b.Fill(colour | 0xFF000000u);
+    const std::vector<uint8_t> bytes = EncodeJpeg(b, 90);
+    ASSERT_TRUE(WriteFile(path, std::string(bytes.begin(), bytes.end())));
+  }
+  RunResult Run(const std::vector<std::string>& args, unsigned runMs, const std::string& script = {}) {
+    RunOptions o;
+    o.tmpDir = tmp.path();
+    o.runMs = runMs;
+    o.env["HOME"] = home.path();
+    o.env["XDG_CONFIG_HOME"] = home / ".config";
+    o.env["XDG_CACHE_HOME"] = home / ".cache";
+    o.env["TIDEPOOL_SCREEN"] = "320x240";
+    o.env["TIDEPOOL_AUDIO"] = "none";
+    if (!script.empty()) {
+      std::ofstream(home / "script.txt") << script;
+      o.env["TIDEPOOL_SCRIPT"] = home / "script.txt";
+    }
+    std::vector<std::string> all{"--pictures"};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunHeadless(PlayerPath(), all, o);
+  }
+  std::vector<std::string> Loads(const RunResult& r) {
+    std::vector<std::string> out;
+    for (const std::string& p : r.EventsOf("load")) out.push_back(Bare(p));
+    return out;
+  }
+  TempDir home;
+  TempDir tmp;
+};
+
+TEST_F(PhotoShow, DealsEveryPictureOnceBeforeAnyRepeatsAcrossRestarts) {
+  const std::string folder = home / "Pictures";
+  for (int i = 0; i < 6; ++i) AddJpeg(folder + "/p" + std::to_string(i) + ".jpg", 0x101010u * uint32_t(i + 1));
+  std::vector<std::string> dealt;
+  for (int run = 0; run < 5; ++run) {
+    // 1 s pictures and 2.5 s runs: two or three pictures a run.
+    const RunResult r = Run({"--duration", "1", "--transitions", "fade"}, 2500);
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+    const std::vector<std::string> loads = Loads(r);
+    ASSERT_GE(loads.size(), 2u) << "run " << run;
+    dealt.insert(dealt.end(), loads.begin(), loads.end());
+    EXPECT_FALSE(r.EventsOf("deck").empty());
+    EXPECT_TRUE(tmp.List().empty());
+  }
+  ASSERT_GE(dealt.size(), 12u);
+  // Passes of six: each holds every picture once.
+  for (size_t pass = 0; pass + 6 <= dealt.size(); pass += 6) {
+    const std::set<std::string> one(dealt.begin() + long(pass), dealt.begin() + long(pass) + 6);
+    EXPECT_EQ(one.size(), 6u) << "pass starting at " << pass;
+  }
+}
+
+TEST_F(PhotoShow, NameOrderGoesOnWhereTheLastShowStopped) {
+  const std::string folder = home / "mine";
+  ::mkdir(folder.c_str(), 0755);
+  for (const char* n : {"a", "b", "c", "d"}) AddJpeg(folder + "/" + n + ".jpg", 0x804020u);
+  std::vector<std::string> dealt;
+  for (int run = 0; run < 3; ++run) {
+    const RunResult r = Run({folder, "--order", "name", "--duration", "1"}, 1500);
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+    const auto loads = Loads(r);
+    dealt.insert(dealt.end(), loads.begin(), loads.end());
+  }
+  ASSERT_GE(dealt.size(), 5u);
+  const std::vector<std::string> names{"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
+  for (size_t i = 0; i < dealt.size(); ++i) EXPECT_EQ(dealt[i], names[i % 4]) << "picture " << i;
+}
+
+TEST_F(PhotoShow, TheContentDecidesAndBrokenFilesAreSkipped) {
+  const std::string folder = home / "Pictures";
+  // A PNG under a JPEG's name, a file that is no picture, a truncated JPEG, a hidden one.
+  const std::vector<uint8_t> png = EncodePng(DetailedPicture(40, 30));
+  ASSERT_TRUE(WriteFile(folder + "/really-png.jpg", std::string(png.begin(), png.end())));
+  ASSERT_TRUE(WriteFile(folder + "/noise.jpg", std::string(5000, 'x')));
+  Bitmap32 b = DetailedPicture(64, 48);
+  const std::vector<uint8_t> jpeg = EncodeJpeg(b, 90);
+  ASSERT_TRUE(WriteFile(folder + "/cut.jpg", std::string(jpeg.begin(), jpeg.begin() + 100)));
+  AddJpeg(folder + "/.hidden.jpg", 0xFF0000u);
+  const RunResult r = Run({"--duration", "1", "--order", "name"}, 4000);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  const auto loads = Loads(r);
+  ASSERT_FALSE(loads.empty());
+  for (const std::string& l : loads) EXPECT_EQ(l, "really-png.jpg");
+  std::set<std::string> skipped;
+  for (const std::string& s : r.EventsOf("skip")) skipped.insert(Bare(s.substr(0, s.find(' '))));
+  EXPECT_TRUE(skipped.count("noise.jpg")) << "noise.jpg was not reported";
+  EXPECT_TRUE(skipped.count("cut.jpg")) << "cut.jpg was not reported";
+}
+
+TEST_F(PhotoShow, WithNoPictureTheScreenNamesTheFoldersSearched) {
+  const std::string empty = home / "empty";
+  ::mkdir(empty.c_str(), 0755);
+  const std::string frames = home / "frames";
+  ::mkdir(frames.c_str(), 0755);
+  const RunResult r = [&] {
+    RunOptions ro;
+    ro.runMs = 1000;
+    ro.tmpDir = tmp.path();
+    ro.env = {{"HOME", home.path()}, {"XDG_CACHE_HOME", home / ".cache"}, {"XDG_CONFIG_HOME", home / ".config"},
+              {"TIDEPOOL_SCREEN", "640x120"}, {"TIDEPOOL_AUDIO", "none"}, {"TIDEPOOL_FRAMES_DIR", frames}};
+    return RunHeadless(PlayerPath(), {"--pictures", empty}, ro);
+  }();
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(r.EventsOf("no-pictures"), std::vector<std::string>{empty});
+  EXPECT_TRUE(r.EventsOf("load").empty());
+  // The line is drawn in the middle of the screen, and nothing else.
+  std::vector<std::string> dumps;
+  for (const auto& e : std::filesystem::directory_iterator(frames)) dumps.push_back(e.path().filename().string());
+  ASSERT_FALSE(dumps.empty());
+  std::sort(dumps.begin(), dumps.end());
+  const Bitmap32 shot = LoadImageFile(frames + "/" + dumps.back());
+  int lit = 0, litOutside = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 0; x < shot.width(); ++x) {
+      if ((shot.at(x, y) & 0xFFFFFFu) == 0) continue;
+      ++lit;
+      if (y < 30 || y >= 90) ++litOutside;
+    }
+  EXPECT_GT(lit, 200) << "no text on the screen";
+  EXPECT_EQ(litOutside, 0);
+}
+
+TEST_F(PhotoShow, TheDefaultFolderComesFromXscreensaversSettings) {
+  const std::string photos = home / "Photos";
+  ::mkdir(photos.c_str(), 0755);
+  AddJpeg(photos + "/from-xscreensaver.jpg", 0x00FF00u);
+  AddJpeg(home / "Pictures/from-pictures.jpg", 0x0000FFu);
+  ASSERT_TRUE(WriteFile(home / ".xscreensaver", "timeout: 0:10:00\nimageDirectory:\t~/Photos\nmode: one\n"));
+  const RunResult r = Run({}, 1000);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(Loads(r), std::vector<std::string>{"from-xscreensaver.jpg"});
+}
+
+TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--order", "sideways"}, {"--duration", "0"}, {"--duration", "ten"},
+        {"--transitions", "fancy"}}) {
+    const RunResult r = Run(args, 1000);
+    EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
+    EXPECT_NE(r.stderrText.find(args[0]), std::string::npos) << r.stderrText;
+    EXPECT_TRUE(r.EventsOf("display").empty());
+  }
+}
+
+TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
+  const std::string ini = home / ".config/tidepool/pictures.ini";
+  ::mkdir((home / ".config/tidepool").c_str(), 0755);
+  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFuture=kept\n[Mine]\nA=1\n"));
+  const RunResult r = Run({"/c"}, 3000, "at 200 click-on okButton\n");
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(r.EventsOf("settings-written"), std::vector<std::string>{ini});
+  std::string text;
+  ASSERT_TRUE(ReadFile(ini, text));
+  EXPECT_NE(text.find("Duration=25"), std::string::npos) << text;
+  EXPECT_NE(text.find("Order=newest"), std::string::npos) << text;
+  EXPECT_NE(text.find("Future=kept"), std::string::npos) << text;
+  EXPECT_NE(text.find("[Mine]"), std::string::npos) << text;
+  EXPECT_NE(text.find("Transitions=fade"), std::string::npos) << text;
+}
+
+TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
+  const std::string folder = home / "Pictures";
+  for (const char* n : {"a", "b", "c"}) AddJpeg(folder + "/" + n + ".jpg", 0x203040u);
+  ::mkdir((home / ".config/tidepool").c_str(), 0755);
+  ASSERT_TRUE(WriteFile(home / ".config/tidepool/pictures.ini",
+                        "[Show]\nDuration=1\nOrder=name\nTransitions=5\nTransitionTime=300\n"));
+  RunResult r = Run({}, 2500);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  ASSERT_GE(Loads(r).size(), 2u);
+  EXPECT_EQ(Loads(r)[0], "a.jpg");
+  ASSERT_FALSE(r.EventsOf("transition").empty());
+  EXPECT_EQ(r.EventsOf("transition")[0].rfind("effect=5 ", 0), 0u) << r.EventsOf("transition")[0];
+  r = Run({"--duration", "100", "--transitions", "7"}, 2500);
+  EXPECT_EQ(Loads(r).size(), 1u);
+}
+
+}  // namespace
+}  // namespace tp::test
