@@ -61,6 +61,11 @@ class PictureLibrary {
   bool ScanFinished() const;
   // Pictures known now.
   int64_t PictureCount() const;
+  // True when the index could not be kept on disk (locked, read-only, a link, no cache
+  // folder) and this show runs from an index in memory.
+  bool IndexInMemory() const;
+  // Waits at most timeoutMs for the scan and the header pass to end; true when they have.
+  bool WaitUntilIdle(int timeoutMs);
 
  private:
   struct State;
