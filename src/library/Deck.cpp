@@ -128,15 +128,15 @@ std::optional<LibraryPicture> Deck::Reserve(bool mayStartPass) {
   return picture;
 }
 
-DeckPosition Deck::Shown(int64_t id) {
+DeckPosition Deck::Shown(int64_t id, const std::string& path) {
   DeckPosition at;
   sql::Transaction tx(db_);
   if (!tx.began()) return at;
   int64_t last = 0;
   at.pass = CurrentPass(last);
   sql::Statement dealt(db_, With("UPDATE pictures SET @ = ?2, res_token = NULL, res_pid = NULL, res_start = NULL, "
-                                 "res_until = NULL WHERE id = ?1", order_));
-  dealt.Bind(1, id).Bind(2, at.pass).Run();
+                                 "res_until = NULL WHERE id = ?1 AND path = ?3", order_));
+  dealt.Bind(1, id).Bind(2, at.pass).Bind(3, path).Run();
   sql::Statement mark(db_, "UPDATE decks SET last = ?2 WHERE deck = ?1");
   mark.Bind(1, int64_t(order_)).Bind(2, id).Run();
   sql::Statement count(db_, With("SELECT count(*), sum(@ >= ?1) FROM pictures", order_));
@@ -150,20 +150,20 @@ DeckPosition Deck::Shown(int64_t id) {
   return at;
 }
 
-void Deck::Release(int64_t id) {
+void Deck::Release(int64_t id, const std::string& path) {
   sql::Statement free(db_, "UPDATE pictures SET res_token = NULL, res_pid = NULL, res_start = NULL, res_until = NULL "
-                           "WHERE id = ?1 AND res_token = ?2");
-  free.Bind(1, id).Bind(2, owner_.token).Run();
+                           "WHERE id = ?1 AND res_token = ?2 AND path = ?3");
+  free.Bind(1, id).Bind(2, owner_.token).Bind(3, path).Run();
 }
 
-void Deck::Skip(int64_t id) {
+void Deck::Skip(int64_t id, const std::string& path) {
   sql::Transaction tx(db_);
   if (!tx.began()) return;
   int64_t last = 0;
   const int64_t pass = CurrentPass(last);
   sql::Statement out(db_, With("UPDATE pictures SET @ = ?2, res_token = NULL, res_pid = NULL, res_start = NULL, "
-                               "res_until = NULL WHERE id = ?1", order_));
-  out.Bind(1, id).Bind(2, pass).Run();
+                               "res_until = NULL WHERE id = ?1 AND path = ?3", order_));
+  out.Bind(1, id).Bind(2, pass).Bind(3, path).Run();
   tx.Commit();
 }
 

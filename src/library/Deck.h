@@ -35,9 +35,10 @@ class Deck {
   // With every picture held by other shows, one of those. Without mayStartPass (while
   // the scan is still finding pictures) a pass dealt out gives nothing instead.
   std::optional<LibraryPicture> Reserve(bool mayStartPass = true);
-  DeckPosition Shown(int64_t id);
-  void Release(int64_t id);
-  void Skip(int64_t id);
+  // A picture is named by its row and path (a row of another index names nothing).
+  DeckPosition Shown(int64_t id, const std::string& path);
+  void Release(int64_t id, const std::string& path);
+  void Skip(int64_t id, const std::string& path);
   // Gives back every reservation of this show.
   void ReleaseAll();
 

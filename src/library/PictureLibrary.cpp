@@ -12,6 +12,8 @@
 #include "library/HeaderPass.h"
 #include "library/IndexFile.h"
 #include "library/PictureIndex.h"
+#include "library/ShowOwner.h"
+#include "library/Sql.h"
 #include "platform/EventLog.h"
 #include "platform/ThreadPriority.h"
 
@@ -52,7 +54,9 @@ const char* DeckOrderName(DeckOrder order) {
 
 struct PictureLibrary::State {
   LibraryOptions options;
+  ShowOwner owner = CurrentShowOwner();
   OpenedIndex index;
+  bool started = false;  // StartScan was called
   // Guards the connection: the scan thread and the show share it.
   mutable std::mutex dbLock;
   std::unique_ptr<Deck> deck;
@@ -76,7 +80,11 @@ struct PictureLibrary::State {
     LowerCurrentThreadPriority();
     LogEvent("library", "scan-start");
     const auto t0 = std::chrono::steady_clock::now();
-    ScanWriter writer(index.db, dbLock, [this] { Notify(); });
+    ScanWriter writer(index.db, dbLock, [this] {
+      // A file that fails under the scan ends it; the show then moves to memory.
+      if (sql::HasFailed(index.db)) stop = true;
+      Notify();
+    });
     const ScanCounts counts = ScanFolders(options.folders, writer, stop);
     const bool stopped = stop.load();
     writer.Finish(!stopped);
@@ -112,14 +120,41 @@ struct PictureLibrary::State {
       }
       std::lock_guard<std::mutex> hold(dbLock);
       StoreHeaders(index.db, headers);
+      if (sql::HasFailed(index.db)) return;
     }
+  }
+
+  void StartWorker() {
+    stop = false;
+    scanFinished = false;
+    {
+      std::lock_guard<std::mutex> hold(waitLock);
+      idle = false;
+    }
+    worker = std::thread([this] { Run(); });
+  }
+
+  // An index file that failed (full disk, damage, turned read-only) is left for an index
+  // in memory, filled by a new scan.
+  void MoveToMemoryIfFailed() {
+    if (index.inMemory || !index.db || !sql::HasFailed(index.db)) return;
+    LogEvent("library", "index-failed memory");
+    stop = true;
+    if (worker.joinable()) worker.join();
+    deck.reset();
+    sql::Forget(index.db);
+    sqlite3_close(index.db);
+    index = OpenMemoryIndex(options.folders);
+    if (!index.db) return;
+    deck = std::make_unique<Deck>(index.db, options.order, owner);
+    if (started) StartWorker();
   }
 };
 
 PictureLibrary::PictureLibrary(LibraryOptions options) : state_(std::make_unique<State>()) {
   state_->options = std::move(options);
   state_->index = OpenIndex(state_->options.cacheFolder, state_->options.folders);
-  if (state_->index.db) state_->deck = std::make_unique<Deck>(state_->index.db, state_->options.order, CurrentShowOwner());
+  if (state_->index.db) state_->deck = std::make_unique<Deck>(state_->index.db, state_->options.order, state_->owner);
 }
 
 PictureLibrary::~PictureLibrary() {
@@ -127,19 +162,22 @@ PictureLibrary::~PictureLibrary() {
   if (state_->worker.joinable()) state_->worker.join();
   if (state_->deck) state_->deck->ReleaseAll();
   state_->deck.reset();
+  sql::Forget(state_->index.db);
   sqlite3_close(state_->index.db);
 }
 
 void PictureLibrary::StartScan() {
-  if (state_->worker.joinable()) return;
+  if (state_->started) return;
+  state_->started = true;
   if (!state_->index.db) {
     state_->scanFinished = true;
     return;
   }
-  state_->worker = std::thread([this] { state_->Run(); });
+  state_->StartWorker();
 }
 
 std::optional<LibraryPicture> PictureLibrary::Reserve() {
+  state_->MoveToMemoryIfFailed();
   if (!state_->deck) return std::nullopt;
   const bool scanning = state_->worker.joinable() && !state_->scanFinished.load();
   std::lock_guard<std::mutex> hold(state_->dbLock);
@@ -165,11 +203,12 @@ std::optional<LibraryPicture> PictureLibrary::WaitAndReserve(int timeoutMs) {
 }
 
 void PictureLibrary::Shown(const LibraryPicture& picture) {
+  state_->MoveToMemoryIfFailed();
   if (!state_->deck) return;
   DeckPosition at;
   {
     std::lock_guard<std::mutex> hold(state_->dbLock);
-    at = state_->deck->Shown(picture.id);
+    at = state_->deck->Shown(picture.id, picture.path);
   }
   LogEvent("deck", "pass=" + std::to_string(at.pass) + " position=" + std::to_string(at.position) +
                        " of=" + std::to_string(at.of));
@@ -178,14 +217,14 @@ void PictureLibrary::Shown(const LibraryPicture& picture) {
 void PictureLibrary::Release(const LibraryPicture& picture) {
   if (!state_->deck) return;
   std::lock_guard<std::mutex> hold(state_->dbLock);
-  state_->deck->Release(picture.id);
+  state_->deck->Release(picture.id, picture.path);
 }
 
 void PictureLibrary::Skip(const LibraryPicture& picture, std::string_view reason) {
   LogEvent("skip", EscapeForLog(picture.path) + " " + EscapeForLog(reason));
   if (!state_->deck) return;
   std::lock_guard<std::mutex> hold(state_->dbLock);
-  state_->deck->Skip(picture.id);
+  state_->deck->Skip(picture.id, picture.path);
 }
 
 bool PictureLibrary::ScanFinished() const { return state_->scanFinished.load(); }

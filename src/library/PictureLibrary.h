@@ -36,6 +36,9 @@ struct LibraryOptions {
   std::string cacheFolder;
 };
 
+// Its functions are called from one thread (the show's); the scan and the header pass run
+// on a thread of their own. An index file that fails while the show runs (full disk,
+// damage) is left for one in memory, filled by a new scan.
 class PictureLibrary {
  public:
   explicit PictureLibrary(LibraryOptions options);

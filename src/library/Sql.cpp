@@ -1,11 +1,53 @@
 #include "library/Sql.h"
 
+#include <mutex>
+#include <set>
 #include <utility>
 
 namespace tp::sql {
 
+namespace {
+
+std::mutex failedLock;
+std::set<sqlite3*> failed;
+
+int Note(sqlite3* db, int rc) {
+  if (db && IsFatal(rc)) {
+    std::lock_guard<std::mutex> hold(failedLock);
+    failed.insert(db);
+  }
+  return rc;
+}
+
+}  // namespace
+
+bool IsFatal(int rc) {
+  switch (rc & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool HasFailed(sqlite3* db) {
+  std::lock_guard<std::mutex> hold(failedLock);
+  return failed.count(db) != 0;
+}
+
+void Forget(sqlite3* db) {
+  std::lock_guard<std::mutex> hold(failedLock);
+  failed.erase(db);
+}
+
 Statement::Statement(sqlite3* db, std::string_view text) {
-  if (sqlite3_prepare_v3(db, text.data(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) != SQLITE_OK) {
+  if (Note(db, sqlite3_prepare_v3(db, text.data(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr)) != SQLITE_OK) {
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
   }
@@ -38,7 +80,7 @@ Statement& Statement::BindNull(int index) {
   return *this;
 }
 
-int Statement::Step() { return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE; }
+int Statement::Step() { return stmt_ ? Note(sqlite3_db_handle(stmt_), sqlite3_step(stmt_)) : SQLITE_MISUSE; }
 
 int Statement::Run() {
   int rc;
@@ -64,7 +106,7 @@ std::string Statement::Text(int column) const {
 
 bool Statement::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
-int Exec(sqlite3* db, const char* text) { return sqlite3_exec(db, text, nullptr, nullptr, nullptr); }
+int Exec(sqlite3* db, const char* text) { return Note(db, sqlite3_exec(db, text, nullptr, nullptr, nullptr)); }
 
 Transaction::Transaction(sqlite3* db) : db_(db) { began_ = Exec(db, "BEGIN IMMEDIATE") == SQLITE_OK; }
 

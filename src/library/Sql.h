@@ -40,6 +40,14 @@ class Statement {
 // Runs statements that take no parameters; the SQLite result code.
 int Exec(sqlite3* db, const char* text);
 
+// Results that show the database file can no longer be used (full disk, input or output
+// error, damage, a file turned read-only), as opposed to a busy lock or a constraint.
+bool IsFatal(int rc);
+// Every step, Exec and commit that gives a fatal result marks its connection; the owner
+// checks the mark and moves elsewhere. Forget drops the mark of a closed connection.
+bool HasFailed(sqlite3* db);
+void Forget(sqlite3* db);
+
 // BEGIN IMMEDIATE ... COMMIT, rolled back when not committed.
 class Transaction {
  public:

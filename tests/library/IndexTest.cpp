@@ -180,6 +180,38 @@ TEST(Index, AReadOnlyCacheOrLinksThereRunFromMemoryWritingNothing) {
   }
 }
 
+TEST(Index, AnIndexDamagedWhileTheShowRunsIsLeftForMemory) {
+  TempHome home;
+  MakePictures(home / "photos", 4);
+  ScanOnce({home / "photos"});
+  const std::string index = IndexOf(home, {home / "photos"});
+  PictureLibrary library(Options({home / "photos"}));
+  ASSERT_FALSE(library.IndexInMemory());
+  auto first = library.Reserve();
+  ASSERT_TRUE(first);
+  library.Shown(*first);
+  // Another program writes over the index (the connection's cached pages are dropped
+  // by the change the next transaction sees).
+  struct stat st;
+  ASSERT_EQ(::stat(index.c_str(), &st), 0);
+  {
+    std::fstream f(index, std::ios::in | std::ios::out | std::ios::binary);
+    const std::string junk(size_t(st.st_size), '\x5a');
+    f.write(junk.data(), std::streamsize(junk.size()));
+  }
+  library.StartScan();
+  std::vector<std::string> dealt;
+  for (int i = 0; i < 8 && dealt.size() < 3; ++i)
+    if (auto p = library.WaitAndReserve(5000)) {
+      library.Shown(*p);
+      dealt.push_back(p->path);
+    }
+  EXPECT_TRUE(library.IndexInMemory());
+  EXPECT_EQ(dealt.size(), 3u);
+  EXPECT_TRUE(library.WaitUntilIdle(10000));
+  EXPECT_EQ(library.PictureCount(), 4);
+}
+
 TEST(Index, EachSetOfFoldersHasItsOwnIndex) {
   EXPECT_NE(IndexFileName({"/a", "/b"}), IndexFileName({"/a"}));
   EXPECT_NE(IndexFileName({"/a", "/b"}), IndexFileName({"/a/b"}));
