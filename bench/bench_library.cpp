@@ -175,8 +175,8 @@ int main(int argc, char** argv) {
   OpenedIndex index = OpenIndex(cache, {root});
   std::vector<std::string> paths;
   {
-    sql::Statement all(index.db, "SELECT path FROM pictures");
-    while (all.Step() == SQLITE_ROW) paths.push_back(all.Text(0));
+    sql::Statement all(index.db, "SELECT f.path, p.name FROM pictures p JOIN folders f ON f.id = p.folder");
+    while (all.Step() == SQLITE_ROW) paths.push_back(all.Text(0) + "/" + all.Text(1));
   }
   Read64k(paths);
   // Each round starts with every header unread; the reset is not timed.

@@ -21,27 +21,38 @@ const char* DealtColumn(DeckOrder order) {
 
 const char* OrderBy(DeckOrder order) {
   switch (order) {
-    case DeckOrder::Shuffle: return "rank, id";
-    case DeckOrder::Name: return "path";
-    case DeckOrder::Date: return "taken, path";
-    case DeckOrder::Newest: return "taken DESC, path";
+    case DeckOrder::Shuffle: return "p.rank, p.id";
+    case DeckOrder::Name: return "f.path, p.name";
+    case DeckOrder::Date: return "p.taken, f.path, p.name";
+    case DeckOrder::Newest: return "p.taken DESC, f.path, p.name";
   }
-  return "rank, id";
+  return "p.rank, p.id";
 }
 
 int64_t Now() { return int64_t(std::time(nullptr)); }
 
-std::string With(const char* text, DeckOrder order) {
+// The row still holds the picture of folder path ?3 and name ?4.
+const std::string kSamePicture = "folder = (SELECT id FROM folders WHERE path = ?3) AND name = ?4";
+
+std::string With(const std::string& text, DeckOrder order) {
   std::string out;
-  for (const char* p = text; *p; ++p) {
-    if (*p == '@') out += DealtColumn(order);
-    else if (*p == '#') out += OrderBy(order);
-    else out += *p;
+  for (char c : text) {
+    if (c == '@') out += DealtColumn(order);
+    else if (c == '#') out += OrderBy(order);
+    else out += c;
   }
   return out;
 }
 
 }  // namespace
+
+Deck::PictureName Deck::NameOf(const LibraryPicture& picture) {
+  const std::string_view path = picture.path;
+  if (path.size() > picture.folder.size() && path.substr(0, picture.folder.size()) == picture.folder &&
+      path[picture.folder.size()] == '/')
+    return {picture.folder, path.substr(picture.folder.size() + 1)};
+  return {picture.folder, path};
+}
 
 void Deck::FreeExpired() {
   sql::Statement expired(db_, "UPDATE pictures SET res_token = NULL, res_pid = NULL, res_start = NULL, res_until = NULL "
@@ -74,10 +85,12 @@ std::optional<int64_t> Deck::Pick(int64_t pass, int64_t last, bool freeOnly) {
   // start the next).
   // Not free: held by another show (pictures this show holds already count as dealt
   // for the choice, so that a show holding the last ones starts the next pass).
-  const std::string where = freeOnly ? "@ < ?1 AND res_token IS NULL" : "@ < ?1 AND (res_token IS NULL OR res_token != ?3)";
+  const std::string where =
+      freeOnly ? "p.@ < ?1 AND p.res_token IS NULL" : "p.@ < ?1 AND (p.res_token IS NULL OR p.res_token != ?3)";
   for (int attempt = 0; attempt < 2; ++attempt) {
-    std::string text = "SELECT id FROM pictures WHERE " + where + (attempt == 0 ? " AND id != ?2" : "") + " ORDER BY # LIMIT 1";
-    sql::Statement pick(db_, With(text.c_str(), order_));
+    std::string text = "SELECT p.id FROM pictures p JOIN folders f ON f.id = p.folder WHERE " + where +
+                       (attempt == 0 ? " AND p.id != ?2" : "") + " ORDER BY # LIMIT 1";
+    sql::Statement pick(db_, With(text, order_));
     pick.Bind(1, pass).Bind(3, owner_.token);
     if (attempt == 0) pick.Bind(2, last);
     if (pick.Step() == SQLITE_ROW) return pick.Int(0);
@@ -103,22 +116,22 @@ std::optional<LibraryPicture> Deck::Reserve(bool mayStartPass) {
   }
   if (!id) {
     // The rest of the pass is held by other shows: the one dealt longest ago not held by this show.
-    sql::Statement any(db_, With("SELECT id FROM pictures WHERE res_token IS NULL OR res_token != ?1 "
-                                 "ORDER BY @, # LIMIT 1", order_));
+    sql::Statement any(db_, With("SELECT p.id FROM pictures p JOIN folders f ON f.id = p.folder "
+                                 "WHERE p.res_token IS NULL OR p.res_token != ?1 ORDER BY p.@, # LIMIT 1", order_));
     any.Bind(1, owner_.token);
     if (any.Step() == SQLITE_ROW) id = any.Int(0);
   }
   if (!id) return std::nullopt;
   sql::Statement hold(db_, "UPDATE pictures SET res_token = ?2, res_pid = ?3, res_start = ?4, res_until = ?5 WHERE id = ?1");
   hold.Bind(1, *id).Bind(2, owner_.token).Bind(3, owner_.pid).Bind(4, owner_.start).Bind(5, Now() + kReservationSeconds).Run();
-  sql::Statement get(db_, "SELECT p.id, p.path, f.path, p.width, p.height, p.orientation, p.taken "
+  sql::Statement get(db_, "SELECT p.id, p.name, f.path, p.width, p.height, p.orientation, p.taken "
                           "FROM pictures p JOIN folders f ON f.id = p.folder WHERE p.id = ?1");
   get.Bind(1, *id);
   if (get.Step() != SQLITE_ROW) return std::nullopt;
   LibraryPicture picture;
   picture.id = get.Int(0);
-  picture.path = get.Text(1);
   picture.folder = get.Text(2);
+  picture.path = picture.folder + "/" + get.Text(1);
   picture.width = int(get.Int(3));
   picture.height = int(get.Int(4));
   picture.orientation = int(get.Int(5));
@@ -128,15 +141,15 @@ std::optional<LibraryPicture> Deck::Reserve(bool mayStartPass) {
   return picture;
 }
 
-DeckPosition Deck::Shown(int64_t id, const std::string& path) {
+DeckPosition Deck::Shown(int64_t id, const PictureName& name) {
   DeckPosition at;
   sql::Transaction tx(db_);
   if (!tx.began()) return at;
   int64_t last = 0;
   at.pass = CurrentPass(last);
   sql::Statement dealt(db_, With("UPDATE pictures SET @ = ?2, res_token = NULL, res_pid = NULL, res_start = NULL, "
-                                 "res_until = NULL WHERE id = ?1 AND path = ?3", order_));
-  dealt.Bind(1, id).Bind(2, at.pass).Bind(3, path).Run();
+                                 "res_until = NULL WHERE id = ?1 AND " + kSamePicture, order_));
+  dealt.Bind(1, id).Bind(2, at.pass).Bind(3, name.folder).Bind(4, name.name).Run();
   sql::Statement mark(db_, "UPDATE decks SET last = ?2 WHERE deck = ?1");
   mark.Bind(1, int64_t(order_)).Bind(2, id).Run();
   sql::Statement count(db_, With("SELECT count(*), sum(@ >= ?1) FROM pictures", order_));
@@ -150,20 +163,20 @@ DeckPosition Deck::Shown(int64_t id, const std::string& path) {
   return at;
 }
 
-void Deck::Release(int64_t id, const std::string& path) {
+void Deck::Release(int64_t id, const PictureName& name) {
   sql::Statement free(db_, "UPDATE pictures SET res_token = NULL, res_pid = NULL, res_start = NULL, res_until = NULL "
-                           "WHERE id = ?1 AND res_token = ?2 AND path = ?3");
-  free.Bind(1, id).Bind(2, owner_.token).Bind(3, path).Run();
+                           "WHERE id = ?1 AND res_token = ?2 AND " + kSamePicture);
+  free.Bind(1, id).Bind(2, owner_.token).Bind(3, name.folder).Bind(4, name.name).Run();
 }
 
-void Deck::Skip(int64_t id, const std::string& path) {
+void Deck::Skip(int64_t id, const PictureName& name) {
   sql::Transaction tx(db_);
   if (!tx.began()) return;
   int64_t last = 0;
   const int64_t pass = CurrentPass(last);
   sql::Statement out(db_, With("UPDATE pictures SET @ = ?2, res_token = NULL, res_pid = NULL, res_start = NULL, "
-                               "res_until = NULL WHERE id = ?1 AND path = ?3", order_));
-  out.Bind(1, id).Bind(2, pass).Bind(3, path).Run();
+                               "res_until = NULL WHERE id = ?1 AND " + kSamePicture, order_));
+  out.Bind(1, id).Bind(2, pass).Bind(3, name.folder).Bind(4, name.name).Run();
   tx.Commit();
 }
 

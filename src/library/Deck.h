@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "library/PictureLibrary.h"
 #include "library/ShowOwner.h"
@@ -35,10 +36,14 @@ class Deck {
   // With every picture held by other shows, one of those. Without mayStartPass (while
   // the scan is still finding pictures) a pass dealt out gives nothing instead.
   std::optional<LibraryPicture> Reserve(bool mayStartPass = true);
-  // A picture is named by its row and path (a row of another index names nothing).
-  DeckPosition Shown(int64_t id, const std::string& path);
-  void Release(int64_t id, const std::string& path);
-  void Skip(int64_t id, const std::string& path);
+  // A picture is named by its row, folder and name (a row of another index names nothing).
+  struct PictureName {
+    std::string_view folder, name;
+  };
+  static PictureName NameOf(const LibraryPicture& picture);
+  DeckPosition Shown(int64_t id, const PictureName& name);
+  void Release(int64_t id, const PictureName& name);
+  void Skip(int64_t id, const PictureName& name);
   // Gives back every reservation of this show.
   void ReleaseAll();
 

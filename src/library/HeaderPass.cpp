@@ -13,9 +13,12 @@ namespace tp {
 
 namespace {
 
-// Reads up to want bytes from fd's start into buffer (which keeps what it held).
-void ReadUpTo(int fd, std::vector<uint8_t>& buffer, size_t want) {
+// Reads up to want bytes from fd's start into buffer (which keeps what it held), no more
+// than the file holds.
+void ReadUpTo(int fd, int64_t fileSize, std::vector<uint8_t>& buffer, size_t want) {
+  if (fileSize >= 0 && size_t(fileSize) < want) want = size_t(fileSize);
   size_t have = buffer.size();
+  if (want <= have) return;
   buffer.resize(want);
   while (have < want) {
     const ssize_t n = ::pread(fd, buffer.data() + have, want - have, off_t(have));
@@ -78,12 +81,11 @@ PictureHeader ReadPictureHeader(const std::string& path, int64_t fallbackTaken) 
     return header;
   }
   std::vector<uint8_t> data;
-  data.reserve(kHeaderBytes);
-  ReadUpTo(fd, data, kHeaderBytes);
+  ReadUpTo(fd, int64_t(st.st_size), data, kHeaderBytes);
   PictureFacts facts;
   bool ok = Facts(data, facts);
   if (!ok && data.size() == kHeaderBytes) {
-    ReadUpTo(fd, data, kHeaderMaxBytes);
+    ReadUpTo(fd, int64_t(st.st_size), data, kHeaderMaxBytes);
     ok = Facts(data, facts);
   }
   ::close(fd);

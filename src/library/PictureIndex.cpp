@@ -13,15 +13,18 @@ ScanWriter::ScanWriter(sqlite3* db, std::mutex& lock, std::function<void()> afte
   folderPut_ = sql::Statement(db_, "INSERT INTO folders(path, seen) VALUES(?1, ?2)");
   folderSeen_ = sql::Statement(db_, "UPDATE folders SET seen = ?2 WHERE id = ?1");
   folderDone_ = sql::Statement(db_, "UPDATE folders SET mtime = ?2 WHERE id = ?1");
-  pictureGet_ = sql::Statement(db_, "SELECT size, mtime FROM pictures WHERE path = ?1");
+  pictureGet_ = sql::Statement(db_, "SELECT size, mtime FROM pictures WHERE folder = ?1 AND name = ?2");
   // A file whose size or time changed has its header read again.
   pictureUpsert_ = sql::Statement(db_, R"(
-    INSERT INTO pictures(path, folder, size, mtime, seen, taken, rank)
+    INSERT INTO pictures(name, folder, size, mtime, seen, taken, rank)
     VALUES(?1, ?2, ?3, ?4, ?5, ?4 / 1000000000, random())
-    ON CONFLICT(path) DO UPDATE SET seen = excluded.seen, folder = excluded.folder,
+    ON CONFLICT(folder, name) DO UPDATE SET seen = excluded.seen,
       facts = CASE WHEN size = excluded.size AND mtime = excluded.mtime THEN facts ELSE 0 END,
       taken = CASE WHEN size = excluded.size AND mtime = excluded.mtime THEN taken ELSE excluded.taken END,
       size = excluded.size, mtime = excluded.mtime)");
+  pictureInsert_ = sql::Statement(db_, R"(
+    INSERT OR IGNORE INTO pictures(name, folder, size, mtime, seen, taken, rank)
+    VALUES(?1, ?2, ?3, ?4, ?5, ?4 / 1000000000, random()))");
   sweep_ = sql::Statement(db_, "DELETE FROM pictures WHERE folder = ?1 AND seen < ?2");
 }
 
@@ -30,7 +33,8 @@ ScanWriter::~ScanWriter() = default;
 void ScanWriter::FolderBegin(const ScannedFolder& folder) { Add(Entry{Entry::Begin, folder.path, 0, folder.mtimeNs}); }
 
 void ScanWriter::File(const ScannedFolder& folder, const ScannedFile& file) {
-  Add(Entry{Entry::Picture, folder.path + "/" + file.name, file.size, file.mtimeNs});
+  (void)folder;
+  Add(Entry{Entry::Picture, file.name, file.size, file.mtimeNs});
 }
 
 void ScanWriter::FolderEnd(const ScannedFolder& folder, bool complete) {
@@ -60,6 +64,7 @@ void ScanWriter::Write(const Entry& e) {
         folderGet_.Reset();
         folderPut_.Bind(1, e.path).Bind(2, generation_).Run();
         open.id = sqlite3_last_insert_rowid(db_);
+        open.fresh = true;
       }
       open_.push_back(open);
       break;
@@ -68,12 +73,13 @@ void ScanWriter::Write(const Entry& e) {
       if (open_.empty()) break;
       const OpenFolder& folder = open_.back();
       if (!folder.changed) {
-        pictureGet_.Bind(1, e.path);
+        pictureGet_.Bind(1, folder.id).Bind(2, e.path);
         const bool same = pictureGet_.Step() == SQLITE_ROW && pictureGet_.Int(0) == e.size && pictureGet_.Int(1) == e.mtimeNs;
         pictureGet_.Reset();
         if (same) break;
       }
-      pictureUpsert_.Bind(1, e.path).Bind(2, folder.id).Bind(3, e.size).Bind(4, e.mtimeNs).Bind(5, generation_).Run();
+      sql::Statement& put = folder.fresh ? pictureInsert_ : pictureUpsert_;
+      put.Bind(1, e.path).Bind(2, folder.id).Bind(3, e.size).Bind(4, e.mtimeNs).Bind(5, generation_).Run();
       anyWritten_ = true;
       break;
     }
@@ -119,9 +125,11 @@ void ScanWriter::Finish(bool complete) {
 
 std::vector<PendingHeader> PendingHeaders(sqlite3* db, int limit) {
   std::vector<PendingHeader> out;
-  sql::Statement get(db, "SELECT id, path, mtime FROM pictures WHERE facts = 0 LIMIT ?1");
+  sql::Statement get(db, "SELECT p.id, f.path, p.name, p.mtime FROM pictures p JOIN folders f ON f.id = p.folder "
+                         "WHERE p.facts = 0 LIMIT ?1");
   get.Bind(1, int64_t(limit));
-  while (get.Step() == SQLITE_ROW) out.push_back(PendingHeader{get.Int(0), get.Text(1), get.Int(2) / 1000000000});
+  while (get.Step() == SQLITE_ROW)
+    out.push_back(PendingHeader{get.Int(0), get.Text(1) + "/" + get.Text(2), get.Int(3) / 1000000000});
   return out;
 }
 

@@ -43,7 +43,7 @@ class ScanWriter : public ScanSink {
  private:
   struct Entry {
     enum Kind { Begin, Picture, End } kind;
-    std::string path;  // the folder's, or the file's full path
+    std::string path;  // the folder's path, or the file's name in it
     int64_t size = 0;
     int64_t mtimeNs = 0;
     bool complete = false;
@@ -51,6 +51,7 @@ class ScanWriter : public ScanSink {
   struct OpenFolder {
     int64_t id = 0;
     bool changed = true;
+    bool fresh = false;  // not in the index before: none of its pictures can be
   };
   void Add(Entry entry);
   void Flush();
@@ -64,7 +65,7 @@ class ScanWriter : public ScanSink {
   int64_t generation_ = 0;
   bool anyWritten_ = false;
   std::chrono::steady_clock::time_point lastFlush_;
-  sql::Statement folderGet_, folderPut_, folderSeen_, folderDone_, pictureGet_, pictureUpsert_, sweep_;
+  sql::Statement folderGet_, folderPut_, folderSeen_, folderDone_, pictureGet_, pictureUpsert_, pictureInsert_, sweep_;
 };
 
 struct PendingHeader {

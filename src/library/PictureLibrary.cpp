@@ -21,7 +21,7 @@ namespace tp {
 
 namespace {
 
-constexpr int kHeaderBatch = 64;
+constexpr int kHeaderBatch = 256;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -208,7 +208,7 @@ void PictureLibrary::Shown(const LibraryPicture& picture) {
   DeckPosition at;
   {
     std::lock_guard<std::mutex> hold(state_->dbLock);
-    at = state_->deck->Shown(picture.id, picture.path);
+    at = state_->deck->Shown(picture.id, Deck::NameOf(picture));
   }
   LogEvent("deck", "pass=" + std::to_string(at.pass) + " position=" + std::to_string(at.position) +
                        " of=" + std::to_string(at.of));
@@ -217,14 +217,14 @@ void PictureLibrary::Shown(const LibraryPicture& picture) {
 void PictureLibrary::Release(const LibraryPicture& picture) {
   if (!state_->deck) return;
   std::lock_guard<std::mutex> hold(state_->dbLock);
-  state_->deck->Release(picture.id, picture.path);
+  state_->deck->Release(picture.id, Deck::NameOf(picture));
 }
 
 void PictureLibrary::Skip(const LibraryPicture& picture, std::string_view reason) {
   LogEvent("skip", EscapeForLog(picture.path) + " " + EscapeForLog(reason));
   if (!state_->deck) return;
   std::lock_guard<std::mutex> hold(state_->dbLock);
-  state_->deck->Skip(picture.id, picture.path);
+  state_->deck->Skip(picture.id, Deck::NameOf(picture));
 }
 
 bool PictureLibrary::ScanFinished() const { return state_->scanFinished.load(); }
