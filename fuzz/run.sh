@@ -190,6 +190,13 @@ INI
   printf '[BuildScr],Filename=,MusicFile=,Music=0,Sound=1,,[BuildExe],Filename=,MusicFile=,Music=0,Sound=1,' \
     >"$seeds/fuzz_settings/build.txt"
 
+  # The two files that name a default picture folder.
+  mkdir -p "$seeds/fuzz_xscreensaver_settings" "$seeds/fuzz_user_dirs"
+  printf 'timeout:\t0:10:00\nmode:\t\trandom\nimageDirectory:\t~/Photos\nprograms:\t\t\t\t\\\n  maze -root \\n\\\n' \
+    >"$seeds/fuzz_xscreensaver_settings/xscreensaver"
+  printf '# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR="$HOME/Desktop"\nXDG_PICTURES_DIR="$HOME/Pictures"\nXDG_MUSIC_DIR="/srv/m \\"x\\""\n' \
+    >"$seeds/fuzz_user_dirs/user-dirs.dirs"
+
   # The demo's configuration window description, whole and its first form alone.
   mkdir -p "$seeds/fuzz_form_text"
   if [ -f demo/MpGUI.mui ]; then

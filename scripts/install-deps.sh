@@ -20,10 +20,10 @@ set -euo pipefail
 
 declare -A GROUP=(
   [runtime]="libjpeg62-turbo libgif7 libpixman-1-0 libpng16-16 libqt6widgets6 libqt6gui6 qt6-wayland
-             libsdl2-2.0-0 libsdl2-mixer-2.0-0 libx11-6 libxext6 libexif12 libturbojpeg0 libwebp7 libtiff6 libheif1 libjxl0.7"
+             libsdl2-2.0-0 libsdl2-mixer-2.0-0 libx11-6 libxext6 libexif12 libturbojpeg0 libwebp7 libtiff6 libheif1 libjxl0.7 libsqlite3-0"
   [build]="build-essential cmake ninja-build pkg-config ccache git
            libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev zlib1g-dev
-           libexif-dev libturbojpeg0-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev
+           libexif-dev libturbojpeg0-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev libsqlite3-dev
            qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
            libsdl2-dev libsdl2-mixer-dev libx11-dev libxext-dev"
   [demo]="imagemagick sox"

@@ -36,6 +36,9 @@ struct LibraryOptions {
   std::string cacheFolder;
 };
 
+// Its functions are called from one thread (the show's); the scan and the header pass run
+// on a thread of their own. An index file that fails while the show runs (full disk,
+// damage) is left for one in memory, filled by a new scan.
 class PictureLibrary {
  public:
   explicit PictureLibrary(LibraryOptions options);
@@ -61,6 +64,11 @@ class PictureLibrary {
   bool ScanFinished() const;
   // Pictures known now.
   int64_t PictureCount() const;
+  // True when the index could not be kept on disk (locked, read-only, a link, no cache
+  // folder) and this show runs from an index in memory.
+  bool IndexInMemory() const;
+  // Waits at most timeoutMs for the scan and the header pass to end; true when they have.
+  bool WaitUntilIdle(int timeoutMs);
 
  private:
   struct State;
