@@ -45,7 +45,8 @@ const TiffLibrary* LoadTiff() {
            BindSymbol(so, "TIFFGetFieldDefaulted", lib.GetFieldDefaulted) &&
            BindSymbol(so, "TIFFOpenOptionsAlloc", lib.OpenOptionsAlloc) && BindSymbol(so, "TIFFOpenOptionsFree", lib.OpenOptionsFree) &&
            BindSymbol(so, "TIFFOpenOptionsSetMaxSingleMemAlloc", lib.OpenOptionsSetMaxSingleMemAlloc) &&
-           BindSymbol(so, "TIFFClientOpenExt", lib.ClientOpenExt);
+           BindSymbol(so, "TIFFClientOpenExt", lib.ClientOpenExt) && BindSymbol(so, "TIFFIsTiled", lib.IsTiled) &&
+           BindSymbol(so, "TIFFStripSize64", lib.StripSize64) && BindSymbol(so, "TIFFTileSize64", lib.TileSize64);
   });
 }
 #endif

@@ -46,6 +46,9 @@ struct TiffLibrary {
   decltype(&TIFFOpenOptionsFree) OpenOptionsFree = nullptr;
   decltype(&TIFFOpenOptionsSetMaxSingleMemAlloc) OpenOptionsSetMaxSingleMemAlloc = nullptr;
   decltype(&TIFFClientOpenExt) ClientOpenExt = nullptr;
+  decltype(&TIFFIsTiled) IsTiled = nullptr;
+  decltype(&TIFFStripSize64) StripSize64 = nullptr;
+  decltype(&TIFFTileSize64) TileSize64 = nullptr;
 };
 const TiffLibrary* LoadTiff();
 // A TIFF read from memory (the bytes must outlive the handle), with the library's

@@ -68,6 +68,11 @@ Bitmap32 DecodeTiff(const uint8_t* data, size_t size, const DecodeRequest& reque
   tiff->GetField(tif, TIFFTAG_IMAGELENGTH, &h);
   try {
     CheckDecodedSize(w, h, "TIFF");
+    // One strip or tile is read whole; one that would not fit the library's bound is
+    // refused here, before the picture's own pixels are allocated.
+    const uint64_t piece = tiff->IsTiled(tif) ? tiff->TileSize64(tif) : tiff->StripSize64(tif);
+    if (piece == 0 || piece > uint64_t(kMaxTiffAllocation))
+      throw ImageDecodeError("TIFF strip or tile too large or empty");
   } catch (...) {
     tiff->Close(tif);
     throw;
