@@ -1,6 +1,7 @@
 // JPEG decoder through libjpeg: any input either decodes or throws ImageDecodeError,
 // and the memory block is never read past its length; the same for a scaled decode and
-// a centred cut, whose sizes come from the input's first bytes.
+// a centred cut, whose sizes (and whether colours are converted) come from the input's
+// first bytes.
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -64,6 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   scaled.minHeight = data[1] * 8;
   cut.cropWidth = data[2] * 4 + 1;
   cut.cropHeight = data[3] * 4 + 1;
+  // The colour-managed decode reads the embedded profile and CMYK through it.
+  scaled.toSrgb = (data[0] & 1) != 0;
+  cut.toSrgb = (data[2] & 1) != 0;
   for (const tp::DecodeRequest& r : {scaled, cut}) {
     try {
       const tp::Bitmap32 b = tp::DecodeJpeg(block.get(), size, r);

@@ -3,5 +3,12 @@
 #include "FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return tp::fuzz::DecodeOrRefuse(tp::DecodeTiff, data, size);
+  // Decoded as shown, so that the colour conversion sees whatever the container holds.
+  return tp::fuzz::DecodeOrRefuse(
+      [](const uint8_t* d, size_t n) {
+        tp::DecodeRequest request;
+        request.toSrgb = true;
+        return tp::DecodeTiff(d, n, request);
+      },
+      data, size);
 }

@@ -71,6 +71,21 @@ make_seeds() {
     if command -v cjxl >/dev/null 2>&1; then
       cjxl -d 0 "$work/src.png" "$seeds/fuzz_jxl/lossless.jxl" >/dev/null 2>&1 || true
       cjxl -d 2 "$work/src.png" "$seeds/fuzz_jxl/lossy.jxl" >/dev/null 2>&1 || true
+      # Colour profiles as the JPEG XL tools write them: sRGB, Display P3, grey.
+      mkdir -p "$seeds/fuzz_colour_profile"
+      convert "$work/src.png" -colorspace Gray -depth 8 "$work/grey.png"
+      cjxl -d 0 -x color_space=RGB_D65_DCI_Rel_SRG "$work/src.png" "$work/p3.jxl" >/dev/null 2>&1 || true
+      cjxl -d 0 "$work/grey.png" "$work/grey.jxl" >/dev/null 2>&1 || true
+      for j in lossless p3 grey; do
+        f="$work/$j.jxl"; [ "$j" = lossless ] && f="$seeds/fuzz_jxl/lossless.jxl"
+        djxl "$f" "$work/out.png" --icc_out="$seeds/fuzz_colour_profile/$j.icc" >/dev/null 2>&1 || true
+      done
+      # Pictures that carry the Display P3 profile, for the decoders' conversions.
+      if [ -s "$seeds/fuzz_colour_profile/p3.icc" ]; then
+        convert "$work/src.png" -profile "$seeds/fuzz_colour_profile/p3.icc" -depth 8 "$seeds/fuzz_png/p3.png"
+        convert "$work/src.png" -profile "$seeds/fuzz_colour_profile/p3.icc" -depth 8 "$seeds/fuzz_tiff/p3.tif"
+        convert "$work/src.png" -profile "$seeds/fuzz_colour_profile/p3.icc" -quality 80 "$seeds/fuzz_picture_facts/p3.jpg"
+      fi
     fi
     # Facts: every container, with EXIF orientation and a colour profile where one goes.
     convert "$work/src.png" -orient RightTop -quality 80 "$seeds/fuzz_picture_facts/exif.jpg"

@@ -20,16 +20,18 @@ set -euo pipefail
 
 declare -A GROUP=(
   [runtime]="libjpeg62-turbo libgif7 libpixman-1-0 libpng16-16 libqt6widgets6 libqt6gui6 qt6-wayland
-             libsdl2-2.0-0 libsdl2-mixer-2.0-0 libx11-6 libxext6 libexif12 libturbojpeg0 libwebp7 libtiff6 libheif1 libjxl0.7 libsqlite3-0"
+             libsdl2-2.0-0 libsdl2-mixer-2.0-0 libx11-6 libxext6 libexif12 libturbojpeg0 libwebp7 libtiff6 libheif1 libjxl0.7
+             libsqlite3-0 liblcms2-2 libharfbuzz0b libfreetype6 libfontconfig1"
   [build]="build-essential cmake ninja-build pkg-config ccache git
            libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev zlib1g-dev
            libexif-dev libturbojpeg0-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev libsqlite3-dev
+           liblcms2-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev
            qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
            libsdl2-dev libsdl2-mixer-dev libx11-dev libxext-dev"
   [demo]="imagemagick sox"
   [test]="libgtest-dev libgmock-dev xvfb xauth weston lintian desktop-file-utils appstream
-          libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools"
-  [bench]="libbenchmark-dev libjpeg-turbo-progs"
+          libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools fonts-dejavu-core"
+  [bench]="libbenchmark-dev libjpeg-turbo-progs libheif-examples webp netpbm libtiff-tools libjxl-tools"
   [fuzz]="clang libclang-rt-14-dev llvm"
   [package]="debhelper dpkg-dev file"
   [music]="fluid-soundfont-gm"

@@ -11,21 +11,12 @@
 #include "imaging/ImageError.h"
 #include "imaging/ImageWriter.h"
 #include "imaging/import/ImageLoader.h"
+#include "support/SaverRun.h"
 #include "photoshow/PhotoPreparation.h"
 #include "support/TestPictures.h"
 
 namespace tp {
 namespace {
-
-struct Folder {
-  Folder() {
-    char pattern[] = "/tmp/tp-photo-prep-XXXXXX";
-    path = ::mkdtemp(pattern);
-  }
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-  std::string path;
-};
 
 bool HaveImageMagick() { return std::system("command -v convert >/dev/null 2>&1") == 0; }
 
@@ -42,7 +33,7 @@ int MaxDifference(const Bitmap32& a, const Bitmap32& b) {
 
 TEST(PhotoPreparation, EveryOrientationIsTurnedAsImageMagickTurnsIt) {
   if (!HaveImageMagick()) GTEST_SKIP() << "ImageMagick is needed for the reference";
-  Folder f;
+  test::TempDir f;
   const std::vector<uint8_t> jpeg = EncodeJpeg(test::DetailedPicture(64, 48), 95);
   const std::string plain(jpeg.begin(), jpeg.end());
   for (int o = 1; o <= 8; ++o) {
@@ -61,7 +52,7 @@ TEST(PhotoPreparation, EveryOrientationIsTurnedAsImageMagickTurnsIt) {
 }
 
 TEST(PhotoPreparation, AFittedPhotoKeepsItsShapeInsideTheScreen) {
-  Folder f;
+  test::TempDir f;
   const std::vector<uint8_t> jpeg = EncodeJpeg(test::DetailedPicture(800, 600), 90);
   const std::string path = f / "wide.jpg";
   // Turned a quarter: 600 x 800 upright, on a 1000 x 500 screen: 375 x 500.
@@ -78,7 +69,7 @@ TEST(PhotoPreparation, AFittedPhotoKeepsItsShapeInsideTheScreen) {
 }
 
 TEST(PhotoPreparation, BrokenAndStrangeFilesAreRefusedWithAnError) {
-  Folder f;
+  test::TempDir f;
   ASSERT_TRUE(WriteFile(f / "empty.jpg", ""));
   ASSERT_TRUE(WriteFile(f / "text.jpg", "not a picture at all"));
   const std::vector<uint8_t> jpeg = EncodeJpeg(test::DetailedPicture(64, 48), 90);
@@ -86,13 +77,13 @@ TEST(PhotoPreparation, BrokenAndStrangeFilesAreRefusedWithAnError) {
   for (const char* name : {"empty.jpg", "text.jpg", "cut.jpg", "missing.jpg"})
     EXPECT_THROW(PreparePhoto(f / name, 320, 240), std::exception) << name;
   // A folder or a FIFO is not read as a picture (and opening the FIFO does not block).
-  EXPECT_THROW(PreparePhoto(f.path, 320, 240), std::exception);
+  EXPECT_THROW(PreparePhoto(f.path(), 320, 240), std::exception);
   ASSERT_EQ(::mkfifo((f / "fifo.jpg").c_str(), 0600), 0);
   EXPECT_THROW(PreparePhoto(f / "fifo.jpg", 320, 240), std::exception);
 }
 
 TEST(PhotoPreparation, ACancelledPreparationStops) {
-  Folder f;
+  test::TempDir f;
   const std::vector<uint8_t> jpeg = EncodeJpeg(test::DetailedPicture(640, 480), 90);
   ASSERT_TRUE(WriteFile(f / "p.jpg", std::string(jpeg.begin(), jpeg.end())));
   std::atomic<bool> cancel{true};

@@ -8,24 +8,15 @@
 #include <filesystem>
 
 #include "core/FileSystem.h"
+#include "support/SaverRun.h"
 #include "photoshow/PhotoMusic.h"
 #include "photoshow/PhotoSettings.h"
 
 namespace tp {
 namespace {
 
-struct Folder {
-  Folder() {
-    char pattern[] = "/tmp/tp-photo-settings-XXXXXX";
-    path = ::mkdtemp(pattern);
-  }
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-  std::string path;
-};
-
 TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
-  Folder f;
+  test::TempDir f;
   EXPECT_EQ(LoadPhotoSettings(f / "missing.ini").durationSeconds, 10);
   ASSERT_TRUE(WriteFile(f / "a.ini",
                         "[Folders]\nFolder1=/photos/one\nFolder2=\nFolder3=/photos/two\n"
@@ -50,7 +41,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
 }
 
 TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
-  Folder f;
+  test::TempDir f;
   ASSERT_TRUE(WriteFile(f / "p.ini", "; mine\n[Show]\nDuration=5\nLater=yes\n[Folders]\nFolder1=/old\n[Other]\nX=1\n"));
   PhotoSettings s;
   s.folders = {"/new/one", "/new/two"};
@@ -71,7 +62,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
 }
 
 TEST(PhotoSettings, SavingCreatesTheFolderAndNeverWritesThroughALink) {
-  Folder f;
+  test::TempDir f;
   ASSERT_TRUE(SavePhotoSettings(f / "deep/er/pictures.ini", PhotoSettings()));
   EXPECT_TRUE(FileExists(f / "deep/er/pictures.ini"));
   ASSERT_TRUE(WriteFile(f / "victim", "untouched"));
@@ -115,7 +106,7 @@ TEST(PhotoSettings, TransitionTexts) {
 }
 
 TEST(PhotoMusic, AFolderGivesItsSoundFilesByName) {
-  Folder f;
+  test::TempDir f;
   ::mkdir((f / "music").c_str(), 0755);
   for (const char* n : {"b.ogg", "a.MP3", "c.wav", "notes.txt", ".hidden.ogg", "semi;colon.ogg"})
     ASSERT_TRUE(WriteFile(f / "music/" + n, "x"));

@@ -30,6 +30,11 @@ inline Bitmap32 FromRgbRows(const uint8_t* rgb, int w, int h, size_t stride, int
   return out;
 }
 
+// Stops a decode that is no longer wanted.
+inline void CheckCancel(const DecodeRequest& request) {
+  if (request.cancel && request.cancel->load(std::memory_order_relaxed)) throw ImageDecodeError("decode cancelled");
+}
+
 // The message for a picture whose library this machine or build lacks.
 inline MissingLibraryError MissingLibrary(const char* format, const char* soname) {
   return MissingLibraryError(std::string(format) + " pictures need " + soname + ", which is not installed");

@@ -29,7 +29,8 @@ const Library* LoadOnce(const char* soname, bool (*bindAll)(void* so, Library& l
 const WebpLibrary* LoadWebp() {
   return LoadOnce<WebpLibrary>(TIDEPOOL_WEBP_SONAME, [](void* so, WebpLibrary& lib) {
     return BindSymbol(so, "WebPGetFeaturesInternal", lib.GetFeaturesInternal) && BindSymbol(so, "WebPDecodeRGBA", lib.DecodeRGBA) &&
-           BindSymbol(so, "WebPFree", lib.Free);
+           BindSymbol(so, "WebPFree", lib.Free) && BindSymbol(so, "WebPINewRGB", lib.INewRGB) &&
+           BindSymbol(so, "WebPIAppend", lib.IAppend) && BindSymbol(so, "WebPIDelete", lib.IDelete);
   });
 }
 #endif
@@ -41,7 +42,11 @@ const TiffLibrary* LoadTiff() {
            BindSymbol(so, "TIFFSetWarningHandler", lib.SetWarningHandler) && BindSymbol(so, "TIFFClientOpen", lib.ClientOpen) &&
            BindSymbol(so, "TIFFGetField", lib.GetField) &&
            BindSymbol(so, "TIFFReadRGBAImageOriented", lib.ReadRGBAImageOriented) && BindSymbol(so, "TIFFClose", lib.Close) &&
-           BindSymbol(so, "TIFFGetFieldDefaulted", lib.GetFieldDefaulted);
+           BindSymbol(so, "TIFFGetFieldDefaulted", lib.GetFieldDefaulted) &&
+           BindSymbol(so, "TIFFOpenOptionsAlloc", lib.OpenOptionsAlloc) && BindSymbol(so, "TIFFOpenOptionsFree", lib.OpenOptionsFree) &&
+           BindSymbol(so, "TIFFOpenOptionsSetMaxSingleMemAlloc", lib.OpenOptionsSetMaxSingleMemAlloc) &&
+           BindSymbol(so, "TIFFClientOpenExt", lib.ClientOpenExt) && BindSymbol(so, "TIFFIsTiled", lib.IsTiled) &&
+           BindSymbol(so, "TIFFStripSize64", lib.StripSize64) && BindSymbol(so, "TIFFTileSize64", lib.TileSize64);
   });
 }
 #endif
@@ -61,7 +66,10 @@ const HeifLibrary* LoadHeif() {
            BindSymbol(so, "heif_image_get_width", lib.image_get_width) && BindSymbol(so, "heif_image_get_height", lib.image_get_height) &&
            BindSymbol(so, "heif_image_release", lib.image_release) &&
            BindSymbol(so, "heif_image_handle_get_raw_color_profile_size", lib.image_handle_get_raw_color_profile_size) &&
-           BindSymbol(so, "heif_image_handle_get_raw_color_profile", lib.image_handle_get_raw_color_profile);
+           BindSymbol(so, "heif_image_handle_get_raw_color_profile", lib.image_handle_get_raw_color_profile) &&
+           BindSymbol(so, "heif_image_handle_get_color_profile_type", lib.image_handle_get_color_profile_type) &&
+           BindSymbol(so, "heif_image_handle_get_nclx_color_profile", lib.image_handle_get_nclx_color_profile) &&
+           BindSymbol(so, "heif_nclx_color_profile_free", lib.nclx_color_profile_free);
   });
 }
 #endif
@@ -75,7 +83,10 @@ const JxlLibrary* LoadJxl() {
            BindSymbol(so, "JxlDecoderProcessInput", lib.DecoderProcessInput) &&
            BindSymbol(so, "JxlDecoderGetBasicInfo", lib.DecoderGetBasicInfo) &&
            BindSymbol(so, "JxlDecoderImageOutBufferSize", lib.DecoderImageOutBufferSize) &&
-           BindSymbol(so, "JxlDecoderSetImageOutBuffer", lib.DecoderSetImageOutBuffer);
+           BindSymbol(so, "JxlDecoderSetImageOutBuffer", lib.DecoderSetImageOutBuffer) &&
+           BindSymbol(so, "JxlDecoderGetICCProfileSize", lib.DecoderGetICCProfileSize) &&
+           BindSymbol(so, "JxlDecoderGetColorAsICCProfile", lib.DecoderGetColorAsICCProfile) &&
+           BindSymbol(so, "JxlDecoderSetParallelRunner", lib.DecoderSetParallelRunner);
   });
 }
 #endif

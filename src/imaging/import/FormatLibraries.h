@@ -26,6 +26,9 @@ struct WebpLibrary {
   decltype(&WebPGetFeaturesInternal) GetFeaturesInternal = nullptr;
   decltype(&WebPDecodeRGBA) DecodeRGBA = nullptr;
   decltype(&WebPFree) Free = nullptr;
+  decltype(&WebPINewRGB) INewRGB = nullptr;
+  decltype(&WebPIAppend) IAppend = nullptr;
+  decltype(&WebPIDelete) IDelete = nullptr;
 };
 const WebpLibrary* LoadWebp();
 #endif
@@ -39,10 +42,19 @@ struct TiffLibrary {
   decltype(&TIFFReadRGBAImageOriented) ReadRGBAImageOriented = nullptr;
   decltype(&TIFFClose) Close = nullptr;
   decltype(&TIFFGetFieldDefaulted) GetFieldDefaulted = nullptr;
+  decltype(&TIFFOpenOptionsAlloc) OpenOptionsAlloc = nullptr;
+  decltype(&TIFFOpenOptionsFree) OpenOptionsFree = nullptr;
+  decltype(&TIFFOpenOptionsSetMaxSingleMemAlloc) OpenOptionsSetMaxSingleMemAlloc = nullptr;
+  decltype(&TIFFClientOpenExt) ClientOpenExt = nullptr;
+  decltype(&TIFFIsTiled) IsTiled = nullptr;
+  decltype(&TIFFStripSize64) StripSize64 = nullptr;
+  decltype(&TIFFTileSize64) TileSize64 = nullptr;
 };
 const TiffLibrary* LoadTiff();
 // A TIFF read from memory (the bytes must outlive the handle), with the library's
-// messages silenced; nullptr when it does not open.
+// messages silenced and no single allocation of the library over kMaxTiffAllocation (a
+// strip or tile that declares more is refused); nullptr when it does not open.
+constexpr long kMaxTiffAllocation = 256L * 1024 * 1024;
 struct TiffMemoryFile {
   const uint8_t* data = nullptr;
   uint64_t size = 0;
@@ -68,6 +80,9 @@ struct HeifLibrary {
   decltype(&heif_image_release) image_release = nullptr;
   decltype(&heif_image_handle_get_raw_color_profile_size) image_handle_get_raw_color_profile_size = nullptr;
   decltype(&heif_image_handle_get_raw_color_profile) image_handle_get_raw_color_profile = nullptr;
+  decltype(&heif_image_handle_get_color_profile_type) image_handle_get_color_profile_type = nullptr;
+  decltype(&heif_image_handle_get_nclx_color_profile) image_handle_get_nclx_color_profile = nullptr;
+  decltype(&heif_nclx_color_profile_free) nclx_color_profile_free = nullptr;
 };
 const HeifLibrary* LoadHeif();
 #endif
@@ -83,6 +98,9 @@ struct JxlLibrary {
   decltype(&JxlDecoderGetBasicInfo) DecoderGetBasicInfo = nullptr;
   decltype(&JxlDecoderImageOutBufferSize) DecoderImageOutBufferSize = nullptr;
   decltype(&JxlDecoderSetImageOutBuffer) DecoderSetImageOutBuffer = nullptr;
+  decltype(&JxlDecoderGetICCProfileSize) DecoderGetICCProfileSize = nullptr;
+  decltype(&JxlDecoderGetColorAsICCProfile) DecoderGetColorAsICCProfile = nullptr;
+  decltype(&JxlDecoderSetParallelRunner) DecoderSetParallelRunner = nullptr;
 };
 const JxlLibrary* LoadJxl();
 #endif

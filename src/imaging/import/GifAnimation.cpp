@@ -63,6 +63,7 @@ GifImage GifImage::Decode(const uint8_t* data, size_t size) {
   img.height_ = gif->SHeight;
   img.backgroundIndex_ = gif->SBackGroundColor;
   img.globalColorMap_ = ConvertMap(gif->SColorMap);
+  img.gif87a_ = std::memcmp(data, "GIF87a", 6) == 0;
 
   GifFrame pendingControl;  // graphic control data for the next image
   bool haveControl = false;
@@ -179,7 +180,7 @@ const std::vector<Pixel>& GifImage::ColorMapOf(const GifFrame& frame) const {
 GifAnimator::GifAnimator(const GifImage& gif, Pixel clearColor) : gif_(&gif), clear_(clearColor) {
   const auto& images = gif.frames();
   for (size_t i = 0; i < images.size(); ++i) {
-    if (!images[i].hasControl) continue;
+    if (!images[i].hasControl && !gif.isGif87a()) continue;
     frameEnd_.push_back(i);
     frameControl_.push_back(i);
   }

@@ -4,7 +4,8 @@
 // methods and transparency. Frames are shown as viewers show them: an image without a
 // graphic control extension belongs to the shown frame of the next image that has one
 // (the last frame when none follows), so a picture built of several such images (tiles of
-// a high-colour GIF) appears whole. Threading is the caller's: the animator is a plain
+// a high-colour GIF) appears whole. A GIF87a file has no control extensions at all: each
+// of its images is a frame of its own, as viewers show such animations. Threading is the caller's: the animator is a plain
 // object driven from one thread.
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +46,8 @@ class GifImage {
   int height() const { return height_; }
   const std::vector<Pixel>& globalColorMap() const { return globalColorMap_; }
   int backgroundIndex() const { return backgroundIndex_; }
+  // The file says "GIF87a": a version without graphic control extensions.
+  bool isGif87a() const { return gif87a_; }
   std::vector<GifFrame>& frames() { return frames_; }
   const std::vector<GifFrame>& frames() const { return frames_; }
 
@@ -57,6 +60,7 @@ class GifImage {
  private:
   int width_ = 0, height_ = 0;
   int backgroundIndex_ = 0;
+  bool gif87a_ = false;
   std::vector<Pixel> globalColorMap_;
   std::vector<GifFrame> frames_;
 };

@@ -1,11 +1,56 @@
 // HEIF, HEIC and AVIF through libheif (opened on first use): the primary image, with the
 // container's own rotation and mirroring applied by the library.
+#include <memory>
+#include <string>
+
+#include "imaging/import/ColourProfile.h"
 #include "imaging/import/DecoderSupport.h"
 #include "imaging/import/FormatLibraries.h"
 
 namespace tp {
 
-Bitmap32 DecodeHeif(const uint8_t* data, size_t size) {
+#ifdef TIDEPOOL_HEIF
+namespace {
+
+// The conversion the image's colour description asks for: its ICC profile, or the
+// primaries of its nclx box when they are not sRGB's (phones write Display P3 there). A
+// description with the PQ or HLG curve is left alone: those are not display pictures.
+std::shared_ptr<const SrgbConversion> HeifConversion(const HeifLibrary* heif, heif_image_handle* handle) {
+  const heif_color_profile_type type = heif->image_handle_get_color_profile_type(handle);
+  if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+    const size_t iccSize = heif->image_handle_get_raw_color_profile_size(handle);
+    if (iccSize == 0 || iccSize > SrgbConversion::kMaxProfileBytes) return nullptr;
+    std::string icc(iccSize, '\0');
+    if (heif->image_handle_get_raw_color_profile(handle, icc.data()).code != heif_error_Ok) return nullptr;
+    return SrgbConversion::ForProfile(icc, ColourLayout::Bgra);
+  }
+  heif_color_profile_nclx* nclx = nullptr;
+  if (heif->image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return nullptr;
+  std::shared_ptr<const SrgbConversion> conversion;
+  const bool srgbPrimaries = nclx->color_primaries == heif_color_primaries_ITU_R_BT_709_5 ||
+                             nclx->color_primaries == heif_color_primaries_unspecified;
+  const bool hdr = nclx->transfer_characteristics == heif_transfer_characteristic_ITU_R_BT_2100_0_PQ ||
+                   nclx->transfer_characteristics == heif_transfer_characteristic_ITU_R_BT_2100_0_HLG;
+  if (!srgbPrimaries && !hdr) {
+    Primaries p;
+    p.redX = nclx->color_primary_red_x;
+    p.redY = nclx->color_primary_red_y;
+    p.greenX = nclx->color_primary_green_x;
+    p.greenY = nclx->color_primary_green_y;
+    p.blueX = nclx->color_primary_blue_x;
+    p.blueY = nclx->color_primary_blue_y;
+    p.whiteX = nclx->color_primary_white_x;
+    p.whiteY = nclx->color_primary_white_y;
+    conversion = SrgbConversion::ForPrimaries(p);
+  }
+  heif->nclx_color_profile_free(nclx);
+  return conversion;
+}
+
+}  // namespace
+#endif
+
+Bitmap32 DecodeHeif(const uint8_t* data, size_t size, const DecodeRequest& request) {
 #ifdef TIDEPOOL_HEIF
   const HeifLibrary* heif = LoadHeif();
   if (!heif) throw MissingLibrary("HEIF", TIDEPOOL_HEIF_SONAME);
@@ -25,9 +70,12 @@ Bitmap32 DecodeHeif(const uint8_t* data, size_t size) {
   heif_error err = heif->context_read_from_memory_without_copy(ctx, data, size, nullptr);
   if (err.code == heif_error_Ok) err = heif->context_get_primary_image_handle(ctx, &handle);
   if (err.code != heif_error_Ok) throw fail(err, "unreadable");
+  std::shared_ptr<const SrgbConversion> conversion;
   try {
     // The size of the whole image (a grid of tiles included) before any tile is decoded.
     CheckDecodedSize(heif->image_handle_get_width(handle), heif->image_handle_get_height(handle), "HEIF");
+    CheckCancel(request);
+    if (request.toSrgb) conversion = HeifConversion(heif, handle);
   } catch (...) {
     cleanup();
     throw;
@@ -45,10 +93,16 @@ Bitmap32 DecodeHeif(const uint8_t* data, size_t size) {
     out = FromRgbRows(plane, w, h, size_t(stride), alpha ? 4 : 3);
   cleanup();
   if (out.empty()) throw ImageDecodeError("Corrupt HEIF data");
+  // The library has no way to stop a decode under way; a cancelled one ends here.
+  CheckCancel(request);
+  if (conversion)
+    for (int y = 0; y < out.height(); ++y)
+      conversion->ConvertRow(reinterpret_cast<const uint8_t*>(out.scanline(y)), out.scanline(y), out.width());
   return out;
 #else
   (void)data;
   (void)size;
+  (void)request;
   throw MissingLibrary("HEIF", "libheif");
 #endif
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/SafeFile.h"
+#include "imaging/import/ColourProfile.h"
 
 namespace tp {
 
@@ -73,19 +74,30 @@ ImageFormat FormatFromExtension(std::string_view path) {
   return ImageFormat::Unknown;
 }
 
-Bitmap32 DecodeImage(const uint8_t* data, size_t size, const DecodeRequest& request) {
+namespace {
+
+Bitmap32 DecodeByFormat(const uint8_t* data, size_t size, const DecodeRequest& request) {
   switch (SniffImageFormat(data, size)) {
     case ImageFormat::Jpeg: return DecodeJpeg(data, size, request);
     case ImageFormat::Bmp: return DecodeBmp(data, size);
     case ImageFormat::Gif: return DecodeGifFirstFrame(data, size);
-    case ImageFormat::Png: return DecodePng(data, size);
-    case ImageFormat::Webp: return DecodeWebp(data, size);
-    case ImageFormat::Heif: return DecodeHeif(data, size);
-    case ImageFormat::Tiff: return DecodeTiff(data, size);
-    case ImageFormat::Jxl: return DecodeJxl(data, size);
+    case ImageFormat::Png: return DecodePng(data, size, request);
+    case ImageFormat::Webp: return DecodeWebp(data, size, request);
+    case ImageFormat::Heif: return DecodeHeif(data, size, request);
+    case ImageFormat::Tiff: return DecodeTiff(data, size, request);
+    case ImageFormat::Jxl: return DecodeJxl(data, size, request);
     case ImageFormat::Unknown: break;
   }
   throw ImageDecodeError("Unknown picture format");
+}
+
+}  // namespace
+
+Bitmap32 DecodeImage(const uint8_t* data, size_t size, const DecodeRequest& request) {
+  if (request.cancel && request.cancel->load(std::memory_order_relaxed)) throw ImageDecodeError("decode cancelled");
+  Bitmap32 out = DecodeByFormat(data, size, request);
+  if (request.toSrgb) ComposeOverBlack(out);
+  return out;
 }
 
 std::string ReadPictureFile(const std::string& path) {

@@ -8,8 +8,8 @@
 // Pixels come out as BGRA: opaque (fourth byte 255) unless the format carries alpha or
 // transparency (GIF: transparent pixels of the first frame are 0x00000000). Animated and
 // multi-page formats give their first frame, HEIF its primary image. No decoder turns a
-// picture by its EXIF orientation or converts its colours: ReadPictureFacts reports both
-// for the caller to apply.
+// picture by its EXIF orientation (ReadPictureFacts reports it for the caller to apply);
+// colours are converted to sRGB only when the request asks for it.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -56,7 +56,13 @@ struct DecodeRequest {
   // shown as the decoder would show it (grey rows, a partial picture).
   bool strict = false;
   // Checked while decoding; when it turns true the decode stops with ImageDecodeError.
+  // Decoders whose library offers no hook check it between their steps.
   const std::atomic<bool>* cancel = nullptr;
+  // Colours as shown: an embedded colour profile (or HEIF's colour description) converted
+  // to sRGB, CMYK through the picture's own profile when it has one, 16-bit PNG samples
+  // without gamma information taken as sRGB, and alpha composed over black (the pixels
+  // come out opaque). Off, pixels are the decoder's plain samples.
+  bool toSrgb = false;
 };
 
 // Decodes a picture held in memory (exactly size bytes).
@@ -95,15 +101,16 @@ void CheckJpeg(const uint8_t* data, size_t size);
 // The quality (1-100) whose scaled standard luminance table lies nearest the file's.
 int EstimateJpegQuality(const uint8_t* data, size_t size);
 
+// The request's size and crop fields are JPEG's only; the others honour cancel and toSrgb.
 Bitmap32 DecodeBmp(const uint8_t* data, size_t size);
 Bitmap32 DecodeGifFirstFrame(const uint8_t* data, size_t size);
-Bitmap32 DecodePng(const uint8_t* data, size_t size);
+Bitmap32 DecodePng(const uint8_t* data, size_t size, const DecodeRequest& request = {});
 // The formats below use libraries that are opened when the first picture needs them;
 // without the library the picture is refused with a message naming it.
-Bitmap32 DecodeWebp(const uint8_t* data, size_t size);
-Bitmap32 DecodeHeif(const uint8_t* data, size_t size);
-Bitmap32 DecodeTiff(const uint8_t* data, size_t size);
-Bitmap32 DecodeJxl(const uint8_t* data, size_t size);
+Bitmap32 DecodeWebp(const uint8_t* data, size_t size, const DecodeRequest& request = {});
+Bitmap32 DecodeHeif(const uint8_t* data, size_t size, const DecodeRequest& request = {});
+Bitmap32 DecodeTiff(const uint8_t* data, size_t size, const DecodeRequest& request = {});
+Bitmap32 DecodeJxl(const uint8_t* data, size_t size, const DecodeRequest& request = {});
 
 // A whole picture file, read with core's ReadWholeFile (a regular file, links followed);
 // throws ImageDecodeError when it cannot be read.

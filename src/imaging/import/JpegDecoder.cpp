@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "imaging/LibjpegErrors.h"
+#include "imaging/import/ColourProfile.h"
 #include "imaging/import/ImageLoader.h"
 
 namespace tp {
@@ -37,6 +39,23 @@ void CmykRowToBgra(const uint8_t* in, Pixel* out, int width) {
                        uint8_t((y * k + 127) / 255), 255);
   }
 }
+
+// CMYK to BGRA without a profile, for the colour-managed decode: Adobe's files hold
+// inverted samples (255 is no ink), others plain ones.
+void CmykRowToBgraByMarker(const uint8_t* in, Pixel* out, int width, bool inverted) {
+  if (inverted) return CmykRowToBgra(in, out, width);
+  for (int x = 0; x < width; ++x) {
+    const unsigned c = 255 - in[4 * x], m = 255 - in[4 * x + 1], y = 255 - in[4 * x + 2], k = 255 - in[4 * x + 3];
+    out[x] = MakePixel(uint8_t((c * k + 127) / 255), uint8_t((m * k + 127) / 255),
+                       uint8_t((y * k + 127) / 255), 255);
+  }
+}
+
+// What the colour-managed decode finds and keeps outside the setjmp frame.
+struct Colour {
+  std::string icc;
+  std::shared_ptr<const SrgbConversion> cmyk;
+};
 
 // Destroys the decompressor on every way out, a C++ exception from our own code included.
 struct DecompressGuard {
@@ -69,7 +88,7 @@ void CentredSpan(int full, int window, int& first, int& count) {
 }
 
 void Start(jpeg_decompress_struct* cinfo, LibjpegErrors* err, Progress* progress, const uint8_t* data, size_t size,
-           const std::atomic<bool>* cancel) {
+           const std::atomic<bool>* cancel, bool keepProfile = false) {
   jpeg_create_decompress(cinfo);
   cinfo->mem->max_memory_to_use = kMaxJpegWorkingBytes;
   progress->pub.progress_monitor = CheckProgress;
@@ -77,6 +96,7 @@ void Start(jpeg_decompress_struct* cinfo, LibjpegErrors* err, Progress* progress
   progress->cancel = cancel;
   cinfo->progress = &progress->pub;
   jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+  if (keepProfile) jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
 }
 
@@ -87,10 +107,22 @@ bool IsCmyk(const jpeg_decompress_struct* cinfo) {
 // The decode itself. Only trivially destructible locals live between setjmp and the
 // library calls that may jump; `out` and `rowBuffer` belong to the caller.
 bool DecodeInto(jpeg_decompress_struct* cinfo, LibjpegErrors* err, Progress* progress, const uint8_t* data,
-                size_t size, const DecodeRequest* request, Bitmap32* out, std::vector<uint8_t>* rowBuffer) {
+                size_t size, const DecodeRequest* request, Bitmap32* out, std::vector<uint8_t>* rowBuffer,
+                Colour* colour) {
   if (setjmp(err->jump)) return false;
-  Start(cinfo, err, progress, data, size, request->cancel);
+  Start(cinfo, err, progress, data, size, request->cancel, request->toSrgb);
   const bool cmyk = IsCmyk(cinfo);
+  if (request->toSrgb) {
+    JOCTET* icc = nullptr;
+    unsigned int iccSize = 0;
+    if (jpeg_read_icc_profile(cinfo, &icc, &iccSize) && icc) {
+      if (iccSize <= SrgbConversion::kMaxProfileBytes) colour->icc.assign(reinterpret_cast<const char*>(icc), iccSize);
+      std::free(icc);
+    }
+    if (cmyk && !colour->icc.empty())
+      colour->cmyk = SrgbConversion::ForProfile(
+          colour->icc, cinfo->saw_Adobe_marker ? ColourLayout::InvertedCmyk : ColourLayout::Cmyk);
+  }
   cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
   ChooseScale(cinfo, *request);
   const bool fullSize = cinfo->scale_num == cinfo->scale_denom;
@@ -123,7 +155,9 @@ bool DecodeInto(jpeg_decompress_struct* cinfo, LibjpegErrors* err, Progress* pro
     JSAMPROW row = rowBuffer->data();
     jpeg_read_scanlines(cinfo, &row, 1);
     const uint8_t* from = rowBuffer->data() + size_t(skipX) * 4;
-    if (cmyk) CmykRowToBgra(from, out->scanline(y), width);
+    if (cmyk && colour->cmyk) colour->cmyk->ConvertRow(from, out->scanline(y), width);
+    else if (cmyk && request->toSrgb) CmykRowToBgraByMarker(from, out->scanline(y), width, cinfo->saw_Adobe_marker);
+    else if (cmyk) CmykRowToBgra(from, out->scanline(y), width);
     else std::memcpy(out->scanline(y), from, size_t(width) * 4);
   }
   // A cut picture stops early; its remaining rows are never read.
@@ -218,7 +252,10 @@ Header ReadHeader(const uint8_t* data, size_t size) {
 Bitmap32 DecodeJpeg(const uint8_t* data, size_t size, const DecodeRequest& request) {
   Bitmap32 out;
   std::vector<uint8_t> rowBuffer;
-  Run(data, size, request.strict, DecodeInto, &request, &out, &rowBuffer);
+  Colour colour;
+  Run(data, size, request.strict, DecodeInto, &request, &out, &rowBuffer, &colour);
+  // RGB and grey pictures are converted once decoded; CMYK ones were on the way.
+  if (request.toSrgb && !colour.icc.empty() && !colour.cmyk) ConvertToSrgb(out, colour.icc);
   return out;
 }
 

@@ -1,13 +1,37 @@
 // JPEG XL through libjxl (opened on first use): 8-bit RGBA, turned as the picture's own
-// orientation says (the library does it).
-#include <vector>
+// orientation says (the library does it). The library's work is run by our own runner,
+// which stops it when the decode is cancelled.
+#include <string>
 
+#include "imaging/import/ColourProfile.h"
 #include "imaging/import/DecoderSupport.h"
 #include "imaging/import/FormatLibraries.h"
 
 namespace tp {
 
-Bitmap32 DecodeJxl(const uint8_t* data, size_t size) {
+#ifdef TIDEPOOL_JXL
+namespace {
+
+// Runs the library's parallel steps one after the other on the calling thread, and
+// refuses to run any once the decode is cancelled (the library then fails the decode).
+JxlParallelRetCode RunSteps(void* opaque, void* jxlOpaque, JxlParallelRunInit init, JxlParallelRunFunction func,
+                            uint32_t start, uint32_t end) {
+  const auto* cancel = static_cast<const std::atomic<bool>*>(opaque);
+  auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+  if (cancelled()) return -1;
+  const JxlParallelRetCode ready = init(jxlOpaque, 1);
+  if (ready != 0) return ready;
+  for (uint32_t i = start; i < end; ++i) {
+    if ((i & 15) == 0 && cancelled()) return -1;
+    func(jxlOpaque, i, 0);
+  }
+  return 0;
+}
+
+}  // namespace
+#endif
+
+Bitmap32 DecodeJxl(const uint8_t* data, size_t size, const DecodeRequest& request) {
 #ifdef TIDEPOOL_JXL
   const JxlLibrary* jxl = LoadJxl();
   if (!jxl) throw MissingLibrary("JPEG XL", TIDEPOOL_JXL_SONAME);
@@ -19,15 +43,20 @@ Bitmap32 DecodeJxl(const uint8_t* data, size_t size) {
     }
   } d{jxl, jxl->DecoderCreate(nullptr)};
   if (!d.dec) throw ImageDecodeError("JPEG XL decoder unavailable");
-  if (jxl->DecoderSubscribeEvents(d.dec, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
+  const int events = JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE | (request.toSrgb ? JXL_DEC_COLOR_ENCODING : 0);
+  if (jxl->DecoderSubscribeEvents(d.dec, events) != JXL_DEC_SUCCESS ||
+      jxl->DecoderSetParallelRunner(d.dec, RunSteps, const_cast<std::atomic<bool>*>(request.cancel)) != JXL_DEC_SUCCESS ||
       jxl->DecoderSetInput(d.dec, data, size) != JXL_DEC_SUCCESS)
     throw ImageDecodeError("Corrupt JPEG XL data");
   jxl->DecoderCloseInput(d.dec);
   const JxlPixelFormat format = {4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-  std::vector<uint8_t> rgba;
+  Bitmap32 out;
+  std::string icc;
   int w = 0, h = 0;
-  for (;;) {
+  bool done = false;
+  while (!done) {
     const JxlDecoderStatus status = jxl->DecoderProcessInput(d.dec);
+    CheckCancel(request);
     if (status == JXL_DEC_BASIC_INFO) {
       JxlBasicInfo info;
       if (jxl->DecoderGetBasicInfo(d.dec, &info) != JXL_DEC_SUCCESS) throw ImageDecodeError("Corrupt JPEG XL data");
@@ -36,28 +65,45 @@ Bitmap32 DecodeJxl(const uint8_t* data, size_t size) {
       const bool swap = info.orientation >= 5;
       w = int(swap ? info.ysize : info.xsize);
       h = int(swap ? info.xsize : info.ysize);
+    } else if (status == JXL_DEC_COLOR_ENCODING) {
+      // The space the samples come out in (for a picture coded in the library's own
+      // space, the one it was made from).
+      size_t iccSize = 0;
+      if (jxl->DecoderGetICCProfileSize(d.dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &iccSize) == JXL_DEC_SUCCESS &&
+          iccSize > 0 && iccSize <= SrgbConversion::kMaxProfileBytes) {
+        icc.resize(iccSize);
+        if (jxl->DecoderGetColorAsICCProfile(d.dec, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                             reinterpret_cast<uint8_t*>(icc.data()), icc.size()) != JXL_DEC_SUCCESS)
+          icc.clear();
+      }
     } else if (status == JXL_DEC_NEED_IMAGE_OUT_BUFFER) {
       size_t bytes = 0;
-      if (jxl->DecoderImageOutBufferSize(d.dec, &format, &bytes) != JXL_DEC_SUCCESS ||
+      if (w <= 0 || jxl->DecoderImageOutBufferSize(d.dec, &format, &bytes) != JXL_DEC_SUCCESS ||
           bytes != size_t(w) * size_t(h) * 4)
         throw ImageDecodeError("Corrupt JPEG XL data");
-      rgba.resize(bytes);
-      if (jxl->DecoderSetImageOutBuffer(d.dec, &format, rgba.data(), rgba.size()) != JXL_DEC_SUCCESS)
+      out.SetSizeUninitialized(w, h);
+      if (jxl->DecoderSetImageOutBuffer(d.dec, &format, out.data(), bytes) != JXL_DEC_SUCCESS)
         throw ImageDecodeError("Corrupt JPEG XL data");
-    } else if (status == JXL_DEC_FULL_IMAGE) {
+    } else if (status == JXL_DEC_FULL_IMAGE || status == JXL_DEC_SUCCESS) {
       // The first frame is all that is shown.
-      break;
-    } else if (status == JXL_DEC_SUCCESS) {
-      break;
+      done = true;
     } else {
       throw ImageDecodeError(status == JXL_DEC_NEED_MORE_INPUT ? "JPEG XL data cut short" : "Corrupt JPEG XL data");
     }
   }
-  if (rgba.empty()) throw ImageDecodeError("Corrupt JPEG XL data");
-  return FromRgbRows(rgba.data(), w, h, size_t(w) * 4, 4);
+  if (out.empty()) throw ImageDecodeError("Corrupt JPEG XL data");
+  // R, G, B, A in memory to B, G, R, A.
+  Pixel* p = out.data();
+  for (size_t i = 0, n = out.pixelCount(); i < n; ++i) {
+    const Pixel v = p[i];
+    p[i] = (v & 0xFF00FF00u) | ((v & 0xFFu) << 16) | ((v >> 16) & 0xFFu);
+  }
+  if (request.toSrgb) ConvertToSrgb(out, icc);
+  return out;
 #else
   (void)data;
   (void)size;
+  (void)request;
   throw MissingLibrary("JPEG XL", "libjxl");
 #endif
 }

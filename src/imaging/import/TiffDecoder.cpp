@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/import/ColourProfile.h"
 #include "imaging/import/DecoderSupport.h"
 #include "imaging/import/FormatLibraries.h"
 
@@ -45,11 +46,17 @@ TIFF* OpenTiffInMemory(const TiffLibrary* tiff, TiffMemoryFile& file) {
   }();
   (void)quiet;
   file.pos = 0;
-  return tiff->ClientOpen("picture", "rm", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap, TiffUnmap);
+  TIFFOpenOptions* options = tiff->OpenOptionsAlloc();
+  if (!options) return nullptr;
+  tiff->OpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffAllocation);
+  TIFF* tif = tiff->ClientOpenExt("picture", "rm", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
+                                  TiffUnmap, options);
+  tiff->OpenOptionsFree(options);
+  return tif;
 }
 #endif
 
-Bitmap32 DecodeTiff(const uint8_t* data, size_t size) {
+Bitmap32 DecodeTiff(const uint8_t* data, size_t size, const DecodeRequest& request) {
 #ifdef TIDEPOOL_TIFF
   const TiffLibrary* tiff = LoadTiff();
   if (!tiff) throw MissingLibrary("TIFF", TIDEPOOL_TIFF_SONAME);
@@ -61,27 +68,48 @@ Bitmap32 DecodeTiff(const uint8_t* data, size_t size) {
   tiff->GetField(tif, TIFFTAG_IMAGELENGTH, &h);
   try {
     CheckDecodedSize(w, h, "TIFF");
+    // One strip or tile is read whole; one that would not fit the library's bound is
+    // refused here, before the picture's own pixels are allocated.
+    const uint64_t piece = tiff->IsTiled(tif) ? tiff->TileSize64(tif) : tiff->StripSize64(tif);
+    if (piece == 0 || piece > uint64_t(kMaxTiffAllocation))
+      throw ImageDecodeError("TIFF strip or tile too large or empty");
   } catch (...) {
     tiff->Close(tif);
     throw;
   }
-  std::vector<uint32_t> raster(size_t(w) * h);
-  const int ok = tiff->ReadRGBAImageOriented(tif, w, h, raster.data(), ORIENTATION_TOPLEFT, 0);
+  std::string icc;
+  if (request.toSrgb) {
+    uint32_t iccSize = 0;
+    void* iccData = nullptr;
+    if (tiff->GetField(tif, TIFFTAG_ICCPROFILE, &iccSize, &iccData) && iccData && iccSize <= SrgbConversion::kMaxProfileBytes)
+      icc.assign(static_cast<const char*>(iccData), iccSize);
+  }
+  // The library fills the bitmap's own memory (its packing is R, G, B, A in memory order);
+  // red and blue are swapped into place afterwards.
+  Bitmap32 out;
+  int ok = 0;
+  try {
+    CheckCancel(request);
+    out.SetSizeUninitialized(int(w), int(h));
+    ok = tiff->ReadRGBAImageOriented(tif, w, h, reinterpret_cast<uint32_t*>(out.data()), ORIENTATION_TOPLEFT, 0);
+  } catch (...) {
+    tiff->Close(tif);
+    throw;
+  }
   tiff->Close(tif);
   if (!ok) throw ImageDecodeError("Corrupt TIFF data");
-  Bitmap32 out;
-  out.SetSizeUninitialized(int(w), int(h));
-  for (uint32_t y = 0; y < h; ++y) {
-    Pixel* row = out.scanline(int(y));
-    for (uint32_t x = 0; x < w; ++x) {
-      const uint32_t p = raster[size_t(y) * w + x];
-      row[x] = MakePixel(uint8_t(TIFFGetR(p)), uint8_t(TIFFGetG(p)), uint8_t(TIFFGetB(p)), uint8_t(TIFFGetA(p)));
-    }
+  CheckCancel(request);
+  Pixel* p = out.data();
+  for (size_t i = 0, n = out.pixelCount(); i < n; ++i) {
+    const uint32_t v = p[i];
+    p[i] = MakePixel(uint8_t(TIFFGetR(v)), uint8_t(TIFFGetG(v)), uint8_t(TIFFGetB(v)), uint8_t(TIFFGetA(v)));
   }
+  if (request.toSrgb) ConvertToSrgb(out, icc);
   return out;
 #else
   (void)data;
   (void)size;
+  (void)request;
   throw MissingLibrary("TIFF", "libtiff");
 #endif
 }
