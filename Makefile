@@ -55,7 +55,7 @@ test-unit: build/test/build.ninja
 
 test-tsan: build/tsan/build.ninja
 	@if cmake --build build/tsan --target help | grep -q '^tests_animation:'; then \
-	  cmake --build build/tsan -j $(JOBS) --target tests_animation tests_presentation tests_library && \
+	  cmake --build build/tsan -j $(JOBS) --target tests_animation tests_presentation tests_library tests_photoshow && \
 	  cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -L threads; \
 	else echo "test-tsan: no threaded tests in this tree"; fi
 

@@ -65,16 +65,16 @@ TEST_F(PhotoShow, DealsEveryPictureOnceBeforeAnyRepeatsAcrossRestarts) {
   for (int i = 0; i < 6; ++i) AddJpeg(folder + "/p" + std::to_string(i) + ".jpg", 0x101010u * uint32_t(i + 1));
   std::vector<std::string> dealt;
   for (int run = 0; run < 5; ++run) {
-    // 1 s pictures and 2.5 s runs: two or three pictures a run.
-    const RunResult r = Run({"--duration", "1", "--transitions", "fade"}, 2500);
+    // 1 s pictures, 1.5 s transitions and 3.7 s runs: three pictures a run.
+    const RunResult r = Run({"--duration", "1", "--transitions", "fade"}, 3700);
     ASSERT_EQ(r.exitCode, 0) << r.stderrText;
     const std::vector<std::string> loads = Loads(r);
-    ASSERT_GE(loads.size(), 2u) << "run " << run;
+    ASSERT_GE(loads.size(), 3u) << "run " << run;
     dealt.insert(dealt.end(), loads.begin(), loads.end());
     EXPECT_FALSE(r.EventsOf("deck").empty());
     EXPECT_TRUE(tmp.List().empty());
   }
-  ASSERT_GE(dealt.size(), 12u);
+  ASSERT_GE(dealt.size(), 15u);
   // Passes of six: each holds every picture once.
   for (size_t pass = 0; pass + 6 <= dealt.size(); pass += 6) {
     const std::set<std::string> one(dealt.begin() + long(pass), dealt.begin() + long(pass) + 6);
@@ -85,17 +85,24 @@ TEST_F(PhotoShow, DealsEveryPictureOnceBeforeAnyRepeatsAcrossRestarts) {
 TEST_F(PhotoShow, NameOrderGoesOnWhereTheLastShowStopped) {
   const std::string folder = home / "mine";
   ::mkdir(folder.c_str(), 0755);
-  for (const char* n : {"a", "b", "c", "d"}) AddJpeg(folder + "/" + n + ".jpg", 0x804020u);
+  const std::vector<std::string> names{"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
+  for (const std::string& n : names) AddJpeg(folder + "/" + n, 0x804020u);
   std::vector<std::string> dealt;
-  for (int run = 0; run < 3; ++run) {
-    const RunResult r = Run({folder, "--order", "name", "--duration", "1"}, 1500);
+  for (int run = 0; run < 4; ++run) {
+    const RunResult r = Run({folder, "--order", "name", "--duration", "1", "--transitions", "1"}, 2700);
     ASSERT_EQ(r.exitCode, 0) << r.stderrText;
     const auto loads = Loads(r);
+    ASSERT_FALSE(loads.empty());
     dealt.insert(dealt.end(), loads.begin(), loads.end());
   }
-  ASSERT_GE(dealt.size(), 5u);
-  const std::vector<std::string> names{"a.jpg", "b.jpg", "c.jpg", "d.jpg"};
-  for (size_t i = 0; i < dealt.size(); ++i) EXPECT_EQ(dealt[i], names[i % 4]) << "picture " << i;
+  // The very first picture is whichever the first scan finds, the rest of that pass by
+  // name; every later pass by name from the start, across the restarts too.
+  ASSERT_GE(dealt.size(), 8u) << testing::PrintToString(dealt);
+  EXPECT_EQ(std::set<std::string>(dealt.begin(), dealt.begin() + 4).size(), 4u) << testing::PrintToString(dealt);
+  std::vector<std::string> restOfFirst(dealt.begin() + 1, dealt.begin() + 4), byName = names;
+  byName.erase(std::find(byName.begin(), byName.end(), dealt[0]));
+  EXPECT_EQ(restOfFirst, byName) << testing::PrintToString(dealt);
+  for (size_t i = 4; i < dealt.size(); ++i) EXPECT_EQ(dealt[i], names[i % 4]) << testing::PrintToString(dealt);
 }
 
 TEST_F(PhotoShow, TheContentDecidesAndBrokenFilesAreSkipped) {
@@ -199,7 +206,6 @@ TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
   RunResult r = Run({}, 2500);
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   ASSERT_GE(Loads(r).size(), 2u);
-  EXPECT_EQ(Loads(r)[0], "a.jpg");
   ASSERT_FALSE(r.EventsOf("transition").empty());
   EXPECT_EQ(r.EventsOf("transition")[0].rfind("effect=5 ", 0), 0u) << r.EventsOf("transition")[0];
   r = Run({"--duration", "100", "--transitions", "7"}, 2500);
