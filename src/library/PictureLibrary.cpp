@@ -87,7 +87,9 @@ struct PictureLibrary::State {
     });
     const ScanCounts counts = ScanFolders(options.folders, writer, stop);
     const bool stopped = stop.load();
-    writer.Finish(!stopped);
+    // Pictures of a root that is not there this time (a drive not plugged in) keep their
+    // place in the deck: nothing is taken out of the index after such a scan.
+    writer.Finish(!stopped && counts.rootsMissing == 0);
     if (stopped) {
       LogEvent("library", "scan-stopped");
     } else {
