@@ -4,6 +4,7 @@
 //                            find DIR -type f -printf '%s %T@\n' (both with a warm cache)
 //   library_headers_vs_read  the header pass (size, orientation, date into the index) over
 //                            reading the first 64 KB of every file
+//   library_picture_change_ms  one reservation and its Shown on the deck of that library
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,6 +21,7 @@
 
 #include "imaging/Bitmap32.h"
 #include "imaging/ImageWriter.h"
+#include "library/Deck.h"
 #include "library/FolderScan.h"
 #include "library/HeaderPass.h"
 #include "library/IndexFile.h"
@@ -190,6 +192,14 @@ int main(int argc, char** argv) {
   std::sort(rounds.begin(), rounds.end());
   const double headers = rounds[1];
   const double read = MedianSeconds([&] { Read64k(paths); }, 3, 0);
+  // One picture change of a show on this index: its reservation and its count as shown.
+  Deck deck(index.db, DeckOrder::Shuffle, CurrentShowOwner());
+  const double change = MedianSeconds(
+      [&] {
+        if (auto p = deck.Reserve()) deck.Shown(p->id, Deck::NameOf(*p));
+      },
+      20, 0.5);
+  Figure("library_picture_change_ms", change * 1000.0);
   sqlite3_close(index.db);
   Figure("library_headers_ms", headers * 1000.0);
   Figure("library_read64k_ms", read * 1000.0);

@@ -23,8 +23,8 @@ const char* OrderBy(DeckOrder order) {
   switch (order) {
     case DeckOrder::Shuffle: return "p.rank, p.id";
     case DeckOrder::Name: return "f.path, p.name";
-    case DeckOrder::Date: return "p.taken, f.path, p.name";
-    case DeckOrder::Newest: return "p.taken DESC, f.path, p.name";
+    case DeckOrder::Date: return "p.taken, p.folder, p.name";
+    case DeckOrder::Newest: return "p.taken DESC, p.folder, p.name";
   }
   return "p.rank, p.id";
 }
@@ -34,10 +34,16 @@ int64_t Now() { return int64_t(std::time(nullptr)); }
 // The row still holds the picture of folder path ?3 and name ?4.
 const std::string kSamePicture = "folder = (SELECT id FROM folders WHERE path = ?3) AND name = ?4";
 
+// The folders are read only where the order needs their paths.
+const char* From(DeckOrder order) {
+  return order == DeckOrder::Name ? "pictures p JOIN folders f ON f.id = p.folder" : "pictures p";
+}
+
 std::string With(const std::string& text, DeckOrder order) {
   std::string out;
   for (char c : text) {
     if (c == '@') out += DealtColumn(order);
+    else if (c == '$') out += From(order);
     else if (c == '#') out += OrderBy(order);
     else out += c;
   }
@@ -88,7 +94,7 @@ std::optional<int64_t> Deck::Pick(int64_t pass, int64_t last, bool freeOnly) {
   const std::string where =
       freeOnly ? "p.@ < ?1 AND p.res_token IS NULL" : "p.@ < ?1 AND (p.res_token IS NULL OR p.res_token != ?3)";
   for (int attempt = 0; attempt < 2; ++attempt) {
-    std::string text = "SELECT p.id FROM pictures p JOIN folders f ON f.id = p.folder WHERE " + where +
+    std::string text = "SELECT p.id FROM $ WHERE " + where +
                        (attempt == 0 ? " AND p.id != ?2" : "") + " ORDER BY # LIMIT 1";
     sql::Statement pick(db_, With(text, order_));
     pick.Bind(1, pass).Bind(3, owner_.token);
@@ -116,8 +122,8 @@ std::optional<LibraryPicture> Deck::Reserve(bool mayStartPass) {
   }
   if (!id) {
     // The rest of the pass is held by other shows: the one dealt longest ago not held by this show.
-    sql::Statement any(db_, With("SELECT p.id FROM pictures p JOIN folders f ON f.id = p.folder "
-                                 "WHERE p.res_token IS NULL OR p.res_token != ?1 ORDER BY p.@, # LIMIT 1", order_));
+    sql::Statement any(db_, With("SELECT p.id FROM $ WHERE p.res_token IS NULL OR p.res_token != ?1 "
+                                 "ORDER BY p.@, # LIMIT 1", order_));
     any.Bind(1, owner_.token);
     if (any.Step() == SQLITE_ROW) id = any.Int(0);
   }

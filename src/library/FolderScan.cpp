@@ -23,7 +23,10 @@ class Walker {
 
   void Root(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0) {
+      ++counts.rootsMissing;
+      return;
+    }
     Folder(fd, path, 0);
   }
 

@@ -43,6 +43,7 @@ struct ScanCounts {
   int64_t files = 0;       // regular files seen
   int64_t candidates = 0;  // of them, pictures by extension
   int64_t folders = 0;
+  int64_t rootsMissing = 0;  // roots that could not be opened (a drive not plugged in)
 };
 
 // Deepest level of subfolders entered below a root.

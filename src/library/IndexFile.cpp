@@ -53,7 +53,7 @@ enum class Setup { Ok, Busy, Damaged, Failed };
 Setup SetUp(sqlite3* db, const std::string& key, bool inMemory) {
   sqlite3_busy_timeout(db, kBusyMs);
   sqlite3_extended_result_codes(db, 0);
-  int rc = sql::Exec(db, "PRAGMA cache_size=-16384");  // 16 MB: the path index of a big library
+  int rc = SQLITE_OK;
   if (!inMemory) {
     sql::Statement wal(db, "PRAGMA journal_mode=WAL");
     rc = wal.ok() ? wal.Step() : sqlite3_errcode(db);

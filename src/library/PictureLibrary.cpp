@@ -87,7 +87,9 @@ struct PictureLibrary::State {
     });
     const ScanCounts counts = ScanFolders(options.folders, writer, stop);
     const bool stopped = stop.load();
-    writer.Finish(!stopped);
+    // Pictures of a root that is not there this time (a drive not plugged in) keep their
+    // place in the deck: nothing is taken out of the index after such a scan.
+    writer.Finish(!stopped && counts.rootsMissing == 0);
     if (stopped) {
       LogEvent("library", "scan-stopped");
     } else {
@@ -230,15 +232,22 @@ void PictureLibrary::Skip(const LibraryPicture& picture, std::string_view reason
 bool PictureLibrary::ScanFinished() const { return state_->scanFinished.load(); }
 
 int64_t PictureLibrary::PictureCount() const {
+  state_->MoveToMemoryIfFailed();
   if (!state_->index.db) return 0;
   std::lock_guard<std::mutex> hold(state_->dbLock);
   return CountPictures(state_->index.db);
 }
 
 bool PictureLibrary::WaitUntilIdle(int timeoutMs) {
-  if (!state_->worker.joinable()) return true;
-  std::unique_lock<std::mutex> wait(state_->waitLock);
-  return state_->changed.wait_for(wait, std::chrono::milliseconds(timeoutMs), [&] { return state_->idle; });
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // A scan that ended on a failed index file is followed by one into memory.
+  for (int round = 0; round < 2; ++round) {
+    state_->MoveToMemoryIfFailed();
+    if (!state_->worker.joinable()) return true;
+    std::unique_lock<std::mutex> wait(state_->waitLock);
+    if (!state_->changed.wait_until(wait, until, [&] { return state_->idle; })) return false;
+  }
+  return true;
 }
 
 bool PictureLibrary::IndexInMemory() const { return state_->index.inMemory; }

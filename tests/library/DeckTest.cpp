@@ -27,7 +27,7 @@ TEST(Deck, ShuffleDealsEveryPictureOncePerPassAcrossRestarts) {
     library.StartScan();
     for (const std::string& p : Deal(library, run < 4 ? 3 : 0)) dealt.push_back(p);
     // The picture prepared when the show stops goes back: it does not count as dealt.
-    ASSERT_TRUE(library.Reserve());
+    ASSERT_TRUE(library.WaitAndReserve(5000));
   }
   ASSERT_EQ(dealt.size(), 12u);
   EXPECT_EQ(AsSet(dealt), AsSet(all));
@@ -92,6 +92,25 @@ TEST(Deck, NewPicturesJoinTheRestOfThePassAndRemovedOnesDropOut) {
   want.insert(added.begin(), added.end());
   EXPECT_EQ(AsSet(rest), want);
   EXPECT_EQ(rest.size(), 4u);
+}
+
+TEST(Deck, ARemovedFolderDropsOutButAMissingRootKeepsItsPictures) {
+  TempHome home;
+  MakePictures(home / "a/sub", 2);
+  MakePictures(home / "a", 1);
+  MakePictures(home / "b", 3);
+  const std::vector<std::string> roots = {home / "a", home / "b"};
+  ScanOnce(roots);
+  EXPECT_EQ(PictureLibrary(Options(roots)).PictureCount(), 6);
+  // b is away (a drive unplugged): its pictures stay, though a's subfolder went too.
+  ASSERT_EQ(::rename((home / "b").c_str(), (home / "b-away").c_str()), 0);
+  ASSERT_EQ(RunCommand("rm -r '" + home / "a/sub" + "'"), 0);
+  ScanOnce(roots);
+  EXPECT_EQ(PictureLibrary(Options(roots)).PictureCount(), 6);
+  // With every root there, the removed subfolder's pictures drop out.
+  ASSERT_EQ(::rename((home / "b-away").c_str(), (home / "b").c_str()), 0);
+  ScanOnce(roots);
+  EXPECT_EQ(PictureLibrary(Options(roots)).PictureCount(), 4);
 }
 
 TEST(Deck, AFileRewrittenInPlaceHasItsHeaderReadAgain) {

@@ -206,9 +206,10 @@ TEST(Index, AnIndexDamagedWhileTheShowRunsIsLeftForMemory) {
       library.Shown(*p);
       dealt.push_back(p->path);
     }
-  EXPECT_TRUE(library.IndexInMemory());
   EXPECT_EQ(dealt.size(), 3u);
+  // The failure is seen by a deal or by the scan, whichever reads the damage first.
   EXPECT_TRUE(library.WaitUntilIdle(10000));
+  EXPECT_TRUE(library.IndexInMemory());
   EXPECT_EQ(library.PictureCount(), 4);
 }
 
