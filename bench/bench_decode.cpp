@@ -74,7 +74,11 @@ void BM_DecodeVsTool(benchmark::State& state) {
     };
     Run("convert " + big + " " + big + ".png");
     Run("convert " + tiny + " " + tiny + ".png");
+    // TIDEPOOL_DECODE_FORMATS=tiff,jxl measures only those.
+    const char* only = std::getenv("TIDEPOOL_DECODE_FORMATS");
     for (const Format& f : formats) {
+      if (only && *only && std::string(",") .append(only).append(",").find(std::string(",") + f.name + ",") == std::string::npos)
+        continue;
       const std::string bigOut = dir + "/photo." + f.extension, tinyOut = dir + "/tiny." + f.extension;
       if (!Run(Fill(f.encode, big, bigOut, dir)) || !Run(Fill(f.encode, tiny, tinyOut, dir))) {
         std::fprintf(stderr, "decode_vs_tool_%s: cannot make the picture (is the tool installed?)\n", f.name);

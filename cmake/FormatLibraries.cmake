@@ -3,7 +3,7 @@
 # and their names (sonames) are taken here. A format whose library is missing at build
 # time is refused with a message.
 function(tidepool_format_libraries target)
-  foreach(format WEBP:libwebp:webp TIFF:libtiff-4:tiff HEIF:libheif:heif JXL:libjxl:jxl)
+  foreach(format WEBP:libwebp:webp TIFF:libtiff-4:tiff HEIF:libheif:heif JXL:libjxl:jxl JXLTHREADS:libjxl_threads:jxl_threads)
     string(REPLACE ":" ";" parts ${format})
     list(GET parts 0 name)
     list(GET parts 1 module)

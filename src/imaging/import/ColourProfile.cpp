@@ -73,12 +73,14 @@ std::shared_ptr<const SrgbConversion> SrgbConversion::ForProfile(std::string_vie
   return CachedConversion(key, [&]() -> std::shared_ptr<const SrgbConversion> {
     cmsHPROFILE from = cmsOpenProfileFromMem(icc.data(), cmsUInt32Number(icc.size()));
     if (!from) return nullptr;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(from);
+    // Kept as a number: a damaged header holds values the enumeration does not name.
+    const uint32_t space = static_cast<uint32_t>(cmsGetColorSpace(from));
+    const bool cmyk = space == uint32_t(cmsSigCmykData);
     cmsUInt32Number inFormat = 0;
-    if (layout == ColourLayout::Bgra && space == cmsSigRgbData) inFormat = kBgra;
-    else if (layout == ColourLayout::Bgra && space == cmsSigGrayData) inFormat = kGreyInBgra;
-    else if (layout == ColourLayout::Cmyk && space == cmsSigCmykData) inFormat = TYPE_CMYK_8;
-    else if (layout == ColourLayout::InvertedCmyk && space == cmsSigCmykData) inFormat = TYPE_CMYK_8_REV;
+    if (layout == ColourLayout::Bgra && space == uint32_t(cmsSigRgbData)) inFormat = kBgra;
+    else if (layout == ColourLayout::Bgra && space == uint32_t(cmsSigGrayData)) inFormat = kGreyInBgra;
+    else if (layout == ColourLayout::Cmyk && cmyk) inFormat = TYPE_CMYK_8;
+    else if (layout == ColourLayout::InvertedCmyk && cmyk) inFormat = TYPE_CMYK_8_REV;
     cmsHTRANSFORM transform = nullptr;
     if (inFormat) {
       cmsHPROFILE to = Srgb();

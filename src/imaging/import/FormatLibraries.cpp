@@ -46,7 +46,9 @@ const TiffLibrary* LoadTiff() {
            BindSymbol(so, "TIFFOpenOptionsAlloc", lib.OpenOptionsAlloc) && BindSymbol(so, "TIFFOpenOptionsFree", lib.OpenOptionsFree) &&
            BindSymbol(so, "TIFFOpenOptionsSetMaxSingleMemAlloc", lib.OpenOptionsSetMaxSingleMemAlloc) &&
            BindSymbol(so, "TIFFClientOpenExt", lib.ClientOpenExt) && BindSymbol(so, "TIFFIsTiled", lib.IsTiled) &&
-           BindSymbol(so, "TIFFStripSize64", lib.StripSize64) && BindSymbol(so, "TIFFTileSize64", lib.TileSize64);
+           BindSymbol(so, "TIFFStripSize64", lib.StripSize64) && BindSymbol(so, "TIFFTileSize64", lib.TileSize64) &&
+           BindSymbol(so, "TIFFNumberOfStrips", lib.NumberOfStrips) &&
+           BindSymbol(so, "TIFFReadEncodedStrip", lib.ReadEncodedStrip);
   });
 }
 #endif
@@ -87,6 +89,16 @@ const JxlLibrary* LoadJxl() {
            BindSymbol(so, "JxlDecoderGetICCProfileSize", lib.DecoderGetICCProfileSize) &&
            BindSymbol(so, "JxlDecoderGetColorAsICCProfile", lib.DecoderGetColorAsICCProfile) &&
            BindSymbol(so, "JxlDecoderSetParallelRunner", lib.DecoderSetParallelRunner);
+  });
+}
+#endif
+
+#ifdef TIDEPOOL_JXLTHREADS
+const JxlThreadsLibrary* LoadJxlThreads() {
+  return LoadOnce<JxlThreadsLibrary>(TIDEPOOL_JXLTHREADS_SONAME, [](void* so, JxlThreadsLibrary& lib) {
+    return BindSymbol(so, "JxlThreadParallelRunner", lib.Runner) && BindSymbol(so, "JxlThreadParallelRunnerCreate", lib.Create) &&
+           BindSymbol(so, "JxlThreadParallelRunnerDestroy", lib.Destroy) &&
+           BindSymbol(so, "JxlThreadParallelRunnerDefaultNumWorkerThreads", lib.DefaultNumWorkerThreads);
   });
 }
 #endif

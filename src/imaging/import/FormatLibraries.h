@@ -16,6 +16,9 @@
 #ifdef TIDEPOOL_JXL
 #include <jxl/decode.h>
 #endif
+#ifdef TIDEPOOL_JXLTHREADS
+#include <jxl/thread_parallel_runner.h>
+#endif
 
 #include <cstdint>
 
@@ -49,6 +52,8 @@ struct TiffLibrary {
   decltype(&TIFFIsTiled) IsTiled = nullptr;
   decltype(&TIFFStripSize64) StripSize64 = nullptr;
   decltype(&TIFFTileSize64) TileSize64 = nullptr;
+  decltype(&TIFFNumberOfStrips) NumberOfStrips = nullptr;
+  decltype(&TIFFReadEncodedStrip) ReadEncodedStrip = nullptr;
 };
 const TiffLibrary* LoadTiff();
 // A TIFF read from memory (the bytes must outlive the handle), with the library's
@@ -103,6 +108,18 @@ struct JxlLibrary {
   decltype(&JxlDecoderSetParallelRunner) DecoderSetParallelRunner = nullptr;
 };
 const JxlLibrary* LoadJxl();
+#endif
+
+#ifdef TIDEPOOL_JXLTHREADS
+// libjxl's thread pool, which spreads a picture's groups over the cores; without it JPEG XL
+// pictures are decoded on the calling thread.
+struct JxlThreadsLibrary {
+  decltype(&JxlThreadParallelRunner) Runner = nullptr;
+  decltype(&JxlThreadParallelRunnerCreate) Create = nullptr;
+  decltype(&JxlThreadParallelRunnerDestroy) Destroy = nullptr;
+  decltype(&JxlThreadParallelRunnerDefaultNumWorkerThreads) DefaultNumWorkerThreads = nullptr;
+};
+const JxlThreadsLibrary* LoadJxlThreads();
 #endif
 
 }  // namespace tp

@@ -25,7 +25,11 @@ std::shared_ptr<const SrgbConversion> HeifConversion(const HeifLibrary* heif, he
     return SrgbConversion::ForProfile(icc, ColourLayout::Bgra);
   }
   heif_color_profile_nclx* nclx = nullptr;
-  if (heif->image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) return nullptr;
+  // The library hands out its structure even with an error (primaries it does not know).
+  if (heif->image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok || !nclx) {
+    if (nclx) heif->nclx_color_profile_free(nclx);
+    return nullptr;
+  }
   std::shared_ptr<const SrgbConversion> conversion;
   const bool srgbPrimaries = nclx->color_primaries == heif_color_primaries_ITU_R_BT_709_5 ||
                              nclx->color_primaries == heif_color_primaries_unspecified;

@@ -12,20 +12,50 @@ namespace tp {
 #ifdef TIDEPOOL_JXL
 namespace {
 
-// Runs the library's parallel steps one after the other on the calling thread, and
-// refuses to run any once the decode is cancelled (the library then fails the decode).
+// The library's parallel steps, run on libjxl's thread pool when it is installed (else
+// one after the other here); once the decode is cancelled no more work is done and the
+// step fails, which fails the decode.
+struct Runner {
+  const std::atomic<bool>* cancel = nullptr;
+#ifdef TIDEPOOL_JXLTHREADS
+  const JxlThreadsLibrary* threads = nullptr;
+  void* pool = nullptr;
+#endif
+  bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+};
+
+struct Step {
+  const Runner* runner;
+  void* jxlOpaque;
+  JxlParallelRunInit init;
+  JxlParallelRunFunction func;
+};
+
+int StepInit(void* opaque, size_t threads) {
+  auto* step = static_cast<Step*>(opaque);
+  return step->init(step->jxlOpaque, threads);
+}
+
+void StepRun(void* opaque, uint32_t value, size_t thread) {
+  auto* step = static_cast<Step*>(opaque);
+  if (!step->runner->cancelled()) step->func(step->jxlOpaque, value, thread);
+}
+
 JxlParallelRetCode RunSteps(void* opaque, void* jxlOpaque, JxlParallelRunInit init, JxlParallelRunFunction func,
                             uint32_t start, uint32_t end) {
-  const auto* cancel = static_cast<const std::atomic<bool>*>(opaque);
-  auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
-  if (cancelled()) return -1;
-  const JxlParallelRetCode ready = init(jxlOpaque, 1);
-  if (ready != 0) return ready;
-  for (uint32_t i = start; i < end; ++i) {
-    if ((i & 15) == 0 && cancelled()) return -1;
-    func(jxlOpaque, i, 0);
+  const auto* runner = static_cast<const Runner*>(opaque);
+  if (runner->cancelled()) return -1;
+  Step step{runner, jxlOpaque, init, func};
+#ifdef TIDEPOOL_JXLTHREADS
+  if (runner->pool) {
+    const JxlParallelRetCode ret = runner->threads->Runner(runner->pool, &step, StepInit, StepRun, start, end);
+    return ret != 0 ? ret : runner->cancelled() ? -1 : 0;
   }
-  return 0;
+#endif
+  const JxlParallelRetCode ready = StepInit(&step, 1);
+  if (ready != 0) return ready;
+  for (uint32_t i = start; i < end; ++i) StepRun(&step, i, 0);
+  return runner->cancelled() ? -1 : 0;
 }
 
 }  // namespace
@@ -43,9 +73,21 @@ Bitmap32 DecodeJxl(const uint8_t* data, size_t size, const DecodeRequest& reques
     }
   } d{jxl, jxl->DecoderCreate(nullptr)};
   if (!d.dec) throw ImageDecodeError("JPEG XL decoder unavailable");
+  Runner runner;
+  runner.cancel = request.cancel;
+#ifdef TIDEPOOL_JXLTHREADS
+  struct Pool {
+    Runner& r;
+    ~Pool() {
+      if (r.pool) r.threads->Destroy(r.pool);
+    }
+  } pool{runner};
+  runner.threads = LoadJxlThreads();
+  if (runner.threads) runner.pool = runner.threads->Create(nullptr, runner.threads->DefaultNumWorkerThreads());
+#endif
   const int events = JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE | (request.toSrgb ? JXL_DEC_COLOR_ENCODING : 0);
   if (jxl->DecoderSubscribeEvents(d.dec, events) != JXL_DEC_SUCCESS ||
-      jxl->DecoderSetParallelRunner(d.dec, RunSteps, const_cast<std::atomic<bool>*>(request.cancel)) != JXL_DEC_SUCCESS ||
+      jxl->DecoderSetParallelRunner(d.dec, RunSteps, &runner) != JXL_DEC_SUCCESS ||
       jxl->DecoderSetInput(d.dec, data, size) != JXL_DEC_SUCCESS)
     throw ImageDecodeError("Corrupt JPEG XL data");
   jxl->DecoderCloseInput(d.dec);

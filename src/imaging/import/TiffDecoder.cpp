@@ -31,8 +31,50 @@ toff_t TiffSeek(thandle_t h, toff_t off, int whence) {
   return f->pos;
 }
 int TiffClose(thandle_t) { return 0; }
+
+// The common photo layout (8-bit RGB in strips, upright) read strip by strip straight into
+// the bitmap: cheaper than the library's general RGBA reader, and a cancelled decode stops
+// between strips. False when the picture is laid out otherwise.
+bool IsPlainRgb(const TiffLibrary* tiff, TIFF* tif) {
+  uint16_t bits = 0, samples = 0, photometric = 0, planar = 0, orientation = 0;
+  tiff->GetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+  tiff->GetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  tiff->GetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  tiff->GetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+  if (!tiff->GetField(tif, TIFFTAG_PHOTOMETRIC, &photometric)) return false;
+  return !tiff->IsTiled(tif) && bits == 8 && samples == 3 && photometric == PHOTOMETRIC_RGB &&
+         planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT;
+}
+
+bool ReadPlainRgb(const TiffLibrary* tiff, TIFF* tif, Bitmap32& out, const DecodeRequest& request) {
+  uint32_t rowsPerStrip = 0;
+  tiff->GetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  const int w = out.width(), h = out.height();
+  rowsPerStrip = std::clamp<uint32_t>(rowsPerStrip, 1, uint32_t(h));
+  const size_t rowBytes = size_t(w) * 3;
+  std::vector<uint8_t> strip(rowBytes * rowsPerStrip);
+  const uint32_t strips = tiff->NumberOfStrips(tif);
+  for (uint32_t s = 0, y0 = 0; y0 < uint32_t(h); ++s, y0 += rowsPerStrip) {
+    CheckCancel(request);
+    const uint32_t rows = std::min<uint32_t>(rowsPerStrip, uint32_t(h) - y0);
+    if (s >= strips || tiff->ReadEncodedStrip(tif, s, strip.data(), tmsize_t(rowBytes * rows)) < 0) return false;
+    for (uint32_t r = 0; r < rows; ++r) {
+      const uint8_t* in = strip.data() + rowBytes * r;
+      Pixel* row = out.scanline(int(y0 + r));
+      for (int x = 0; x < w; ++x, in += 3) row[x] = MakePixel(in[0], in[1], in[2], 255);
+    }
+  }
+  return true;
+}
 toff_t TiffSize(thandle_t h) { return static_cast<MemoryFile*>(h)->size; }
-int TiffMap(thandle_t, void**, toff_t*) { return 0; }
+// The bytes are already in memory: offered to the library as a mapped file, so that it
+// decodes strips where they lie instead of copying each one out first.
+int TiffMap(thandle_t h, void** base, toff_t* size) {
+  auto* f = static_cast<MemoryFile*>(h);
+  *base = const_cast<uint8_t*>(f->data);
+  *size = f->size;
+  return 1;
+}
 void TiffUnmap(thandle_t, void*, toff_t) {}
 void TiffQuiet(const char*, const char*, va_list) {}
 
@@ -49,7 +91,7 @@ TIFF* OpenTiffInMemory(const TiffLibrary* tiff, TiffMemoryFile& file) {
   TIFFOpenOptions* options = tiff->OpenOptionsAlloc();
   if (!options) return nullptr;
   tiff->OpenOptionsSetMaxSingleMemAlloc(options, kMaxTiffAllocation);
-  TIFF* tif = tiff->ClientOpenExt("picture", "rm", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
+  TIFF* tif = tiff->ClientOpenExt("picture", "r", &file, TiffRead, TiffWrite, TiffSeek, TiffClose, TiffSize, TiffMap,
                                   TiffUnmap, options);
   tiff->OpenOptionsFree(options);
   return tif;
@@ -87,11 +129,13 @@ Bitmap32 DecodeTiff(const uint8_t* data, size_t size, const DecodeRequest& reque
   // The library fills the bitmap's own memory (its packing is R, G, B, A in memory order);
   // red and blue are swapped into place afterwards.
   Bitmap32 out;
-  int ok = 0;
+  bool ok = false, plain = false;
   try {
     CheckCancel(request);
     out.SetSizeUninitialized(int(w), int(h));
-    ok = tiff->ReadRGBAImageOriented(tif, w, h, reinterpret_cast<uint32_t*>(out.data()), ORIENTATION_TOPLEFT, 0);
+    plain = IsPlainRgb(tiff, tif);
+    ok = plain ? ReadPlainRgb(tiff, tif, out, request)
+               : tiff->ReadRGBAImageOriented(tif, w, h, reinterpret_cast<uint32_t*>(out.data()), ORIENTATION_TOPLEFT, 0);
   } catch (...) {
     tiff->Close(tif);
     throw;
@@ -100,7 +144,7 @@ Bitmap32 DecodeTiff(const uint8_t* data, size_t size, const DecodeRequest& reque
   if (!ok) throw ImageDecodeError("Corrupt TIFF data");
   CheckCancel(request);
   Pixel* p = out.data();
-  for (size_t i = 0, n = out.pixelCount(); i < n; ++i) {
+  for (size_t i = 0, n = out.pixelCount(); i < n && !plain; ++i) {
     const uint32_t v = p[i];
     p[i] = MakePixel(uint8_t(TIFFGetR(v)), uint8_t(TIFFGetG(v)), uint8_t(TIFFGetB(v)), uint8_t(TIFFGetA(v)));
   }
