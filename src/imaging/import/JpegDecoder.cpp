@@ -211,6 +211,7 @@ int QualityOf(const JQUANT_TBL* table) {
 
 struct Header {
   Size2D size;
+  bool wantQuality = false;  // the estimate costs more than the rest of the header
   int quality = 92;
 };
 
@@ -219,7 +220,7 @@ bool ReadHeaderInto(jpeg_decompress_struct* cinfo, LibjpegErrors* err, Progress*
   if (setjmp(err->jump)) return false;
   Start(cinfo, err, progress, data, size, nullptr);
   result->size = {int(cinfo->image_width), int(cinfo->image_height)};
-  result->quality = QualityOf(cinfo->quant_tbl_ptrs[0]);
+  if (result->wantQuality) result->quality = QualityOf(cinfo->quant_tbl_ptrs[0]);
   return true;
 }
 
@@ -241,8 +242,9 @@ void Run(const uint8_t* data, size_t size, bool strict, Step step, Args... args)
   if (!ok) throw ImageDecodeError(std::string("Corrupt JPEG data: ") + err.message);
 }
 
-Header ReadHeader(const uint8_t* data, size_t size) {
+Header ReadHeader(const uint8_t* data, size_t size, bool wantQuality) {
   Header header;
+  header.wantQuality = wantQuality;
   Run(data, size, false, ReadHeaderInto, &header);
   return header;
 }
@@ -264,9 +266,9 @@ void CheckJpeg(const uint8_t* data, size_t size) {
   Run(data, size, true, CheckInto, &row);
 }
 
-Size2D ReadJpegSize(const uint8_t* data, size_t size) { return ReadHeader(data, size).size; }
+Size2D ReadJpegSize(const uint8_t* data, size_t size) { return ReadHeader(data, size, false).size; }
 
-int EstimateJpegQuality(const uint8_t* data, size_t size) { return ReadHeader(data, size).quality; }
+int EstimateJpegQuality(const uint8_t* data, size_t size) { return ReadHeader(data, size, true).quality; }
 
 Bitmap32 LoadJpegFile(const std::string& path) {
   const std::string bytes = ReadPictureFile(path);
