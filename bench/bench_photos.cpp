@@ -8,22 +8,17 @@
 //   library_memory_mb        peak resident memory of a show over the whole library minus
 //                            that of a show of one picture
 #include <benchmark/benchmark.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "photoshow/PhotoPreparation.h"
 #include "support/BenchFiles.h"
 #include "support/BenchPhotoLibrary.h"
 #include "support/BenchReport.h"
-
-extern char** environ;
 
 namespace {
 
@@ -63,27 +58,9 @@ double SecondsToFirstPicture(const ScratchDir& home, const std::string& folder, 
   std::vector<std::string> env = ShowEnv(home, 3000);
   env.push_back("TIDEPOOL_FRAME_LOG=" + frames);
   env.push_back("TIDEPOOL_EVENT_LOG=" + events);
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::string a0 = PlayerPath(), a1 = "--pictures", a2 = folder;
-  char* argv[] = {a0.data(), a1.data(), a2.data(), nullptr};
-  const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, a0.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
-  double seconds = -1;
-  for (;;) {
-    if (HasPictureFrame(frames)) {
-      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-      break;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return -1;  // ended without a picture
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
+  const double seconds =
+      SecondsUntil({PlayerPath(), "--pictures", folder}, env, [&] { return HasPictureFrame(frames); });
+  if (seconds < 0) return -1;
   shown = FirstLoad(events);
   return seconds;
 }

@@ -148,29 +148,10 @@ double SecondsToFirstFrame(const ScratchDir& dir, const std::string& saver) {
   std::filesystem::remove(log);
   std::vector<std::string> env = ShowEnv(dir, 2000);
   env.push_back("TIDEPOOL_FRAME_LOG=" + log);
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::string a0 = saver, a1 = "/s";
-  char* argv[] = {a0.data(), a1.data(), nullptr};
-  const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, saver.c_str(), nullptr, nullptr, argv, envp.data()) != 0) return -1;
-  double seconds = -1;
-  for (;;) {
+  return SecondsUntil({saver, "/s"}, env, [&] {
     struct stat st {};
-    if (::stat(log.c_str(), &st) == 0 && st.st_size > 0) {
-      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-      break;
-    }
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return -1;  // ended without a frame
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return seconds;
+    return ::stat(log.c_str(), &st) == 0 && st.st_size > 0;
+  });
 }
 
 // The frame log's ticks (milliseconds) of one run.

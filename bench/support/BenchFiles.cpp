@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <filesystem>
 
@@ -55,6 +56,32 @@ ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::s
   run.peakRssMb = double(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
+}
+
+double SecondsUntil(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+                    const std::function<bool()>& ready) {
+  std::vector<std::string> env(extraEnv);
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> argv, envp;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  const auto t0 = std::chrono::steady_clock::now();
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  double seconds = -1;
+  int status = 0;
+  for (;;) {
+    if (ready()) {
+      seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+      break;
+    }
+    if (waitpid(pid, &status, WNOHANG) == pid) return -1;  // ended first
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  waitpid(pid, &status, 0);
+  return seconds;
 }
 
 }  // namespace tp::bench

@@ -1,6 +1,7 @@
 #pragma once
 // Files and programs the benchmarks work with: the build tree's player and tools, fresh
 // temporary folders and child processes.
+#include <functional>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -35,5 +36,9 @@ struct ChildRun {
 
 // Runs program with args and extra "NAME=value" environment entries; waits for it.
 ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv);
+// Starts program with args and extra environment entries and returns the seconds until
+// ready() holds (asked every 0.2 ms), or -1 when the child ends first; then waits for it.
+double SecondsUntil(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+                    const std::function<bool()>& ready);
 
 }  // namespace tp::bench

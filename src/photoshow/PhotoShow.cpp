@@ -87,6 +87,8 @@ void TPhotoShow::Start() {
   work_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
 
   library_ = std::make_unique<PictureLibrary>(libraryOptions_);
+  // The first picture from the index of an earlier show, before the scan competes for it.
+  next_ = library_->Reserve();
   library_->StartScan();
   preparer_ = std::make_unique<TPicturePreparer>(
       [w = state_.screenWidth, h = state_.screenHeight](const std::string& path, const std::atomic<bool>& cancel) {
@@ -156,7 +158,8 @@ void TPhotoShow::IdleStep() {
 
 bool TPhotoShow::ShowFirstPicture() {
   for (int tries = 0; tries < kTriesPerStep; ++tries) {
-    std::optional<LibraryPicture> picture = library_->WaitAndReserve(kFirstPictureWaitMs);
+    std::optional<LibraryPicture> picture =
+        next_ ? std::exchange(next_, std::nullopt) : library_->WaitAndReserve(kFirstPictureWaitMs);
     if (!picture) return false;
     try {
       FittedPicture fitted = PreparePhoto(picture->path, state_.screenWidth, state_.screenHeight);
