@@ -148,6 +148,9 @@ void TPhotoShow::IdleStep() {
       ChangePicture();
     }
     DrawCurrentFrame(*display_, clock, state_, nullptr);
+    // The deck's bookkeeping waits until the picture is on screen, so it never delays it.
+    if (shownPending_ && current_) library_->Shown(*current_);
+    shownPending_ = false;
     PrepareNext();
   } catch (const std::exception& e) {
     // The step is dropped; the next one goes on, a frame period later.
@@ -173,7 +176,7 @@ bool TPhotoShow::ShowFirstPicture() {
     emptyShown_ = false;
     display_->FillBlack();
     LogEvent("load", picture->path);
-    library_->Shown(*picture);
+    shownPending_ = true;  // counted once its first frame is out
     current_ = std::move(picture);
     pictureStartTime_ = platform_.clock().Tick();
     return true;
@@ -230,7 +233,7 @@ void TPhotoShow::ChangePicture() {
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);
-  library_->Shown(*next_);
+  shownPending_ = true;
   current_ = std::move(next_);
   next_.reset();
   if (settings_.transitionMs <= 0) {

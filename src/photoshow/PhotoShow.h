@@ -72,6 +72,7 @@ class TPhotoShow : public InputHandler {
   uint32_t pictureStartTime_ = 0;
   uint32_t nextStartedRealMs_ = 0;  // steady time the preparer began on next_
   bool emptyShown_ = false;
+  bool shownPending_ = false;  // current_ is on screen but not yet counted as dealt
   bool closeRequested_ = false;
 };
 
