@@ -70,7 +70,9 @@ TEST_F(Package, InstallsUnderUsrAndDeclaresItsDependencies) {
                            "./usr/share/metainfo/localhost.tidepool.tidepool.metainfo.xml",
                            "./usr/share/doc/tidepool/copyright", "./usr/share/doc/tidepool/changelog.gz",
                            "./usr/share/man/man1/tidepool.1.gz", "./usr/share/man/man1/tidepool-pack.1.gz",
-                           "./usr/share/man/man1/tidepool-mpp.1.gz", "./usr/share/man/man1/tidepool-render.1.gz"})
+                           "./usr/share/man/man1/tidepool-mpp.1.gz", "./usr/share/man/man1/tidepool-render.1.gz",
+                           "./usr/bin/tidepool-photos", "./usr/share/man/man1/tidepool-photos.1.gz",
+                           "./usr/share/xscreensaver/config/tidepool-photos.xml"})
     EXPECT_NE(files.find(std::string(path) + "\n"), std::string::npos) << path << " is not in the package:\n" << files;
   EXPECT_EQ(files.find("/usr/local"), std::string::npos);
   EXPECT_EQ(files.find("tests_"), std::string::npos);
@@ -79,7 +81,7 @@ TEST_F(Package, InstallsUnderUsrAndDeclaresItsDependencies) {
   // Linked libraries come from dpkg-shlibdeps; the ones opened at run time are named by hand.
   const std::string depends = Field("Depends");
   for (const char* package : {"libqt6widgets6", "libjpeg62-turbo", "libc6", "qt6-wayland", "libsdl2-2.0-0",
-                              "libsdl2-mixer-2.0-0"})
+                              "libsdl2-mixer-2.0-0", "libsqlite3-0", "liblcms2-2"})
     EXPECT_NE(depends.find(package), std::string::npos) << package << " missing from Depends: " << depends;
   const std::string recommends = Field("Recommends");
   for (const char* package : {"fluid-soundfont-gm", "libwebp7", "libtiff6", "libheif1"}) {
@@ -181,6 +183,17 @@ TEST_F(Package, PacksAndPlaysInARootWithoutTheOptionalFormatLibraries) {
   EXPECT_NE(events.find("b.jpg\n"), std::string::npos) << events;
   EXPECT_NE(events.find(" transition effect="), std::string::npos) << events;
   EXPECT_NE(events.find(" exit 0"), std::string::npos) << events;
+
+  // A folder show of the same pictures: the JPEGs play, the WebP one is skipped saying why.
+  const std::string photos =
+      inRoot("TIDEPOOL_PLATFORM=headless TIDEPOOL_RUN_MS=4000 TIDEPOOL_SCREEN=320x240 HOME=/work TMPDIR=/tmp "
+             "TIDEPOOL_EVENT_LOG=/work/photo-events.log",
+             "/usr/bin/tidepool --pictures /work/project/files --duration 1 --order name");
+  EXPECT_NE(photos.find("exit 0\n"), std::string::npos) << photos;
+  ASSERT_TRUE(ReadFile(root / "work/photo-events.log", events)) << photos;
+  EXPECT_NE(events.find(" load /work/project/files/"), std::string::npos) << events;
+  EXPECT_NE(events.find(" skip /work/project/files/c.webp "), std::string::npos) << events;
+  EXPECT_NE(events.find("libwebp"), std::string::npos) << events;
 }
 
 }  // namespace
