@@ -30,6 +30,7 @@ bool FolderIsEmpty(const std::string& path) {
 
 // Mode C is never asked for here; its window needs the desktop toolkit this build leaves out.
 void tp::RunConfiguration(AppState&) {}
+void tp::RunPhotoSettings(AppState&) {}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   ::setenv("TIDEPOOL_PLATFORM", "headless", 1);
