@@ -35,7 +35,11 @@ ScratchDir::~ScratchDir() {
   if (path_ != "/tmp") std::filesystem::remove_all(path_, ec);
 }
 
-ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+namespace {
+
+// Starts program with args and the extra environment entries before this process's own;
+// -1 when it cannot be started.
+pid_t SpawnChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
   std::vector<std::string> env(extraEnv);
   for (char** e = environ; *e; ++e) env.emplace_back(*e);
   std::vector<char*> argv, envp;
@@ -43,10 +47,18 @@ ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::s
   argv.push_back(nullptr);
   for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
   envp.push_back(nullptr);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  return pid;
+}
+
+}  // namespace
+
+ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
   ChildRun run;
   const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return run;
+  const pid_t pid = SpawnChild(args, extraEnv);
+  if (pid < 0) return run;
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return run;
@@ -60,16 +72,9 @@ ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::s
 
 double SecondsUntil(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
                     const std::function<bool()>& ready) {
-  std::vector<std::string> env(extraEnv);
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  std::vector<char*> argv, envp;
-  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
   const auto t0 = std::chrono::steady_clock::now();
-  pid_t pid = -1;
-  if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -1;
+  const pid_t pid = SpawnChild(args, extraEnv);
+  if (pid < 0) return -1;
   double seconds = -1;
   int status = 0;
   for (;;) {
