@@ -7,8 +7,9 @@
 #                    is one, so the debug symbols package and the build record are checked
 #                    too, and on the source package beside it, which holds debian/); the
 #                    informational and pedantic tags are listed
-#   hardening        every program is PIE, fully RELRO, BIND_NOW, and calls the stack
-#                    protector and the fortified libc functions
+#   hardening        every compiled program is PIE, fully RELRO, BIND_NOW, and calls the
+#                    stack protector and the fortified libc functions; every other program
+#                    is a script with a #! line
 #   desktop entries  desktop-file-validate says nothing
 #   AppStream        appstreamcli validate --no-net passes; its release is the package's
 #                    version
@@ -43,6 +44,11 @@ echo "check-package: lintian: $(count E) errors, $(count W) warnings, $(count I)
 
 for exe in "$root"/usr/bin/*; do
   name=${exe#"$root"}
+  magic=$(head -c 4 "$exe" | od -An -c | tr -d ' ')
+  if [ "$magic" != '177ELF' ]; then
+    [ "$(head -c 2 "$exe")" = '#!' ] || fail "$name is neither a program nor a script"
+    continue
+  fi
   dynamic=$(readelf -dW "$exe")
   grep -q 'FLAGS_1.*PIE' <<<"$dynamic" || fail "$name is not PIE"
   grep -q 'BIND_NOW' <<<"$dynamic" || fail "$name is not BIND_NOW"
