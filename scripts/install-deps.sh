@@ -30,7 +30,8 @@ declare -A GROUP=(
            libsdl2-dev libsdl2-mixer-dev libx11-dev libxext-dev"
   [demo]="imagemagick sox"
   [test]="libgtest-dev libgmock-dev xvfb xauth weston lintian desktop-file-utils appstream
-          libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools fonts-dejavu-core"
+          libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools libheif-examples
+          fonts-dejavu-core"
   [bench]="libbenchmark-dev libjpeg-turbo-progs libheif-examples webp netpbm libtiff-tools libjxl-tools"
   [fuzz]="clang libclang-rt-14-dev llvm"
   [package]="debhelper dpkg-dev file"
