@@ -1,5 +1,6 @@
 #include "library/Deck.h"
 
+#include <algorithm>
 #include <ctime>
 #include <vector>
 
@@ -19,14 +20,15 @@ const char* DealtColumn(DeckOrder order) {
   return "dealt0";
 }
 
+// The orders that walk the index (the shuffle seeks a random row instead).
 const char* OrderBy(DeckOrder order) {
   switch (order) {
-    case DeckOrder::Shuffle: return "p.rank, p.id";
+    case DeckOrder::Shuffle: return "p.id";
     case DeckOrder::Name: return "f.path, p.name";
     case DeckOrder::Date: return "p.taken, p.folder, p.name";
     case DeckOrder::Newest: return "p.taken DESC, p.folder, p.name";
   }
-  return "p.rank, p.id";
+  return "p.id";
 }
 
 int64_t Now() { return int64_t(std::time(nullptr)); }
@@ -93,13 +95,28 @@ std::optional<int64_t> Deck::Pick(int64_t pass, int64_t last, bool freeOnly) {
   // for the choice, so that a show holding the last ones starts the next pass).
   const std::string where =
       freeOnly ? "p.@ < ?1 AND p.res_token IS NULL" : "p.@ < ?1 AND (p.res_token IS NULL OR p.res_token != ?3)";
+  // The shuffle takes the first picture not yet dealt from a random row on, wrapping round:
+  // two seeks in the table, where sorting by a random key would read all of it. A new
+  // picture is as likely as any other to come next; every one still comes once per pass.
+  std::vector<std::string> ranges = {""};
+  int64_t from = 0;
+  if (order_ == DeckOrder::Shuffle) {
+    // Two lookups: min and max in one SELECT would read the whole table.
+    sql::Statement bounds(db_, "SELECT (SELECT min(id) FROM pictures), (SELECT max(id) FROM pictures)");
+    if (bounds.Step() != SQLITE_ROW || bounds.IsNull(0)) return std::nullopt;
+    from = std::uniform_int_distribution<int64_t>(bounds.Int(0), bounds.Int(1))(random_);
+    ranges = {" AND p.id >= ?4", " AND p.id < ?4"};
+  }
   for (int attempt = 0; attempt < 2; ++attempt) {
-    std::string text = "SELECT p.id FROM $ WHERE " + where +
-                       (attempt == 0 ? " AND p.id != ?2" : "") + " ORDER BY # LIMIT 1";
-    sql::Statement pick(db_, With(text, order_));
-    pick.Bind(1, pass).Bind(3, owner_.token);
-    if (attempt == 0) pick.Bind(2, last);
-    if (pick.Step() == SQLITE_ROW) return pick.Int(0);
+    for (const std::string& range : ranges) {
+      std::string text = "SELECT p.id FROM $ WHERE " + where + range + (attempt == 0 ? " AND p.id != ?2" : "") +
+                         " ORDER BY # LIMIT 1";
+      sql::Statement pick(db_, With(text, order_));
+      pick.Bind(1, pass).Bind(3, owner_.token);
+      if (attempt == 0) pick.Bind(2, last);
+      if (!range.empty()) pick.Bind(4, from);
+      if (pick.Step() == SQLITE_ROW) return pick.Int(0);
+    }
   }
   return std::nullopt;
 }
@@ -115,9 +132,8 @@ std::optional<LibraryPicture> Deck::Reserve(bool mayStartPass) {
   if (!id && !Pick(pass, last, false)) {
     // Every picture dealt (or skipped) in this pass, or held by this show: the next pass begins.
     ++pass;
-    sql::Statement next(db_, "UPDATE decks SET pass = ?2 WHERE deck = ?1");
+    sql::Statement next(db_, "UPDATE decks SET pass = ?2, dealt = 0 WHERE deck = ?1");
     next.Bind(1, int64_t(order_)).Bind(2, pass).Run();
-    if (order_ == DeckOrder::Shuffle) sql::Exec(db_, "UPDATE pictures SET rank = random()");
     id = Pick(pass, last, true);
   }
   if (!id) {
@@ -147,22 +163,36 @@ std::optional<LibraryPicture> Deck::Reserve(bool mayStartPass) {
   return picture;
 }
 
+bool Deck::Deal(int64_t id, const PictureName& name, int64_t pass) {
+  sql::Statement dealt(db_, With("UPDATE pictures SET @ = ?2 WHERE id = ?1 AND @ < ?2 AND " + kSamePicture, order_));
+  dealt.Bind(1, id).Bind(2, pass).Bind(3, name.folder).Bind(4, name.name).Run();
+  const bool counted = sqlite3_changes(db_) > 0;
+  if (counted) {
+    sql::Statement count(db_, "UPDATE decks SET dealt = dealt + 1 WHERE deck = ?1");
+    count.Bind(1, int64_t(order_)).Run();
+  }
+  sql::Statement free(db_, "UPDATE pictures SET res_token = NULL, res_pid = NULL, res_start = NULL, res_until = NULL "
+                           "WHERE id = ?1 AND res_token IS NOT NULL AND " + kSamePicture);
+  free.Bind(1, id).Bind(3, name.folder).Bind(4, name.name).Run();
+  return counted;
+}
+
 DeckPosition Deck::Shown(int64_t id, const PictureName& name) {
   DeckPosition at;
   sql::Transaction tx(db_);
   if (!tx.began()) return at;
   int64_t last = 0;
   at.pass = CurrentPass(last);
-  sql::Statement dealt(db_, With("UPDATE pictures SET @ = ?2, res_token = NULL, res_pid = NULL, res_start = NULL, "
-                                 "res_until = NULL WHERE id = ?1 AND " + kSamePicture, order_));
-  dealt.Bind(1, id).Bind(2, at.pass).Bind(3, name.folder).Bind(4, name.name).Run();
+  Deal(id, name, at.pass);
   sql::Statement mark(db_, "UPDATE decks SET last = ?2 WHERE deck = ?1");
   mark.Bind(1, int64_t(order_)).Bind(2, id).Run();
-  sql::Statement count(db_, With("SELECT count(*), sum(@ >= ?1) FROM pictures", order_));
-  count.Bind(1, at.pass);
+  // The count kept per deck also holds pictures dealt and removed since; the position
+  // never runs past the deck.
+  sql::Statement count(db_, "SELECT (SELECT count(*) FROM pictures), dealt FROM decks WHERE deck = ?1");
+  count.Bind(1, int64_t(order_));
   if (count.Step() == SQLITE_ROW) {
     at.of = count.Int(0);
-    at.position = count.Int(1);
+    at.position = std::min(count.Int(1), at.of);
   }
   count.Reset();
   tx.Commit();
@@ -179,10 +209,7 @@ void Deck::Skip(int64_t id, const PictureName& name) {
   sql::Transaction tx(db_);
   if (!tx.began()) return;
   int64_t last = 0;
-  const int64_t pass = CurrentPass(last);
-  sql::Statement out(db_, With("UPDATE pictures SET @ = ?2, res_token = NULL, res_pid = NULL, res_start = NULL, "
-                               "res_until = NULL WHERE id = ?1 AND " + kSamePicture, order_));
-  out.Bind(1, id).Bind(2, pass).Bind(3, name.folder).Bind(4, name.name).Run();
+  Deal(id, name, CurrentPass(last));
   tx.Commit();
 }
 

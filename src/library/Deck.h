@@ -6,11 +6,13 @@
 // Per order the index keeps the pass under way and the picture shown last; per picture,
 // the pass in which it was dealt (or skipped) and the show that holds it reserved. A
 // reservation is free again when its show ends, when the process holding it no longer
-// runs, and after kReservationSeconds in any case.
+// runs, and after kReservationSeconds in any case. Per deck the index also counts the
+// pictures dealt in this pass, for the position the event log gives.
 #include <sqlite3.h>
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -49,12 +51,16 @@ class Deck {
 
  private:
   std::optional<int64_t> Pick(int64_t pass, int64_t last, bool freeOnly);
+  // Marks the picture dealt in this pass (counted once) and frees its reservation; true
+  // when it was not dealt in this pass before.
+  bool Deal(int64_t id, const PictureName& name, int64_t pass);
   int64_t CurrentPass(int64_t& last);
   void FreeExpired();
 
   sqlite3* db_;
   DeckOrder order_;
   ShowOwner owner_;
+  std::mt19937_64 random_{std::random_device{}()};
 };
 
 }  // namespace tp

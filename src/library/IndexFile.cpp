@@ -13,14 +13,14 @@ namespace tp {
 
 namespace {
 
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 constexpr int kBusyMs = 1500;
 
 // Columns dealt0..dealt3 hold, per deck order, the pass in which the picture was dealt
-// (or skipped); res_* the show holding it. The shuffle's rank and the date taken have no
-// index of their own: a picture change reads the table once (milliseconds for 100 000
-// pictures), while an index on random values would be rewritten nearly whole by every
-// batch of the scan and of the header pass.
+// (or skipped); res_* the show holding it. Per deck, the pass under way, the picture shown
+// last and how many were dealt in this pass. The shuffle needs no index (it seeks a random
+// row); the date taken has none of its own, so that the scan and the header pass write
+// only the table: a picture change of the date orders reads the table once.
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value BLOB);
 CREATE TABLE IF NOT EXISTS folders(id INTEGER PRIMARY KEY, path BLOB UNIQUE NOT NULL,
@@ -28,13 +28,14 @@ CREATE TABLE IF NOT EXISTS folders(id INTEGER PRIMARY KEY, path BLOB UNIQUE NOT 
 CREATE TABLE IF NOT EXISTS pictures(id INTEGER PRIMARY KEY, folder INTEGER NOT NULL, name BLOB NOT NULL,
   size INTEGER NOT NULL, mtime INTEGER NOT NULL, seen INTEGER NOT NULL,
   facts INTEGER NOT NULL DEFAULT 0, width INTEGER NOT NULL DEFAULT 0, height INTEGER NOT NULL DEFAULT 0,
-  orientation INTEGER NOT NULL DEFAULT 1, taken INTEGER NOT NULL, rank INTEGER NOT NULL,
+  orientation INTEGER NOT NULL DEFAULT 1, taken INTEGER NOT NULL,
   dealt0 INTEGER NOT NULL DEFAULT 0, dealt1 INTEGER NOT NULL DEFAULT 0,
   dealt2 INTEGER NOT NULL DEFAULT 0, dealt3 INTEGER NOT NULL DEFAULT 0,
   res_token INTEGER, res_pid INTEGER, res_start INTEGER, res_until INTEGER, UNIQUE(folder, name));
 CREATE INDEX IF NOT EXISTS pictures_unread ON pictures(facts) WHERE facts = 0;
 CREATE INDEX IF NOT EXISTS pictures_reserved ON pictures(res_pid) WHERE res_pid IS NOT NULL;
-CREATE TABLE IF NOT EXISTS decks(deck INTEGER PRIMARY KEY, pass INTEGER NOT NULL, last INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS decks(deck INTEGER PRIMARY KEY, pass INTEGER NOT NULL, last INTEGER NOT NULL,
+  dealt INTEGER NOT NULL DEFAULT 0);
 )";
 
 std::string FoldersKey(const std::vector<std::string>& folders) {

@@ -16,15 +16,15 @@ ScanWriter::ScanWriter(sqlite3* db, std::mutex& lock, std::function<void()> afte
   pictureGet_ = sql::Statement(db_, "SELECT size, mtime FROM pictures WHERE folder = ?1 AND name = ?2");
   // A file whose size or time changed has its header read again.
   pictureUpsert_ = sql::Statement(db_, R"(
-    INSERT INTO pictures(name, folder, size, mtime, seen, taken, rank)
-    VALUES(?1, ?2, ?3, ?4, ?5, ?4 / 1000000000, random())
+    INSERT INTO pictures(name, folder, size, mtime, seen, taken)
+    VALUES(?1, ?2, ?3, ?4, ?5, ?4 / 1000000000)
     ON CONFLICT(folder, name) DO UPDATE SET seen = excluded.seen,
       facts = CASE WHEN size = excluded.size AND mtime = excluded.mtime THEN facts ELSE 0 END,
       taken = CASE WHEN size = excluded.size AND mtime = excluded.mtime THEN taken ELSE excluded.taken END,
       size = excluded.size, mtime = excluded.mtime)");
   pictureInsert_ = sql::Statement(db_, R"(
-    INSERT OR IGNORE INTO pictures(name, folder, size, mtime, seen, taken, rank)
-    VALUES(?1, ?2, ?3, ?4, ?5, ?4 / 1000000000, random()))");
+    INSERT OR IGNORE INTO pictures(name, folder, size, mtime, seen, taken)
+    VALUES(?1, ?2, ?3, ?4, ?5, ?4 / 1000000000))");
   sweep_ = sql::Statement(db_, "DELETE FROM pictures WHERE folder = ?1 AND seen < ?2");
 }
 
