@@ -241,6 +241,7 @@ void TPhotoShow::ChangePicture() {
     pictureStartTime_ = clock.Tick();
     return;
   }
+  const PictureView oldView = view_;
   ApplyComposed(TakeNext());
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
@@ -263,6 +264,11 @@ void TPhotoShow::ChangePicture() {
     context.stretch = true;
     context.proportional = true;
     context.allowedEffects = &effects_;
+    // A transition frame shows what is left of the old picture and what has come of the new.
+    context.framePresented = [this, oldView](int progress) {
+      if (progress < 100) display_->NoteView(oldView);
+      if (progress > 0) display_->NoteView(view_);
+    };
     RunTransition(context, settings_.transitionMs);
   }
   pictureStartTime_ = clock.Tick();
