@@ -68,15 +68,6 @@ TEST(PhotoComposition, TheBlurredFillIsDarkerThanThePictureButNotBlack) {
     for (int x = 0; x < kW; x += 7) ASSERT_TRUE(Near(same.shown.picture.at(x, y), kColour));
 }
 
-TEST(PhotoComposition, BarsLeaveThePictureFittedForTheBlackScreen) {
-  const ComposedPhoto c = ComposePhoto(Solid(90, 160), 0, 0, kW, kH, Look(PhotoFill::Bars));
-  // Only the fitted picture: the presentation centres it on a screen cleared to black.
-  EXPECT_EQ(c.shown.picture.width(), 101);
-  EXPECT_EQ(c.shown.picture.height(), kH);
-  EXPECT_EQ(c.shown.width, 101);
-  EXPECT_EQ(c.view, (PictureView{109, 0, 101, kH, 0, 0, 90, 160}));
-}
-
 TEST(PhotoComposition, ACropCoversTheScreenWithinItsLimitAndBlursBeyondIt) {
   // 16:10 on 16:9 cuts a tenth of the picture (top and bottom).
   EXPECT_NEAR(CropCut(400, 250, kW, kH), 0.1, 1e-9);
