@@ -173,12 +173,12 @@ before any repeats, going on where the last show stopped:
   --duration SECONDS how long each picture stays (default 10)
   --order ORDER      shuffle (default), name, date (oldest first) or newest
   --transitions LIST fade (default), all, or effect numbers such as 1,5-9
-  --fill FILL        around a picture of another shape than the screen: blur (the
-                     default: the picture itself, blurred and dimmed), bars (black)
-                     or crop (cover the screen, cutting the picture's edges)
+  --fill FILL        around a picture of another shape than the screen: blur
+                     (the default: the picture itself, blurred and dimmed),
+                     bars (black) or crop (cover the screen, cutting its edges)
   --crop-limit PERCENT
-                     the most of a picture --fill crop may cut, 0 to 50 (default
-                     15); a picture that would lose more gets the blurred fill
+                     the most of a picture --fill crop may cut, 0 to 50
+                     (default 15); a picture past it gets the blurred fill
   --music FILE|DIR   play a sound file, or the sound files of a folder by name
 
 Settings are read from $XDG_CONFIG_HOME/tidepool/pictures.ini (written by /c);
