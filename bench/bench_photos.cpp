@@ -3,7 +3,8 @@
 //   library_first_frame_vs_floor_no_index  wall time from starting `tidepool --pictures` to
 //                            its first frame with a picture (headless, 1920x1080, real clock)
 //                            with no index yet, over its floor: the wall time of
-//                            `tidepool /x` plus the decode and fit of that one picture
+//                            `tidepool /x` plus the preparation of that one picture (decode,
+//                            fit and fill)
 //   library_first_frame_vs_floor_index     the same with the index of an earlier show
 //   library_memory_mb        peak resident memory of a show over the whole library minus
 //                            that of a show of one picture

@@ -41,6 +41,19 @@ bool ReadPhotoOption(const std::string& a, const std::function<std::string(const
     const std::string v = value("--transitions");
     if (!TransitionEffectsOf(v).empty()) o.photo.transitions = v;
     else o.errors.push_back("--transitions takes fade, all or effect numbers such as 1,5-9, not \"" + v + "\"");
+  } else if (a == "--fill") {
+    const std::string v = value("--fill");
+    PhotoFill fill;
+    if (ParsePhotoFill(v, fill)) o.photo.fill = fill;
+    else o.errors.push_back("--fill takes blur, bars or crop, not \"" + v + "\"");
+  } else if (a == "--crop-limit") {
+    const std::string v = value("--crop-limit");
+    int percent = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), percent);
+    if (ec != std::errc() || p != v.data() + v.size() || percent < 0 || percent > kMaxCropLimitPercent)
+      o.errors.push_back("--crop-limit takes a whole percentage from 0 to 50, not \"" + v + "\"");
+    else
+      o.photo.cropLimitPercent = percent;
   } else if (a == "--folder") {
     o.pictures = true;
     if (std::string folder = value("--folder"); !folder.empty()) o.photo.folders.push_back(std::move(folder));
@@ -160,6 +173,12 @@ before any repeats, going on where the last show stopped:
   --duration SECONDS how long each picture stays (default 10)
   --order ORDER      shuffle (default), name, date (oldest first) or newest
   --transitions LIST fade (default), all, or effect numbers such as 1,5-9
+  --fill FILL        around a picture of another shape than the screen: blur
+                     (the default: the picture itself, blurred and dimmed),
+                     bars (black) or crop (cover the screen, cutting its edges)
+  --crop-limit PERCENT
+                     the most of a picture --fill crop may cut, 0 to 50
+                     (default 15); a picture past it gets the blurred fill
   --music FILE|DIR   play a sound file, or the sound files of a folder by name
 
 Settings are read from $XDG_CONFIG_HOME/tidepool/pictures.ini (written by /c);

@@ -66,7 +66,10 @@ void RunPhotoPreview(AppState& state) {
     const std::optional<LibraryPicture> picture = library.WaitAndReserve(kPreviewPictureWaitMs);
     if (!picture) break;
     try {
-      const FittedPicture fitted = PreparePhoto(picture->path, host.width(), host.height());
+      PhotoLook look;
+      look.fill = run.settings.fill;
+      look.cropLimitPercent = run.settings.cropLimitPercent;
+      const FittedPicture fitted = PreparePhoto(picture->path, host.width(), host.height(), look).shown;
       const int x = (host.width() - fitted.picture.width()) / 2;
       const int y = (host.height() - fitted.picture.height()) / 2;
       Copy(frame, x, y, fitted.picture.width(), fitted.picture.height(), fitted.picture, 0, 0);

@@ -21,6 +21,10 @@ const DeckOrder kOrders[] = {DeckOrder::Shuffle, DeckOrder::Name, DeckOrder::Dat
 const char* const kOrderCaptions[] = {"Shuffled, every picture once before any repeats", "By name",
                                       "By date taken, oldest first", "By date taken, newest first"};
 
+const PhotoFill kFills[] = {PhotoFill::Blur, PhotoFill::Bars, PhotoFill::Crop};
+const char* const kFillCaptions[] = {"The picture itself, blurred", "Black bars",
+                                     "Crop to fill the screen"};
+
 }  // namespace
 
 TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
@@ -74,6 +78,16 @@ TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
   transitionTime->setSingleStep(250);
   transitionTime->setSuffix(" ms");
   form->addRow("Transition length", transitionTime);
+  fill = new QComboBox(this);
+  fill->setObjectName("fill");
+  for (const char* caption : kFillCaptions) fill->addItem(caption);
+  form->addRow("Around pictures of another shape", fill);
+  cropLimit = new QSpinBox(this);
+  cropLimit->setObjectName("cropLimit");
+  cropLimit->setRange(0, kMaxCropLimitPercent);
+  cropLimit->setSuffix(" %");
+  cropLimit->setToolTip("A picture that would lose more than this gets the blurred fill");
+  form->addRow("Crop at most", cropLimit);
   auto* musicRow = new QHBoxLayout();
   music = new QLineEdit(this);
   music->setObjectName("music");
@@ -116,6 +130,9 @@ void TPhotoSettingsDialog::SetValues(const PhotoSettings& s) {
     if (kOrders[i] == s.order) order->setCurrentIndex(i);
   transitions->setCurrentText(QString::fromStdString(s.transitions));
   transitionTime->setValue(s.transitionMs);
+  for (int i = 0; i < int(std::size(kFills)); ++i)
+    if (kFills[i] == s.fill) fill->setCurrentIndex(i);
+  cropLimit->setValue(s.cropLimitPercent);
   music->setText(QString::fromStdString(s.music));
   musicShuffle->setChecked(s.musicShuffle);
 }
@@ -132,6 +149,8 @@ PhotoSettings TPhotoSettingsDialog::Values() const {
   const std::string t = transitions->currentText().trimmed().toStdString();
   if (!TransitionEffectsOf(t).empty()) s.transitions = t;  // an unreadable list keeps the old one
   s.transitionMs = transitionTime->value();
+  s.fill = kFills[std::clamp(fill->currentIndex(), 0, int(std::size(kFills)) - 1)];
+  s.cropLimitPercent = cropLimit->value();
   s.music = music->text().trimmed().toStdString();
   s.musicShuffle = musicShuffle->isChecked();
   return s;

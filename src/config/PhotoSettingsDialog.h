@@ -1,6 +1,6 @@
 #pragma once
 // The settings dialog of folder shows: the folders (add, remove), how long each picture
-// stays, the order, the transitions and the music.
+// stays, the order, the transitions, the fill around pictures of another shape and the music.
 #include <QDialog>
 #include <functional>
 
@@ -41,6 +41,8 @@ class TPhotoSettingsDialog : public QDialog {
   QComboBox* order;
   QComboBox* transitions;  // editable: fade, all or a list of effect numbers
   QSpinBox* transitionTime;
+  QComboBox* fill;
+  QSpinBox* cropLimit;
   QLineEdit* music;
   QPushButton* chooseMusicButton;
   QCheckBox* musicShuffle;

@@ -1,20 +1,17 @@
 #pragma once
 // One photo of a folder show made ready for the screen: read, decoded only as large as it
-// is shown, turned upright by its EXIF orientation, its colours in sRGB, fitted to the
-// screen keeping its shape.
+// is shown, turned upright by its EXIF orientation, its colours in sRGB, and composed for
+// the screen with its fill.
 #include <atomic>
 #include <string>
 
-#include "presentation/PictureLoading.h"
+#include "photoshow/PhotoComposition.h"
 
 namespace tp {
 
 // Throws ImageDecodeError (or another std::exception) when the file cannot be shown, and
 // when cancel turns true. Touches nothing shared: safe on any thread.
-FittedPicture PreparePhoto(const std::string& path, int screenWidth, int screenHeight,
+ComposedPhoto PreparePhoto(const std::string& path, int screenWidth, int screenHeight, const PhotoLook& look = {},
                            const std::atomic<bool>* cancel = nullptr);
-
-// The same for a decoded photo already upright.
-FittedPicture FitPhoto(Bitmap32 upright, int screenWidth, int screenHeight);
 
 }  // namespace tp

@@ -54,6 +54,10 @@ PhotoSettings LoadPhotoSettings(const std::string& path) {
   if (transitionMs >= 0 && transitionMs <= kMaxTransitionMs) s.transitionMs = transitionMs;
   s.music = ini.ReadString(kShow, "Music", "");
   s.musicShuffle = ini.ReadBool(kShow, "MusicShuffle", s.musicShuffle);
+  PhotoFill fill;
+  if (ParsePhotoFill(ini.ReadString(kShow, "Fill", ""), fill)) s.fill = fill;
+  const int cropLimit = ini.ReadInteger(kShow, "CropLimit", s.cropLimitPercent);
+  if (cropLimit >= 0 && cropLimit <= kMaxCropLimitPercent) s.cropLimitPercent = cropLimit;
   return s;
 }
 
@@ -69,6 +73,8 @@ bool SavePhotoSettings(const std::string& path, const PhotoSettings& s) {
   ini.WriteInteger(kShow, "TransitionTime", s.transitionMs);
   ini.WriteString(kShow, "Music", s.music);
   ini.WriteBool(kShow, "MusicShuffle", s.musicShuffle);
+  ini.WriteString(kShow, "Fill", PhotoFillName(s.fill));
+  ini.WriteInteger(kShow, "CropLimit", s.cropLimitPercent);
   const std::string folder = DirectoryOf(path);
   if (!folder.empty() && !MakeFolders(folder)) return false;
   return ini.SaveAtomic(path);
@@ -80,6 +86,8 @@ PhotoSettings ApplyOverrides(PhotoSettings s, const PhotoOverrides& o) {
   if (o.order) s.order = *o.order;
   if (o.transitions) s.transitions = *o.transitions;
   if (o.music) s.music = *o.music;
+  if (o.fill) s.fill = *o.fill;
+  if (o.cropLimitPercent) s.cropLimitPercent = std::clamp(*o.cropLimitPercent, 0, kMaxCropLimitPercent);
   return s;
 }
 

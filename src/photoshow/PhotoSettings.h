@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/PictureLibrary.h"
+#include "photoshow/PhotoFill.h"
 
 namespace tp {
 
@@ -18,6 +19,8 @@ struct PhotoSettings {
   int transitionMs = 1500;           // length of one transition; 0 changes without one
   std::string music;                 // a sound file or a folder of them; "" for none
   bool musicShuffle = false;         // a folder's tracks shuffled instead of by name
+  PhotoFill fill = PhotoFill::Blur;  // around a picture of another shape than the screen
+  int cropLimitPercent = kDefaultCropLimitPercent;  // the most a crop may cut of a picture
 };
 
 // Bounds the settings are held to wherever they come from.
@@ -33,6 +36,8 @@ struct PhotoOverrides {
   std::optional<DeckOrder> order;
   std::optional<std::string> transitions;
   std::optional<std::string> music;
+  std::optional<PhotoFill> fill;
+  std::optional<int> cropLimitPercent;
 };
 
 // The settings file's path ("" when neither XDG_CONFIG_HOME nor HOME is known).

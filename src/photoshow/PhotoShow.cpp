@@ -90,10 +90,15 @@ void TPhotoShow::Start() {
   // The first picture from the index of an earlier show, before the scan competes for it.
   next_ = library_->Reserve();
   library_->StartScan();
+  look_.fill = settings_.fill;
+  look_.cropLimitPercent = settings_.cropLimitPercent;
   preparer_ = std::make_unique<TPicturePreparer>(
-      [w = state_.screenWidth, h = state_.screenHeight](const std::string& path, const std::atomic<bool>& cancel) {
+      [w = state_.screenWidth, h = state_.screenHeight, look = look_](const std::string& path,
+                                                                     const std::atomic<bool>& cancel) {
+        ComposedPhoto composed = PreparePhoto(path, w, h, look, &cancel);
         PreparedPicture prepared;
-        prepared.plain = PreparePhoto(path, w, h, &cancel);
+        prepared.plain = std::move(composed.shown);
+        prepared.views = {composed.view};
         return prepared;
       });
   music_ = std::make_unique<TSaverMusic>(platform_.audio());
@@ -147,7 +152,9 @@ void TPhotoShow::IdleStep() {
     } else if (clock.Tick() - pictureStartTime_ >= uint32_t(settings_.durationSeconds) * 1000u) {
       ChangePicture();
     }
+    const bool drawn = !state_.frameOnScreen;
     DrawCurrentFrame(*display_, clock, state_, nullptr);
+    if (drawn && state_.frameOnScreen) display_->NoteView(view_);
     // The deck's bookkeeping waits until the picture is on screen, so it never delays it.
     if (shownPending_ && current_) library_->Shown(*current_);
     shownPending_ = false;
@@ -165,8 +172,7 @@ bool TPhotoShow::ShowFirstPicture() {
         next_ ? std::exchange(next_, std::nullopt) : library_->WaitAndReserve(kFirstPictureWaitMs);
     if (!picture) return false;
     try {
-      FittedPicture fitted = PreparePhoto(picture->path, state_.screenWidth, state_.screenHeight);
-      ApplyFittedPicture(std::move(fitted), state_);
+      ApplyComposed(PreparePhoto(picture->path, state_.screenWidth, state_.screenHeight, look_));
     } catch (const std::exception& e) {
       library_->Skip(*picture, e.what());
       continue;
@@ -193,7 +199,7 @@ void TPhotoShow::PrepareNext() {
   nextStartedRealMs_ = SteadyMs();
 }
 
-FittedPicture TPhotoShow::TakeNext() {
+ComposedPhoto TPhotoShow::TakeNext() {
   const LibraryPicture picture = *next_;
   try {
     if (preparer_->Path() == picture.path && preparer_->Busy()) {
@@ -207,13 +213,19 @@ FittedPicture TPhotoShow::TakeNext() {
     }
     std::optional<PreparedPicture> prepared = preparer_->Take(picture.path);
     LogEvent(prepared ? "prepared" : "prepared-miss", picture.path);
-    if (prepared) return std::move(prepared->plain);
-    return PreparePhoto(picture.path, state_.screenWidth, state_.screenHeight);
+    if (prepared)
+      return ComposedPhoto{std::move(prepared->plain), prepared->views.empty() ? PictureView{} : prepared->views[0]};
+    return PreparePhoto(picture.path, state_.screenWidth, state_.screenHeight, look_);
   } catch (const std::exception& e) {
     library_->Skip(picture, e.what());
     next_.reset();
     throw;
   }
+}
+
+void TPhotoShow::ApplyComposed(ComposedPhoto&& composed) {
+  ApplyFittedPicture(std::move(composed.shown), state_);
+  view_ = composed.view;
 }
 
 void TPhotoShow::ChangePicture() {
@@ -229,7 +241,8 @@ void TPhotoShow::ChangePicture() {
     pictureStartTime_ = clock.Tick();
     return;
   }
-  ApplyFittedPicture(TakeNext(), state_);
+  const PictureView oldView = view_;
+  ApplyComposed(TakeNext());
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);
@@ -251,6 +264,11 @@ void TPhotoShow::ChangePicture() {
     context.stretch = true;
     context.proportional = true;
     context.allowedEffects = &effects_;
+    // A transition frame shows what is left of the old picture and what has come of the new.
+    context.framePresented = [this, oldView](int progress) {
+      if (progress < 100) display_->NoteView(oldView);
+      if (progress > 0) display_->NoteView(view_);
+    };
     RunTransition(context, settings_.transitionMs);
   }
   pictureStartTime_ = clock.Tick();

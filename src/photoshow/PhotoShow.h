@@ -1,6 +1,6 @@
 #pragma once
-// The window of a folder show: the photos the deck deals, each fitted to the screen and
-// changed after its duration through the chosen transitions, the next one prepared ahead;
+// The window of a folder show: the photos the deck deals, each composed for the screen
+// (fitted with its fill, or cropped) and changed after its duration through the chosen transitions, the next one prepared ahead;
 // the saver's input and close rules, music, signals and host windows as they are.
 #include <memory>
 #include <optional>
@@ -9,6 +9,7 @@
 
 #include "imaging/Bitmap32.h"
 #include "library/PictureLibrary.h"
+#include "photoshow/PhotoComposition.h"
 #include "photoshow/PhotoSettings.h"
 #include "platform/Display.h"
 #include "platform/Input.h"
@@ -53,7 +54,9 @@ class TPhotoShow : public InputHandler {
   void PrepareNext();
   // The next reserved picture, prepared; throws (the picture skipped) when it fails or its
   // decode outlasts the budget.
-  FittedPicture TakeNext();
+  ComposedPhoto TakeNext();
+  // Makes a composed picture the one on screen (not yet drawn).
+  void ApplyComposed(ComposedPhoto&& composed);
   void ShowNoPictures();
   void StartMusic();
 
@@ -66,6 +69,8 @@ class TPhotoShow : public InputHandler {
   std::unique_ptr<TPicturePreparer> preparer_;
   std::unique_ptr<TSaverMusic> music_;
   PresentationState state_;
+  PhotoLook look_;
+  PictureView view_;  // what the picture on screen shows, for the frame log
   std::vector<int> effects_;
   Bitmap32 oldPicture_, newPicture_, work_;
   std::optional<LibraryPicture> current_, next_;

@@ -6,6 +6,7 @@
 
 #include "imaging/Bitmap32.h"
 #include "platform/Input.h"
+#include "platform/PictureView.h"
 
 namespace tp {
 
@@ -44,6 +45,10 @@ class Display {
 
   // Cursor show/hide counter: hidden while the count is below 0.
   virtual void ShowCursor(bool show) = 0;
+
+  // Says what the frame presented last shows of a picture (once per picture in it). The
+  // headless display writes it to the frame log; the others have no use for it.
+  virtual void NoteView(const PictureView&) {}
 };
 
 }  // namespace tp

@@ -19,7 +19,9 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "platform/PictureView.h"
 #include "presentation/PictureLoading.h"
 #include "project/PackagedPicture.h"
 
@@ -29,6 +31,7 @@ namespace tp {
 // (without its objects) and scaled.
 struct PreparedPicture {
   FittedPicture plain;
+  std::vector<PictureView> views;  // folder shows: what the composed plain picture shows
   std::unique_ptr<TProject> packaged;
 };
 

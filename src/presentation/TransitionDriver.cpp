@@ -75,7 +75,10 @@ void DrawTransitionFrame(TransitionContext& c, int effect, int progress) {
     c.display->Present(work, 0, 0);
   } else if (c.display->CanDraw()) {
     c.display->PresentScaled(work);
+  } else {
+    return;
   }
+  if (c.framePresented) c.framePresented(progress);
 }
 
 TransitionRun RunTransition(TransitionContext& c, int durationMs) {

@@ -40,6 +40,9 @@ struct TransitionContext {
 
   // Effect numbers to choose from (see ParseTransitionEffects); empty means effect 1.
   const std::vector<int>* allowedEffects = nullptr;
+
+  // Called after each presented frame with its progress (0..100), when set.
+  std::function<void(int progress)> framePresented;
 };
 
 // The "TransitionEffects" text as comma text: entries separated by commas or blanks,

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "core/FileSystem.h"
@@ -43,6 +44,7 @@ class PhotoShow : public ::testing::Test {
     o.env["XDG_CACHE_HOME"] = home / ".cache";
     o.env["TIDEPOOL_SCREEN"] = "320x240";
     o.env["TIDEPOOL_AUDIO"] = "none";
+    for (const auto& [k, v] : extraEnv) o.env[k] = v;
     if (!script.empty()) {
       std::ofstream(home / "script.txt") << script;
       o.env["TIDEPOOL_SCRIPT"] = home / "script.txt";
@@ -56,6 +58,16 @@ class PhotoShow : public ::testing::Test {
     for (const std::string& p : r.EventsOf("load")) out.push_back(Bare(p));
     return out;
   }
+  // The frame log lines of a kind (second word), without the time.
+  static std::vector<std::string> FramesOf(const RunResult& r, const std::string& kind) {
+    std::vector<std::string> out;
+    for (const std::string& line : r.frames) {
+      const size_t a = line.find(' '), b = line.find(' ', a + 1);
+      if (a != std::string::npos && line.compare(a + 1, b - a - 1, kind) == 0) out.push_back(line.substr(b + 1));
+    }
+    return out;
+  }
+  std::map<std::string, std::string> extraEnv;
   TempDir home;
   TempDir tmp;
 };
@@ -173,7 +185,8 @@ TEST_F(PhotoShow, TheDefaultFolderComesFromXscreensaversSettings) {
 TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--order", "sideways"}, {"--duration", "0"}, {"--duration", "ten"},
-        {"--transitions", "fancy"}}) {
+        {"--transitions", "fancy"}, {"--fill", "stretch"}, {"--crop-limit", "51"}, {"--crop-limit", "-1"},
+        {"--crop-limit", "ten"}}) {
     const RunResult r = Run(args, 1000);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
     EXPECT_NE(r.stderrText.find(args[0]), std::string::npos) << r.stderrText;
@@ -184,7 +197,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
 TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   const std::string ini = home / ".config/tidepool/pictures.ini";
   ::mkdir((home / ".config/tidepool").c_str(), 0755);
-  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFuture=kept\n[Mine]\nA=1\n"));
+  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nFuture=kept\n[Mine]\nA=1\n"));
   const RunResult r = Run({"/c"}, 3000, "at 200 click-on okButton\n");
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   EXPECT_EQ(r.EventsOf("settings-written"), std::vector<std::string>{ini});
@@ -195,6 +208,9 @@ TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   EXPECT_NE(text.find("Future=kept"), std::string::npos) << text;
   EXPECT_NE(text.find("[Mine]"), std::string::npos) << text;
   EXPECT_NE(text.find("Transitions=fade"), std::string::npos) << text;
+  // The fill and the crop limit went through the dialog's controls and back.
+  EXPECT_NE(text.find("Fill=crop"), std::string::npos) << text;
+  EXPECT_NE(text.find("CropLimit=30"), std::string::npos) << text;
 }
 
 TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
@@ -210,6 +226,91 @@ TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
   EXPECT_EQ(r.EventsOf("transition")[0].rfind("effect=5 ", 0), 0u) << r.EventsOf("transition")[0];
   r = Run({"--duration", "100", "--transitions", "7"}, 2500);
   EXPECT_EQ(Loads(r).size(), 1u);
+}
+
+TEST_F(PhotoShow, TheFillShowsOnScreenAndEachPicturesFrameNamesItsView) {
+  // 5:3 on a 4:3 screen: fitted 320 x 192 between bands of 24 rows; a crop cuts a fifth.
+  const Pixel colour = MakePixel(200, 160, 120);
+  AddJpeg(home / "Pictures/wide.jpg", colour, 400, 240);
+  const std::string frames = home / "frames";
+  struct Case {
+    std::vector<std::string> args;
+    std::string view;
+    char band;  // what the top band shows: 'k' black, 'f' a dimmed fill, 'p' the picture
+  };
+  const std::string fitted = "0 24 320 192 0.00 0.00 400.00 240.00";
+  for (const Case& c : {Case{{"--fill", "bars"}, fitted, 'k'}, Case{{}, fitted, 'f'},
+                        Case{{"--fill", "crop"}, fitted, 'f'},  // beyond the default limit of 15
+                        Case{{"--fill", "crop", "--crop-limit", "20"}, "0 0 320 240 40.00 0.00 320.00 240.00", 'p'}}) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    std::filesystem::remove_all(frames);
+    ::mkdir(frames.c_str(), 0755);
+    extraEnv["TIDEPOOL_FRAMES_DIR"] = frames;
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--duration", "100"});
+    const RunResult r = Run(args, 500);
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+    // The view line follows its frame, with the frame's time and hash.
+    size_t viewAt = 0;
+    while (viewAt < r.frames.size() && r.frames[viewAt].find(" view ") == std::string::npos) ++viewAt;
+    ASSERT_LT(viewAt, r.frames.size()) << testing::PrintToString(r.frames);
+    ASSERT_GT(viewAt, 0u);
+    const std::string& view = r.frames[viewAt];
+    const std::string& frame = r.frames[viewAt - 1];
+    EXPECT_EQ(view.substr(view.find(' ') + 1), "view " + c.view + frame.substr(frame.rfind(' '))) << view;
+    EXPECT_EQ(view.substr(0, view.find(' ')), frame.substr(0, frame.find(' ')));
+    EXPECT_EQ(FramesOf(r, "view").size(), 1u);
+    // What the screen shows in the top band and in the middle.
+    std::vector<std::string> dumps;
+    for (const auto& e : std::filesystem::directory_iterator(frames)) dumps.push_back(e.path().string());
+    ASSERT_FALSE(dumps.empty());
+    std::sort(dumps.begin(), dumps.end());
+    const Bitmap32 shot = LoadImageFile(dumps.back());
+    const Pixel band = shot.at(160, 5), middle = shot.at(160, 120);
+    EXPECT_NEAR(PixelR(middle), 200, 6);
+    EXPECT_NEAR(PixelB(middle), 120, 6);
+    if (c.band == 'k') {
+      EXPECT_EQ(band & 0xFFFFFFu, 0u) << std::hex << band;
+    } else if (c.band == 'p') {
+      EXPECT_NEAR(PixelR(band), 200, 6) << std::hex << band;
+    } else {
+      EXPECT_GT(PixelR(band), 40) << std::hex << band;
+      EXPECT_GT(PixelB(band), 20) << std::hex << band;
+      EXPECT_LT(PixelR(band), 190) << std::hex << band;
+    }
+  }
+  extraEnv.clear();
+  // Across changes and cross-fades: every frame of a picture names its view, a frame of the
+  // fade both pictures' views, each with its frame's time and hash.
+  AddJpeg(home / "Pictures/tall.jpg", 0x406080u, 60, 120);
+  AddJpeg(home / "Pictures/square.jpg", 0x804020u, 100, 100);
+  const RunResult r = Run({"--duration", "1", "--transitions", "fade", "--order", "name"}, 4200);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  const auto timeAndHash = [](const std::string& line) {
+    return line.substr(0, line.find(' ')) + line.substr(line.rfind(' '));
+  };
+  std::string frame;
+  int pictureFrames = 0, twoViews = 0, viewsOfFrame = 0;
+  for (const std::string& line : r.frames) {
+    if (line.find(" view ") == std::string::npos) {
+      if (line.find(" window ") != std::string::npos) {
+        ++pictureFrames;
+        EXPECT_GE(viewsOfFrame, frame.empty() ? 0 : 1) << frame;  // a picture's frame without its view
+      }
+      frame = line.find(" window ") != std::string::npos ? line : std::string();
+      viewsOfFrame = 0;
+      continue;
+    }
+    ASSERT_FALSE(frame.empty()) << "a view line after no picture frame: " << line;
+    EXPECT_EQ(timeAndHash(line), timeAndHash(frame)) << line;
+    if (++viewsOfFrame == 2) ++twoViews;
+    EXPECT_LE(viewsOfFrame, 2) << line;
+  }
+  EXPECT_GT(pictureFrames, 10);
+  EXPECT_GT(twoViews, 5);
+  const std::vector<std::string> views = FramesOf(r, "view");
+  const auto tall = [](const std::string& v) { return v.rfind("100 0 120 240 0.00 0.00 60.00 120.00 ", 0) == 0; };
+  EXPECT_TRUE(std::any_of(views.begin(), views.end(), tall)) << testing::PrintToString(views);
 }
 
 }  // namespace

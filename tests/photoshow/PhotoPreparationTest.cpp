@@ -44,7 +44,7 @@ TEST(PhotoPreparation, EveryOrientationIsTurnedAsImageMagickTurnsIt) {
     ASSERT_EQ(std::system(("convert '" + path + "' -auto-orient '" + ref + "'").c_str()), 0);
     const Bitmap32 expected = LoadImageFile(ref);
     // A screen of exactly the upright size: nothing is scaled.
-    const FittedPicture shown = PreparePhoto(path, expected.width(), expected.height());
+    const FittedPicture shown = PreparePhoto(path, expected.width(), expected.height()).shown;
     ASSERT_EQ(shown.picture.width(), expected.width());
     ASSERT_EQ(shown.picture.height(), expected.height());
     EXPECT_LE(MaxDifference(shown.picture, expected), 2);
@@ -57,13 +57,14 @@ TEST(PhotoPreparation, AFittedPhotoKeepsItsShapeInsideTheScreen) {
   const std::string path = f / "wide.jpg";
   // Turned a quarter: 600 x 800 upright, on a 1000 x 500 screen: 375 x 500.
   ASSERT_TRUE(WriteFile(path, test::WithExifOrientation(std::string(jpeg.begin(), jpeg.end()), 6)));
-  const FittedPicture shown = PreparePhoto(path, 1000, 500);
+  const PhotoLook bars{PhotoFill::Bars};
+  const FittedPicture shown = PreparePhoto(path, 1000, 500, bars).shown;
   EXPECT_EQ(shown.picture.width(), 375);
   EXPECT_EQ(shown.picture.height(), 500);
   // A small picture is enlarged to the screen, as the saver's proportional stretch does.
   const std::vector<uint8_t> small = EncodeJpeg(test::DetailedPicture(40, 20), 90);
   ASSERT_TRUE(WriteFile(f / "small.jpg", std::string(small.begin(), small.end())));
-  const FittedPicture big = PreparePhoto(f / "small.jpg", 400, 400);
+  const FittedPicture big = PreparePhoto(f / "small.jpg", 400, 400, bars).shown;
   EXPECT_EQ(big.picture.width(), 400);
   EXPECT_EQ(big.picture.height(), 200);
 }
@@ -87,7 +88,7 @@ TEST(PhotoPreparation, ACancelledPreparationStops) {
   const std::vector<uint8_t> jpeg = EncodeJpeg(test::DetailedPicture(640, 480), 90);
   ASSERT_TRUE(WriteFile(f / "p.jpg", std::string(jpeg.begin(), jpeg.end())));
   std::atomic<bool> cancel{true};
-  EXPECT_THROW(PreparePhoto(f / "p.jpg", 320, 240, &cancel), ImageDecodeError);
+  EXPECT_THROW(PreparePhoto(f / "p.jpg", 320, 240, {}, &cancel), ImageDecodeError);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   ASSERT_TRUE(WriteFile(f / "a.ini",
                         "[Folders]\nFolder1=/photos/one\nFolder2=\nFolder3=/photos/two\n"
                         "[Show]\nDuration=42\nOrder=Newest\nTransitions=3,7-9\nTransitionTime=800\n"
-                        "Music=/music\nMusicShuffle=1\n"));
+                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\n"));
   const PhotoSettings s = LoadPhotoSettings(f / "a.ini");
   EXPECT_EQ(s.folders, (std::vector<std::string>{"/photos/one", "/photos/two"}));
   EXPECT_EQ(s.durationSeconds, 42);
@@ -30,14 +30,21 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_EQ(s.transitionMs, 800);
   EXPECT_EQ(s.music, "/music");
   EXPECT_TRUE(s.musicShuffle);
+  EXPECT_EQ(s.fill, PhotoFill::Crop);
+  EXPECT_EQ(s.cropLimitPercent, 30);
 
-  ASSERT_TRUE(WriteFile(f / "b.ini", "[Show]\nDuration=0\nOrder=sideways\nTransitions=none\nTransitionTime=-5\n"));
+  ASSERT_TRUE(WriteFile(f / "b.ini", "[Show]\nDuration=0\nOrder=sideways\nTransitions=none\nTransitionTime=-5\n"
+                                     "Fill=stretch\nCropLimit=51\n"));
   const PhotoSettings d = LoadPhotoSettings(f / "b.ini");
   const PhotoSettings defaults;
   EXPECT_EQ(d.durationSeconds, defaults.durationSeconds);
   EXPECT_EQ(d.order, defaults.order);
   EXPECT_EQ(d.transitions, defaults.transitions);
   EXPECT_EQ(d.transitionMs, defaults.transitionMs);
+  EXPECT_EQ(d.fill, PhotoFill::Blur);
+  EXPECT_EQ(d.cropLimitPercent, 15);
+  ASSERT_TRUE(WriteFile(f / "c.ini", "[Show]\nCropLimit=-1\n"));
+  EXPECT_EQ(LoadPhotoSettings(f / "c.ini").cropLimitPercent, 15);
 }
 
 TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
@@ -48,6 +55,8 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   s.durationSeconds = 30;
   s.order = DeckOrder::Date;
   s.transitions = "all";
+  s.fill = PhotoFill::Bars;
+  s.cropLimitPercent = 0;
   ASSERT_TRUE(SavePhotoSettings(f / "p.ini", s));
   std::string text;
   ASSERT_TRUE(ReadFile(f / "p.ini", text));
@@ -59,6 +68,8 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   EXPECT_EQ(back.durationSeconds, 30);
   EXPECT_EQ(back.order, DeckOrder::Date);
   EXPECT_EQ(back.transitions, "all");
+  EXPECT_EQ(back.fill, PhotoFill::Bars);
+  EXPECT_EQ(back.cropLimitPercent, 0);
 }
 
 TEST(PhotoSettings, SavingCreatesTheFolderAndNeverWritesThroughALink) {
@@ -89,6 +100,12 @@ TEST(PhotoSettings, TheCommandLineOverridesTheFile) {
   s = ApplyOverrides(file, o);
   EXPECT_EQ(s.folders, std::vector<std::string>{"/given"});
   EXPECT_EQ(s.transitions, "all");
+  EXPECT_EQ(s.fill, PhotoFill::Blur);
+  o.fill = PhotoFill::Crop;
+  o.cropLimitPercent = 99;  // held to the bound
+  s = ApplyOverrides(file, o);
+  EXPECT_EQ(s.fill, PhotoFill::Crop);
+  EXPECT_EQ(s.cropLimitPercent, kMaxCropLimitPercent);
 }
 
 TEST(PhotoSettings, TransitionTexts) {

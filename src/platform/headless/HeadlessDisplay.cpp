@@ -1,6 +1,7 @@
 #include "platform/headless/HeadlessDisplay.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/EventLog.h"
@@ -8,6 +9,17 @@
 #include "platform/headless/FramePng.h"
 
 namespace tp {
+namespace {
+
+// Two decimals with a point, whatever the locale says.
+std::string TwoDecimals(double value) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
+  return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0.00");
+}
+
+}  // namespace
+
 FrameRecorder::FrameRecorder(const HeadlessOptions& options)
     : dir_(options.framesDir), every_(options.framesEvery ? options.framesEvery : 1) {
   if (!options.frameLogPath.empty()) {
@@ -35,6 +47,14 @@ void FrameRecorder::Record(uint32_t tick, const char* path, int x, int y, int w,
   }
 }
 
+void FrameRecorder::RecordView(uint32_t tick, const PictureView& v, uint64_t hash) {
+  if (!log_) return;
+  std::fprintf(log_, "%u view %d %d %d %d %s %s %s %s %s\n", tick, v.x, v.y, v.width, v.height,
+               TwoDecimals(v.sourceX).c_str(), TwoDecimals(v.sourceY).c_str(), TwoDecimals(v.sourceWidth).c_str(),
+               TwoDecimals(v.sourceHeight).c_str(), HashHex(hash).c_str());
+  std::fflush(log_);
+}
+
 HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, HeadlessRunLoop& loop,
                                  FrameRecorder& recorder, const HeadlessOptions& options,
                                  InputHandler* handler)
@@ -55,7 +75,9 @@ HeadlessDisplay::~HeadlessDisplay() {
 }
 
 void HeadlessDisplay::Presented(const char* path, int x, int y, int w, int h, uint64_t hash) {
-  recorder_.Record(clock_.Tick(), path, x, y, w, h, hash, screen_);
+  lastTick_ = clock_.Tick();
+  lastHash_ = hash;
+  recorder_.Record(lastTick_, path, x, y, w, h, hash, screen_);
   clock_.Advance(presentMs_);
 }
 
@@ -97,6 +119,8 @@ void HeadlessDisplay::PresentScaled(const Bitmap32& bitmap) {
 }
 
 void HeadlessDisplay::CaptureBackSurface(Bitmap32& out) { out = back_; }
+
+void HeadlessDisplay::NoteView(const PictureView& view) { recorder_.RecordView(lastTick_, view, lastHash_); }
 
 void HeadlessDisplay::ShowCursor(bool show) {
   cursorCount_ += show ? 1 : -1;

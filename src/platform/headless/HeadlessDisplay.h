@@ -26,6 +26,8 @@ class FrameRecorder {
   // One presented frame: the log line, and the screen as a PNG when frames are kept.
   void Record(uint32_t tick, const char* path, int x, int y, int w, int h, uint64_t hash,
               const Bitmap32& screen);
+  // What a frame (presented at tick, with hash) shows of a picture: a view line.
+  void RecordView(uint32_t tick, const PictureView& view, uint64_t hash);
   uint64_t frameCount() const { return frames_; }
 
  private:
@@ -52,6 +54,7 @@ class HeadlessDisplay : public Display {
   void PresentScaled(const Bitmap32& bitmap) override;
   void CaptureBackSurface(Bitmap32& out) override;
   void ShowCursor(bool show) override;
+  void NoteView(const PictureView& view) override;
 
   int cursorCount() const { return cursorCount_; }
 
@@ -69,6 +72,8 @@ class HeadlessDisplay : public Display {
   bool scaledFails_;
   bool scaledReady_ = false;
   int cursorCount_ = 0;
+  uint32_t lastTick_ = 0;  // when the last frame was presented, and its hash
+  uint64_t lastHash_ = 0;
   InputHandler* handler_;
 };
 
