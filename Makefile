@@ -6,6 +6,8 @@ JOBS ?= 2
 PREFIX ?= /usr/local
 CMAKE_GEN := -G Ninja
 SAN_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g" -DTIDEPOOL_WERROR=ON
+# How long `make fuzz` runs each target; `make fuzz FUZZ_TARGETS="fuzz_png fuzz_gif"` runs only
+# the targets named.
 FUZZ_SECONDS ?= 20
 # How long `make test` runs each fuzz target over its seeds.
 TEST_FUZZ_SECONDS ?= 5
@@ -88,7 +90,7 @@ fuzz-build: build/fuzz/build.ninja
 	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
 
 fuzz: fuzz-build
-	@bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
+	@FUZZ_TARGETS="$(FUZZ_TARGETS)" bash fuzz/run.sh build/fuzz $(FUZZ_SECONDS)
 
 # Installs under PREFIX (default /usr/local). xscreensaver reads hack descriptions only
 # from /usr/share/xscreensaver/config: use PREFIX=/usr, or better the package.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of a build tree for a set time.
 #   fuzz/run.sh BUILD_DIR SECONDS
+# FUZZ_TARGETS (names such as "fuzz_png fuzz_gif") runs only those.
 # Seed inputs are made here, by ImageMagick and by our own tools, into
 # BUILD_DIR/fuzz-seeds/<target>/; the growing corpus lives in BUILD_DIR/fuzz-corpus/<target>/
 # and crash inputs land in BUILD_DIR/fuzz-artifacts/. Exits non-zero when any target fails.
@@ -230,6 +231,7 @@ for target in "$bin"/fuzz_*; do
   [ -x "$target" ] || continue
   found=1
   name=$(basename "$target")
+  if [ -n "${FUZZ_TARGETS:-}" ] && [[ " $FUZZ_TARGETS " != *" $name "* ]]; then continue; fi
   mkdir -p "$corpus/$name" "$seeds/$name"
   echo "== $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2560 -timeout=30 -print_final_stats=1 \
