@@ -30,6 +30,9 @@ uint32_t SteadyMs() {
 
 // Waiting for the scan's first picture holds up nothing else: the window is black meanwhile.
 constexpr int kFirstPictureWaitMs = 50;
+// A change that finds no other picture while the scan still runs gives the scan this long
+// before the picture stays on: on a slow drive the show moves on instead of lingering.
+constexpr int kChangeScanWaitMs = 250;
 // Pictures tried in one step before the step gives the screen back.
 constexpr int kTriesPerStep = 8;
 
@@ -231,6 +234,7 @@ void TPhotoShow::ApplyComposed(ComposedPhoto&& composed) {
 void TPhotoShow::ChangePicture() {
   Clock& clock = platform_.clock();
   PrepareNext();
+  if (!next_ && !library_->ScanFinished()) next_ = library_->WaitAndReserve(kChangeScanWaitMs);
   if (!next_) {
     pictureStartTime_ = clock.Tick();  // nothing else to show yet: this one stays
     return;

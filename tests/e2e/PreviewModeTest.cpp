@@ -146,6 +146,33 @@ TEST_F(PreviewModeRun, ShowInAHostWindowDrawsThePicturesAndEndsCleanlyOnSigterm)
   EXPECT_TRUE(TmpEmpty()) << "the extraction folder was left behind";
 }
 
+// A folder show's preview: the picture the show would deal next, fitted into the host
+// window (here between black bars), upright, with the index kept in the cache folder.
+TEST_F(PreviewModeRun, AFolderShowPreviewDrawsItsNextPictureFittedIntoTheHostWindow) {
+  TP_REQUIRE_XSERVER();
+  const fs::path photos = root_ / "photos";
+  fs::create_directories(photos);
+  WriteJpeg(photos / "wide.jpg", 160, 80, kTop, kBottom);
+  HelperWindow host(120, 90, kBackground);
+  const pid_t pid = Spawn({BinaryPath("tidepool").string(), "--pictures", photos.string(), "--fill", "bars", "/p",
+                           host.idText()},
+                          {TmpEnv(), RuntimeEnv(), "HOME=" + (root_ / "home").string(),
+                           "XDG_CACHE_HOME=" + (root_ / "cache").string(),
+                           "XDG_CONFIG_HOME=" + (root_ / "config").string()});
+  ASSERT_EQ(WaitExit(pid), 0);
+
+  // 160 x 80 fitted to 120 x 60, from row 15 to row 74.
+  const Bitmap32 shown = host.Read();
+  EXPECT_TRUE(NearColour(shown.at(60, 5), MakePixel(0, 0, 0), 8));
+  EXPECT_TRUE(NearColour(shown.at(2, 20), kTop, 24));
+  EXPECT_TRUE(NearColour(shown.at(117, 40), kTop, 24));
+  EXPECT_TRUE(NearColour(shown.at(60, 70), kBottom, 24));
+  EXPECT_TRUE(NearColour(shown.at(60, 85), MakePixel(0, 0, 0), 8));
+  EXPECT_TRUE(fs::exists(root_ / "cache" / "tidepool")) << "the index was not kept in the cache folder";
+  EXPECT_FALSE(fs::exists(root_ / "home")) << "the preview wrote into the home folder";
+  EXPECT_TRUE(TmpEmpty());
+}
+
 // Mode P waiting for a host window that is never shown ends on SIGTERM at once, with
 // its unpacked project removed.
 TEST_F(PreviewModeRun, SigtermWhileWaitingForTheHostWindowCleansUp) {

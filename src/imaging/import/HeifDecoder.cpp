@@ -5,6 +5,7 @@
 
 #include "imaging/import/ColourProfile.h"
 #include "imaging/import/DecoderSupport.h"
+#include "imaging/import/HeifItems.h"
 #include "imaging/import/FormatLibraries.h"
 
 namespace tp {
@@ -58,6 +59,7 @@ Bitmap32 DecodeHeif(const uint8_t* data, size_t size, const DecodeRequest& reque
 #ifdef TIDEPOOL_HEIF
   const HeifLibrary* heif = LoadHeif();
   if (!heif) throw MissingLibrary("HEIF", TIDEPOOL_HEIF_SONAME);
+  CheckHeifItemCount(data, size);
   heif_context* ctx = heif->context_alloc();
   heif_image_handle* handle = nullptr;
   heif_image* image = nullptr;

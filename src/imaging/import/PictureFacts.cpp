@@ -11,6 +11,7 @@
 #include "imaging/import/DecoderSupport.h"
 #include "imaging/import/Exif.h"
 #include "imaging/import/FormatLibraries.h"
+#include "imaging/import/HeifItems.h"
 #include "imaging/import/ImageLoader.h"
 
 namespace tp {
@@ -162,6 +163,7 @@ void HeifFacts(const uint8_t* d, size_t n, PictureFacts& facts) {
 #ifdef TIDEPOOL_HEIF
   const HeifLibrary* heif = LoadHeif();
   if (!heif) throw MissingLibrary("HEIF", TIDEPOOL_HEIF_SONAME);
+  CheckHeifItemCount(d, n);
   heif_context* ctx = heif->context_alloc();
   heif_image_handle* handle = nullptr;
   heif_error err = heif->context_read_from_memory_without_copy(ctx, d, n, nullptr);
