@@ -1,0 +1,20 @@
+#pragma once
+// One frame of a moving picture: a fractional rectangle of a bitmap resampled over a
+// rectangle of another. Magnified or kept, the picture is sampled bilinearly; shrunk, each
+// screen pixel averages the picture under it through a tent as wide as the shrink, so
+// nothing aliases. Both bitmaps stay where they are; only the small filter table is made
+// per call.
+#include "imaging/Bitmap32.h"
+#include "imaging/Rect.h"
+
+namespace tp {
+
+struct SourceRect {
+  double x = 0, y = 0, width = 0, height = 0;
+};
+
+// Draws part of src over `to` in dst (clipped to dst). Pixels outside src repeat its edge.
+// Does nothing when either bitmap or either rectangle is empty.
+void DrawScaledView(const Bitmap32& src, const SourceRect& part, Bitmap32& dst, const Rect& to);
+
+}  // namespace tp
