@@ -275,6 +275,12 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared) {
   state_.pictureHeight = state_.screenHeight;
 }
 
+void TPhotoShow::StayLonger() {
+  pictureStartTime_ = platform_.clock().Tick();
+  // Back the way it came, from where it rests now.
+  std::swap(path_.start, path_.end);
+}
+
 void TPhotoShow::MoveCurrent() {
   if (!moves_ || !current_ || !state_.frameOnScreen) return;
   // Where the picture should be now, whenever this frame comes.
@@ -290,13 +296,13 @@ void TPhotoShow::ChangePicture() {
   Clock& clock = platform_.clock();
   PrepareNext();
   if (!next_) {
-    pictureStartTime_ = clock.Tick();  // nothing else to show yet: this one stays
+    StayLonger();  // nothing else to show yet
     return;
   }
   if (current_ && next_->id == current_->id) {
     library_->Shown(*next_);
     next_.reset();
-    pictureStartTime_ = clock.Tick();
+    StayLonger();
     return;
   }
   const PictureView oldView = view_;

@@ -64,6 +64,8 @@ class TPhotoShow : public InputHandler {
   void ApplyPrepared(PreparedPicture&& prepared);
   // A moving picture's view for now, drawn when it differs from the one on screen.
   void MoveCurrent();
+  // The picture on screen stays for another duration (moving back along its path).
+  void StayLonger();
   void ShowNoPictures();
   void StartMusic();
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "core/FileSystem.h"
 #include "imaging/ImageWriter.h"
@@ -189,7 +190,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--order", "sideways"}, {"--duration", "0"}, {"--duration", "ten"},
         {"--transitions", "fancy"}, {"--fill", "stretch"}, {"--crop-limit", "51"}, {"--crop-limit", "-1"},
-        {"--crop-limit", "ten"}}) {
+        {"--crop-limit", "ten"}, {"--motion", "wild"}, {"--fps", "0"}, {"--fps", "1000"}}) {
     const RunResult r = Run(args, 1000);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
     EXPECT_NE(r.stderrText.find(args[0]), std::string::npos) << r.stderrText;
@@ -250,7 +251,7 @@ TEST_F(PhotoShow, TheFillShowsOnScreenAndEachPicturesFrameNamesItsView) {
     ::mkdir(frames.c_str(), 0755);
     extraEnv["TIDEPOOL_FRAMES_DIR"] = frames;
     std::vector<std::string> args = c.args;
-    args.insert(args.end(), {"--duration", "100"});
+    args.insert(args.end(), {"--duration", "100", "--motion", "off"});
     const RunResult r = Run(args, 500);
     ASSERT_EQ(r.exitCode, 0) << r.stderrText;
     // The view line follows its frame, with the frame's time and hash.
@@ -314,6 +315,73 @@ TEST_F(PhotoShow, TheFillShowsOnScreenAndEachPicturesFrameNamesItsView) {
   const std::vector<std::string> views = FramesOf(r, "view");
   const auto tall = [](const std::string& v) { return v.rfind("100 0 120 240 0.00 0.00 60.00 120.00 ", 0) == 0; };
   EXPECT_TRUE(std::any_of(views.begin(), views.end(), tall)) << testing::PrintToString(views);
+}
+
+// A view line's numbers: X Y W H SX SY SW SH.
+std::vector<double> ViewNumbers(const std::string& view) {
+  std::vector<double> n;
+  std::istringstream in(view);
+  double v = 0;
+  for (int i = 0; i < 8 && in >> v; ++i) n.push_back(v);
+  return n;
+}
+
+TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
+  // On a 4:3 screen: a 10:3 panorama pans across at 1:1; a 4:3 picture twice the screen zooms.
+  AddJpeg(home / "Pictures/a-wide.jpg", 0x3080C0u, 800, 240);
+  AddJpeg(home / "Pictures/b-near.jpg", 0xC08030u, 640, 480);
+  const RunResult r = Run({"--duration", "2", "--order", "name", "--transitions", "fade"}, 6000);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  ASSERT_GE(Loads(r).size(), 2u);
+  std::vector<std::vector<double>> wide, near;
+  for (const std::string& v : FramesOf(r, "view")) {
+    const std::vector<double> n = ViewNumbers(v);
+    ASSERT_EQ(n.size(), 8u) << v;
+    // Within the screen and within its picture.
+    EXPECT_GE(n[0], 0);
+    EXPECT_GE(n[1], 0);
+    EXPECT_LE(n[0] + n[2], 320);
+    EXPECT_LE(n[1] + n[3], 240);
+    EXPECT_GE(n[4], 0);
+    EXPECT_GE(n[5], 0);
+    const bool isWide = n[7] == 240 && n[6] < 640 - 1;  // the panorama's full height
+    (isWide ? wide : near).push_back(n);
+    EXPECT_LE(n[4] + n[6], isWide ? 800.01 : 640.01) << v;
+    EXPECT_LE(n[5] + n[7], isWide ? 240.01 : 480.01) << v;
+  }
+  // The pan: the whole screen at 1:1 all along, from one end of the panorama to the other.
+  ASSERT_GT(wide.size(), 60u);
+  std::set<double> xs;
+  for (const auto& n : wide) {
+    EXPECT_EQ(n[2], 320);
+    EXPECT_NEAR(n[6], 320, 0.01);
+    xs.insert(n[4]);
+  }
+  EXPECT_NEAR(*xs.begin(), 0, 1);
+  EXPECT_NEAR(*xs.rbegin(), 480, 1);
+  EXPECT_GT(xs.size(), 60u);  // a new place in most frames, not a jump now and then
+  // The zoom: from fitted at 0.5 to 1.15 times that, or back.
+  ASSERT_GT(near.size(), 60u);
+  double least = 1e9, most = 0;
+  for (const auto& n : near) {
+    least = std::min(least, n[6]);
+    most = std::max(most, n[6]);
+  }
+  EXPECT_NEAR(most, 640, 0.5);
+  EXPECT_NEAR(least, 320 / 0.575, 1);
+  // About 60 frames a second while the panorama moves.
+  std::vector<long> times;
+  for (const std::string& line : r.frames) {
+    const size_t at = line.find(" view ");
+    if (at == std::string::npos) continue;
+    const std::vector<double> n = ViewNumbers(line.substr(at + 6));
+    if (n.size() == 8 && n[7] == 240 && n[4] > 0 && n[4] < 480) times.push_back(std::stol(line));
+  }
+  ASSERT_GT(times.size(), 60u);
+  const long from = times.front() + 200;
+  const long frames = std::count_if(times.begin(), times.end(), [&](long t) { return t >= from && t < from + 1000; });
+  EXPECT_GE(frames, 55);
+  EXPECT_LE(frames, 61);
 }
 
 }  // namespace
