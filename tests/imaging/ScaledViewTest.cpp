@@ -2,6 +2,9 @@
 // magnified, averaged rather than aliased when shrunk, and clipped to the target.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "imaging/ScaledView.h"
 
 namespace tp {
@@ -42,6 +45,53 @@ TEST(ScaledView, MagnifiedItBlendsAndShrunkItAverages) {
     Bitmap32 small(to, 4);
     DrawScaledView(stripes, {0, 0, 300, 4}, small, RectFromSize(0, 0, to, 4));
     for (int x = 1; x < to - 1; ++x) ASSERT_NEAR(PixelG(small.at(x, 2)), 128, 40) << to << " " << x;
+  }
+}
+
+// The tent-weighted average of src around one output pixel, straight from its definition:
+// each source pixel weighted by how near its centre is to the sample's, over as wide a
+// reach as the shrink (linear interpolation at least), the edge repeated beyond the source.
+Pixel TentAt(const Bitmap32& src, const SourceRect& part, const Rect& to, int x, int y) {
+  const double kx = part.width / to.width(), ky = part.height / to.height();
+  const double rx = std::max(kx, 1.0), ry = std::max(ky, 1.0);
+  const double cx = part.x + (x - to.left + 0.5) * kx, cy = part.y + (y - to.top + 0.5) * ky;
+  double sum[3] = {}, total = 0;
+  for (int j = int(cy - ry) - 2; j <= int(cy + ry) + 2; ++j)
+    for (int i = int(cx - rx) - 2; i <= int(cx + rx) + 2; ++i) {
+      const double w = std::max(0.0, 1 - std::abs(i + 0.5 - cx) / rx) * std::max(0.0, 1 - std::abs(j + 0.5 - cy) / ry);
+      if (w <= 0) continue;
+      const Pixel p = src.at(std::clamp(i, 0, src.width() - 1), std::clamp(j, 0, src.height() - 1));
+      for (int c = 0; c < 3; ++c) sum[c] += w * ((p >> (8 * c)) & 0xFF);
+      total += w;
+    }
+  return MakePixel(uint8_t(std::lround(sum[2] / total)), uint8_t(std::lround(sum[1] / total)),
+                   uint8_t(std::lround(sum[0] / total)));
+}
+
+TEST(ScaledView, AShrunkViewIsTheTentAverageOfItsPart) {
+  // Noise, so that every weight shows; fractional parts, edges included, shrunk by 1.1 to 3.
+  Bitmap32 src(203, 157);
+  uint32_t seed = 7;
+  for (size_t i = 0; i < src.pixelCount(); ++i) {
+    seed = seed * 1664525u + 1013904223u;
+    src.data()[i] = seed | 0xFF000000u;
+  }
+  for (const SourceRect& part : {SourceRect{0, 0, 203, 157}, SourceRect{10.3, 7.7, 120.5, 90.25},
+                                 SourceRect{150.6, 100.1, 52.4, 56.9}, SourceRect{0.5, 3.2, 66, 40}}) {
+    for (int shrinkTenths : {11, 14, 30}) {
+      const Rect to = RectFromSize(2, 3, std::max(1, int(part.width * 10 / shrinkTenths)),
+                                   std::max(1, int(part.height * 10 / shrinkTenths)));
+      SCOPED_TRACE(std::to_string(part.x) + "," + std::to_string(part.y) + " /" + std::to_string(shrinkTenths));
+      Bitmap32 dst(to.right + 2, to.bottom + 2);
+      DrawScaledView(src, part, dst, to);
+      int worst = 0;
+      for (int y = to.top; y < to.bottom; ++y)
+        for (int x = to.left; x < to.right; ++x) {
+          const Pixel want = TentAt(src, part, to, x, y), got = dst.at(x, y);
+          for (int c = 0; c < 24; c += 8) worst = std::max(worst, std::abs(int((want >> c) & 0xFF) - int((got >> c) & 0xFF)));
+        }
+      EXPECT_LE(worst, 3);
+    }
   }
 }
 
