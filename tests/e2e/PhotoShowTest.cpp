@@ -201,7 +201,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
 TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   const std::string ini = home / ".config/tidepool/pictures.ini";
   ::mkdir((home / ".config/tidepool").c_str(), 0755);
-  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nFuture=kept\n[Mine]\nA=1\n"));
+  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nMotion=strong\nFuture=kept\n[Mine]\nA=1\n"));
   const RunResult r = Run({"/c"}, 3000, "at 200 click-on okButton\n");
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   EXPECT_EQ(r.EventsOf("settings-written"), std::vector<std::string>{ini});
@@ -212,9 +212,10 @@ TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   EXPECT_NE(text.find("Future=kept"), std::string::npos) << text;
   EXPECT_NE(text.find("[Mine]"), std::string::npos) << text;
   EXPECT_NE(text.find("Transitions=fade"), std::string::npos) << text;
-  // The fill and the crop limit went through the dialog's controls and back.
+  // The fill, the crop limit and the motion went through the dialog's controls and back.
   EXPECT_NE(text.find("Fill=crop"), std::string::npos) << text;
   EXPECT_NE(text.find("CropLimit=30"), std::string::npos) << text;
+  EXPECT_NE(text.find("Motion=strong"), std::string::npos) << text;
 }
 
 TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
@@ -369,6 +370,29 @@ TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
   }
   EXPECT_NEAR(most, 640, 0.5);
   EXPECT_NEAR(least, 320 / 0.575, 1);
+  // A transition runs between the old picture's last view and the new one's first: its
+  // frames name the view of the frame before it and one still view of the new picture.
+  std::vector<std::vector<std::string>> byFrame;
+  std::string frameKey;
+  for (const std::string& line : r.frames) {
+    const size_t at = line.find(" view ");
+    if (at == std::string::npos) continue;
+    const std::string key = line.substr(0, line.find(' ')) + line.substr(line.rfind(' '));
+    if (key != frameKey) byFrame.emplace_back();
+    frameKey = key;
+    byFrame.back().push_back(line.substr(at + 6, line.rfind(' ') - at - 6));
+  }
+  int transitionFrames = 0;
+  for (size_t i = 1; i < byFrame.size(); ++i) {
+    if (byFrame[i].size() != 2) continue;
+    ++transitionFrames;
+    const std::vector<std::string>& before = byFrame[i - 1];
+    EXPECT_EQ(byFrame[i][0], before[0]) << i;  // the old picture, where it stopped
+    if (before.size() == 2) {
+      EXPECT_EQ(byFrame[i][1], before[1]) << i;  // the new one, still
+    }
+  }
+  EXPECT_GT(transitionFrames, 10);
   // About 60 frames a second while the panorama moves.
   std::vector<long> times;
   for (const std::string& line : r.frames) {
