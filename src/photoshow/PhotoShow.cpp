@@ -105,7 +105,7 @@ void TPhotoShow::Start() {
   state_.stretch = true;
   state_.proportional = true;
   state_.directDrawInUse = false;
-  state_.framePeriodMs = uint32_t(std::max(1, (1000 + settings_.framesPerSecond / 2) / std::max(1, settings_.framesPerSecond)));
+  NextFramePeriod();
   LogEvent("drawing-path", "window");
   oldPicture_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
   newPicture_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
@@ -176,6 +176,7 @@ void TPhotoShow::IdleStep() {
     }
     MoveCurrent();
     const bool drawn = !state_.frameOnScreen;
+    NextFramePeriod();
     DrawCurrentFrame(*display_, clock, state_, nullptr);
     if (drawn && state_.frameOnScreen) display_->NoteView(view_);
     // The deck's bookkeeping waits until the picture is on screen, so it never delays it.
@@ -273,6 +274,13 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared) {
   DrawMovingFrame(moving_, view_, state_.fittedPicture);
   state_.pictureWidth = state_.screenWidth;
   state_.pictureHeight = state_.screenHeight;
+}
+
+void TPhotoShow::NextFramePeriod() {
+  // Whole milliseconds that add up to the rate: 17, 17, 16, ... at 60 a second.
+  const uint64_t fps = uint64_t(std::clamp(settings_.framesPerSecond, 1, kMaxFramesPerSecond));
+  const uint64_t n = frameCount_++ % fps;
+  state_.framePeriodMs = uint32_t((n + 1) * 1000 / fps - n * 1000 / fps);
 }
 
 void TPhotoShow::StayLonger() {

@@ -66,6 +66,8 @@ class TPhotoShow : public InputHandler {
   void MoveCurrent();
   // The picture on screen stays for another duration (moving back along its path).
   void StayLonger();
+  // Sets the pacing of the next frame, so that frames come at the chosen rate.
+  void NextFramePeriod();
   void ShowNoPictures();
   void StartMusic();
 
@@ -83,6 +85,7 @@ class TPhotoShow : public InputHandler {
   MovingPhoto moving_;  // with motion: the picture on screen, drawn into state_.fittedPicture
   MotionPath path_;
   bool moves_ = false;  // the picture on screen has a path that is not still
+  uint64_t frameCount_ = 0;
   std::vector<int> effects_;
   Bitmap32 oldPicture_, newPicture_, work_;
   std::optional<LibraryPicture> current_, next_;

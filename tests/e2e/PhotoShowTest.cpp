@@ -404,7 +404,7 @@ TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
   ASSERT_GT(times.size(), 60u);
   const long from = times.front() + 200;
   const long frames = std::count_if(times.begin(), times.end(), [&](long t) { return t >= from && t < from + 1000; });
-  EXPECT_GE(frames, 55);
+  EXPECT_GE(frames, 59);
   EXPECT_LE(frames, 61);
 }
 
