@@ -51,7 +51,11 @@ MovingPhoto ComposeMoving(Bitmap32 upright, int originalWidth, int originalHeigh
 }
 
 void DrawMovingFrame(const MovingPhoto& p, const PictureView& view, Bitmap32& frame) {
-  if (frame.empty() || p.picture.empty()) return;
+  if (frame.empty()) return;
+  if (p.picture.empty()) {
+    frame.Fill(0);
+    return;
+  }
   const Rect to = RectFromSize(view.x, view.y, view.width, view.height);
   if (to.left > 0 || to.top > 0 || to.right < frame.width() || to.bottom < frame.height()) {
     if (p.background.width() == frame.width() && p.background.height() == frame.height())
