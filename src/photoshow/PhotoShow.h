@@ -1,8 +1,8 @@
 #pragma once
 // The window of a folder show: the photos the deck deals, each composed for the screen
-// (fitted with its fill, or cropped), moving over its time when motion is on, and changed after its duration through the
-// chosen transitions, the next one prepared ahead;
-// the saver's input and close rules, music, signals and host windows as they are.
+// (fitted with its fill, or cropped), moving over its time when motion is on, and changed
+// after its duration through the chosen transitions, the next one prepared ahead; the
+// saver's input and close rules, music, signals and host windows as they are.
 #include <memory>
 #include <optional>
 #include <string>
