@@ -54,6 +54,19 @@ bool ReadPhotoOption(const std::string& a, const std::function<std::string(const
       o.errors.push_back("--crop-limit takes a whole percentage from 0 to 50, not \"" + v + "\"");
     else
       o.photo.cropLimitPercent = percent;
+  } else if (a == "--motion") {
+    const std::string v = value("--motion");
+    PhotoMotion motion;
+    if (ParsePhotoMotion(v, motion)) o.photo.motion = motion;
+    else o.errors.push_back("--motion takes off, gentle or strong, not \"" + v + "\"");
+  } else if (a == "--fps") {
+    const std::string v = value("--fps");
+    int fps = 0;
+    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), fps);
+    if (ec != std::errc() || p != v.data() + v.size() || fps < 1 || fps > kMaxFramesPerSecond)
+      o.errors.push_back("--fps takes whole frames a second from 1 to 240, not \"" + v + "\"");
+    else
+      o.photo.framesPerSecond = fps;
   } else if (a == "--folder") {
     o.pictures = true;
     if (std::string folder = value("--folder"); !folder.empty()) o.photo.folders.push_back(std::move(folder));
@@ -179,6 +192,9 @@ before any repeats, going on where the last show stopped:
   --crop-limit PERCENT
                      the most of a picture --fill crop may cut, 0 to 50
                      (default 15); a picture past it gets the blurred fill
+  --motion MOTION    off, gentle (the default) or strong: each picture pans
+                     along its long side, or zooms in or out a little
+  --fps N            frames a second of a moving picture (default 60)
   --music FILE|DIR   play a sound file, or the sound files of a folder by name
 
 Settings are read from $XDG_CONFIG_HOME/tidepool/pictures.ini (written by /c);

@@ -25,6 +25,10 @@ const PhotoFill kFills[] = {PhotoFill::Blur, PhotoFill::Bars, PhotoFill::Crop};
 const char* const kFillCaptions[] = {"The picture itself, blurred", "Black bars",
                                      "Crop to fill the screen"};
 
+const PhotoMotion kMotions[] = {PhotoMotion::Off, PhotoMotion::Gentle, PhotoMotion::Strong};
+const char* const kMotionCaptions[] = {"None: each picture stands still", "Gentle pan and zoom",
+                                       "Strong pan and zoom"};
+
 }  // namespace
 
 TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
@@ -88,6 +92,10 @@ TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
   cropLimit->setSuffix(" %");
   cropLimit->setToolTip("A picture that would lose more than this gets the blurred fill");
   form->addRow("Crop at most", cropLimit);
+  motion = new QComboBox(this);
+  motion->setObjectName("motion");
+  for (const char* caption : kMotionCaptions) motion->addItem(caption);
+  form->addRow("Motion", motion);
   auto* musicRow = new QHBoxLayout();
   music = new QLineEdit(this);
   music->setObjectName("music");
@@ -133,6 +141,8 @@ void TPhotoSettingsDialog::SetValues(const PhotoSettings& s) {
   for (int i = 0; i < int(std::size(kFills)); ++i)
     if (kFills[i] == s.fill) fill->setCurrentIndex(i);
   cropLimit->setValue(s.cropLimitPercent);
+  for (int i = 0; i < int(std::size(kMotions)); ++i)
+    if (kMotions[i] == s.motion) motion->setCurrentIndex(i);
   music->setText(QString::fromStdString(s.music));
   musicShuffle->setChecked(s.musicShuffle);
 }
@@ -151,6 +161,7 @@ PhotoSettings TPhotoSettingsDialog::Values() const {
   s.transitionMs = transitionTime->value();
   s.fill = kFills[std::clamp(fill->currentIndex(), 0, int(std::size(kFills)) - 1)];
   s.cropLimitPercent = cropLimit->value();
+  s.motion = kMotions[std::clamp(motion->currentIndex(), 0, int(std::size(kMotions)) - 1)];
   s.music = music->text().trimmed().toStdString();
   s.musicShuffle = musicShuffle->isChecked();
   return s;

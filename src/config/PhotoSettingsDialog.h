@@ -1,6 +1,7 @@
 #pragma once
 // The settings dialog of folder shows: the folders (add, remove), how long each picture
-// stays, the order, the transitions, the fill around pictures of another shape and the music.
+// stays, the order, the transitions, the fill around pictures of another shape, the motion
+// and the music.
 #include <QDialog>
 #include <functional>
 
@@ -43,6 +44,7 @@ class TPhotoSettingsDialog : public QDialog {
   QSpinBox* transitionTime;
   QComboBox* fill;
   QSpinBox* cropLimit;
+  QComboBox* motion;
   QLineEdit* music;
   QPushButton* chooseMusicButton;
   QCheckBox* musicShuffle;

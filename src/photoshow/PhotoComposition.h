@@ -4,6 +4,7 @@
 // when that cuts little enough of it. Made once per picture, on the preparer's thread.
 #include "imaging/Bitmap32.h"
 #include "photoshow/PhotoFill.h"
+#include "photoshow/PhotoMotion.h"
 #include "platform/PictureView.h"
 #include "presentation/PictureLoading.h"
 
@@ -12,6 +13,7 @@ namespace tp {
 struct PhotoLook {
   PhotoFill fill = PhotoFill::Blur;
   int cropLimitPercent = kDefaultCropLimitPercent;  // 0..kMaxCropLimitPercent
+  PhotoMotion motion = PhotoMotion::Off;
 };
 
 struct ComposedPhoto {

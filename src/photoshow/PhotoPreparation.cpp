@@ -7,9 +7,18 @@
 #include "imaging/import/ImageLoader.h"
 
 namespace tp {
+namespace {
 
-ComposedPhoto PreparePhoto(const std::string& path, int screenWidth, int screenHeight, const PhotoLook& look,
-                           const std::atomic<bool>* cancel) {
+struct Decoded {
+  Bitmap32 upright;
+  int width = 0, height = 0;  // the file's own size, upright
+};
+
+// Reads and decodes the file, turned upright, at least as large as the upright picture
+// scaled by scaleFor(uprightWidth, uprightHeight) (1 or more: its own size). A JPEG is then
+// decoded at the smallest DCT scale that still covers it.
+template <class ScaleFor>
+Decoded DecodeUpright(const std::string& path, ScaleFor scaleFor, const std::atomic<bool>* cancel) {
   const std::string bytes = ReadPictureFile(path);
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   const PictureFacts facts = ReadPictureFacts(data, bytes.size());
@@ -19,26 +28,48 @@ ComposedPhoto PreparePhoto(const std::string& path, int screenWidth, int screenH
   DecodeRequest request;
   request.cancel = cancel;
   request.toSrgb = true;
-  const int uprightW = sidesSwap ? facts.height : facts.width;
-  const int uprightH = sidesSwap ? facts.width : facts.height;
-  if (facts.width > 0 && facts.height > 0 && screenWidth > 0 && screenHeight > 0) {
-    // The size the picture is shown at once upright (fitted, or covering the screen when
-    // cropped), in the stored picture's directions: a JPEG is then decoded at the smallest
-    // DCT scale that still covers it.
-    const double fitW = double(screenWidth) / uprightW, fitH = double(screenHeight) / uprightH;
-    const bool cropped = FillFor(uprightW, uprightH, screenWidth, screenHeight, look) == PhotoFill::Crop;
-    const double scale = cropped ? std::max(fitW, fitH) : std::min(fitW, fitH);
+  Decoded d;
+  d.width = sidesSwap ? facts.height : facts.width;
+  d.height = sidesSwap ? facts.width : facts.height;
+  if (facts.width > 0 && facts.height > 0) {
+    const double scale = scaleFor(d.width, d.height);
     if (scale < 1.0) {
-      const int shownW = std::max(1, int(uprightW * scale + 0.999));
-      const int shownH = std::max(1, int(uprightH * scale + 0.999));
+      // In the stored picture's directions.
+      const int shownW = std::max(1, int(d.width * scale + 0.999));
+      const int shownH = std::max(1, int(d.height * scale + 0.999));
       request.minWidth = sidesSwap ? shownH : shownW;
       request.minHeight = sidesSwap ? shownW : shownH;
     }
   }
   Bitmap32 decoded = DecodeImage(data, bytes.size(), request);
   if (decoded.empty()) throw ImageDecodeError("picture has no pixels: " + path);
-  if (orientation != 1) decoded = TurnUpright(decoded, orientation);
-  return ComposePhoto(std::move(decoded), uprightW, uprightH, screenWidth, screenHeight, look);
+  d.upright = orientation != 1 ? TurnUpright(decoded, orientation) : std::move(decoded);
+  return d;
+}
+
+}  // namespace
+
+ComposedPhoto PreparePhoto(const std::string& path, int screenWidth, int screenHeight, const PhotoLook& look,
+                           const std::atomic<bool>* cancel) {
+  // The size the picture is shown at (fitted, or covering the screen when cropped).
+  Decoded d = DecodeUpright(
+      path,
+      [&](int w, int h) {
+        if (screenWidth <= 0 || screenHeight <= 0) return 1.0;
+        const double fitW = double(screenWidth) / w, fitH = double(screenHeight) / h;
+        const bool cropped = FillFor(w, h, screenWidth, screenHeight, look) == PhotoFill::Crop;
+        return cropped ? std::max(fitW, fitH) : std::min(fitW, fitH);
+      },
+      cancel);
+  return ComposePhoto(std::move(d.upright), d.width, d.height, screenWidth, screenHeight, look);
+}
+
+MovingPhoto PrepareMovingPhoto(const std::string& path, int screenWidth, int screenHeight, const PhotoLook& look,
+                               const std::atomic<bool>* cancel) {
+  // The size the closest view of its path shows it at.
+  Decoded d = DecodeUpright(
+      path, [&](int w, int h) { return LargestMotionScale(w, h, screenWidth, screenHeight, look); }, cancel);
+  return ComposeMoving(std::move(d.upright), d.width, d.height, screenWidth, screenHeight, look);
 }
 
 }  // namespace tp

@@ -58,6 +58,8 @@ PhotoSettings LoadPhotoSettings(const std::string& path) {
   if (ParsePhotoFill(ini.ReadString(kShow, "Fill", ""), fill)) s.fill = fill;
   const int cropLimit = ini.ReadInteger(kShow, "CropLimit", s.cropLimitPercent);
   if (cropLimit >= 0 && cropLimit <= kMaxCropLimitPercent) s.cropLimitPercent = cropLimit;
+  PhotoMotion motion;
+  if (ParsePhotoMotion(ini.ReadString(kShow, "Motion", ""), motion)) s.motion = motion;
   return s;
 }
 
@@ -75,6 +77,7 @@ bool SavePhotoSettings(const std::string& path, const PhotoSettings& s) {
   ini.WriteBool(kShow, "MusicShuffle", s.musicShuffle);
   ini.WriteString(kShow, "Fill", PhotoFillName(s.fill));
   ini.WriteInteger(kShow, "CropLimit", s.cropLimitPercent);
+  ini.WriteString(kShow, "Motion", PhotoMotionName(s.motion));
   const std::string folder = DirectoryOf(path);
   if (!folder.empty() && !MakeFolders(folder)) return false;
   return ini.SaveAtomic(path);
@@ -88,6 +91,8 @@ PhotoSettings ApplyOverrides(PhotoSettings s, const PhotoOverrides& o) {
   if (o.music) s.music = *o.music;
   if (o.fill) s.fill = *o.fill;
   if (o.cropLimitPercent) s.cropLimitPercent = std::clamp(*o.cropLimitPercent, 0, kMaxCropLimitPercent);
+  if (o.motion) s.motion = *o.motion;
+  if (o.framesPerSecond) s.framesPerSecond = std::clamp(*o.framesPerSecond, 1, kMaxFramesPerSecond);
   return s;
 }
 

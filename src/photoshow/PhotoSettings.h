@@ -8,8 +8,11 @@
 
 #include "library/PictureLibrary.h"
 #include "photoshow/PhotoFill.h"
+#include "photoshow/PhotoMotion.h"
 
 namespace tp {
+
+constexpr int kDefaultFramesPerSecond = 60;
 
 struct PhotoSettings {
   std::vector<std::string> folders;  // "" entries never; empty means the default folders
@@ -21,6 +24,8 @@ struct PhotoSettings {
   bool musicShuffle = false;         // a folder's tracks shuffled instead of by name
   PhotoFill fill = PhotoFill::Blur;  // around a picture of another shape than the screen
   int cropLimitPercent = kDefaultCropLimitPercent;  // the most a crop may cut of a picture
+  PhotoMotion motion = PhotoMotion::Gentle;  // pan and zoom over each picture' time
+  int framesPerSecond = kDefaultFramesPerSecond;  // how often a moving picture is drawn
 };
 
 // Bounds the settings are held to wherever they come from.
@@ -28,6 +33,7 @@ constexpr int kMinDurationSeconds = 1;
 constexpr int kMaxDurationSeconds = 24 * 60 * 60;
 constexpr int kMaxTransitionMs = 60 * 1000;
 constexpr size_t kMaxSettingsFolders = 64;
+constexpr int kMaxFramesPerSecond = 240;
 
 // What the command line sets; unset members keep what the file said.
 struct PhotoOverrides {
@@ -38,6 +44,8 @@ struct PhotoOverrides {
   std::optional<std::string> music;
   std::optional<PhotoFill> fill;
   std::optional<int> cropLimitPercent;
+  std::optional<PhotoMotion> motion;
+  std::optional<int> framesPerSecond;
 };
 
 // The settings file's path ("" when neither XDG_CONFIG_HOME nor HOME is known).

@@ -1,5 +1,7 @@
 #include "photoshow/PhotoShow.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -45,6 +47,28 @@ std::string FolderListText(const std::vector<std::string>& folders) {
   return text;
 }
 
+// A picture made ready as the show's look says: composed still, or prepared for its path.
+PreparedPicture PrepareForShow(const std::string& path, int w, int h, const PhotoLook& look,
+                               const std::atomic<bool>* cancel) {
+  PreparedPicture prepared;
+  if (look.motion == PhotoMotion::Off) {
+    ComposedPhoto composed = PreparePhoto(path, w, h, look, cancel);
+    prepared.plain = std::move(composed.shown);
+    prepared.views = {composed.view};
+    return prepared;
+  }
+  MovingPhoto moving = PrepareMovingPhoto(path, w, h, look, cancel);
+  prepared.plain.width = moving.picture.width();
+  prepared.plain.height = moving.picture.height();
+  prepared.plain.picture = std::move(moving.picture);
+  prepared.background = std::move(moving.background);
+  prepared.originalWidth = moving.originalWidth;
+  prepared.originalHeight = moving.originalHeight;
+  return prepared;
+}
+
+double RandomFraction() { return ProgramRandom::Random(1001) / 1000.0; }
+
 }  // namespace
 
 TPhotoShow::TPhotoShow(PhotoSettings settings, LibraryOptions library, Platform& platform, DisplayOptions options)
@@ -84,6 +108,7 @@ void TPhotoShow::Start() {
   state_.stretch = true;
   state_.proportional = true;
   state_.directDrawInUse = false;
+  NextFramePeriod();
   LogEvent("drawing-path", "window");
   oldPicture_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
   newPicture_.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
@@ -95,14 +120,11 @@ void TPhotoShow::Start() {
   library_->StartScan();
   look_.fill = settings_.fill;
   look_.cropLimitPercent = settings_.cropLimitPercent;
+  look_.motion = settings_.motion;
   preparer_ = std::make_unique<TPicturePreparer>(
       [w = state_.screenWidth, h = state_.screenHeight, look = look_](const std::string& path,
                                                                      const std::atomic<bool>& cancel) {
-        ComposedPhoto composed = PreparePhoto(path, w, h, look, &cancel);
-        PreparedPicture prepared;
-        prepared.plain = std::move(composed.shown);
-        prepared.views = {composed.view};
-        return prepared;
+        return PrepareForShow(path, w, h, look, &cancel);
       });
   music_ = std::make_unique<TSaverMusic>(platform_.audio());
   StartMusic();
@@ -155,7 +177,9 @@ void TPhotoShow::IdleStep() {
     } else if (clock.Tick() - pictureStartTime_ >= uint32_t(settings_.durationSeconds) * 1000u) {
       ChangePicture();
     }
+    MoveCurrent();
     const bool drawn = !state_.frameOnScreen;
+    NextFramePeriod();
     DrawCurrentFrame(*display_, clock, state_, nullptr);
     if (drawn && state_.frameOnScreen) display_->NoteView(view_);
     // The deck's bookkeeping waits until the picture is on screen, so it never delays it.
@@ -175,7 +199,7 @@ bool TPhotoShow::ShowFirstPicture() {
         next_ ? std::exchange(next_, std::nullopt) : library_->WaitAndReserve(kFirstPictureWaitMs);
     if (!picture) return false;
     try {
-      ApplyComposed(PreparePhoto(picture->path, state_.screenWidth, state_.screenHeight, look_));
+      ApplyPrepared(PrepareForShow(picture->path, state_.screenWidth, state_.screenHeight, look_, nullptr));
     } catch (const std::exception& e) {
       library_->Skip(*picture, e.what());
       continue;
@@ -202,7 +226,7 @@ void TPhotoShow::PrepareNext() {
   nextStartedRealMs_ = SteadyMs();
 }
 
-ComposedPhoto TPhotoShow::TakeNext() {
+PreparedPicture TPhotoShow::TakeNext() {
   const LibraryPicture picture = *next_;
   try {
     if (preparer_->Path() == picture.path && preparer_->Busy()) {
@@ -216,9 +240,8 @@ ComposedPhoto TPhotoShow::TakeNext() {
     }
     std::optional<PreparedPicture> prepared = preparer_->Take(picture.path);
     LogEvent(prepared ? "prepared" : "prepared-miss", picture.path);
-    if (prepared)
-      return ComposedPhoto{std::move(prepared->plain), prepared->views.empty() ? PictureView{} : prepared->views[0]};
-    return PreparePhoto(picture.path, state_.screenWidth, state_.screenHeight, look_);
+    if (prepared) return std::move(*prepared);
+    return PrepareForShow(picture.path, state_.screenWidth, state_.screenHeight, look_, nullptr);
   } catch (const std::exception& e) {
     library_->Skip(picture, e.what());
     next_.reset();
@@ -226,9 +249,58 @@ ComposedPhoto TPhotoShow::TakeNext() {
   }
 }
 
-void TPhotoShow::ApplyComposed(ComposedPhoto&& composed) {
-  ApplyFittedPicture(std::move(composed.shown), state_);
-  view_ = composed.view;
+void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared) {
+  if (look_.motion == PhotoMotion::Off) {
+    ApplyFittedPicture(std::move(prepared.plain), state_);
+    view_ = prepared.views.empty() ? PictureView{} : prepared.views[0];
+    moves_ = false;
+    return;
+  }
+  moving_.picture = std::move(prepared.plain.picture);
+  moving_.background = std::move(prepared.background);
+  moving_.originalWidth = prepared.originalWidth;
+  moving_.originalHeight = prepared.originalHeight;
+  moving_.screenWidth = state_.screenWidth;
+  moving_.screenHeight = state_.screenHeight;
+  moving_.look = look_;
+  MotionChoices choices;
+  choices.reverse = ProgramRandom::Random(2) == 1;
+  choices.startX = RandomFraction();
+  choices.startY = RandomFraction();
+  choices.endX = RandomFraction();
+  choices.endY = RandomFraction();
+  path_ = PathOf(moving_, choices);
+  moves_ = !path_.Still();
+  view_ = ViewAt(path_, 0);
+  // The frames are drawn into the fitted picture's buffer, which covers the screen.
+  state_.fittedPicture.SetSizeUninitialized(state_.screenWidth, state_.screenHeight);
+  DrawMovingFrame(moving_, view_, state_.fittedPicture);
+  state_.pictureWidth = state_.screenWidth;
+  state_.pictureHeight = state_.screenHeight;
+}
+
+void TPhotoShow::NextFramePeriod() {
+  // Whole milliseconds that add up to the rate: 17, 17, 16, ... at 60 a second.
+  const uint64_t fps = uint64_t(std::clamp(settings_.framesPerSecond, 1, kMaxFramesPerSecond));
+  const uint64_t n = frameCount_++ % fps;
+  state_.framePeriodMs = uint32_t((n + 1) * 1000 / fps - n * 1000 / fps);
+}
+
+void TPhotoShow::StayLonger() {
+  pictureStartTime_ = platform_.clock().Tick();
+  // Back the way it came, from where it rests now.
+  std::swap(path_.start, path_.end);
+}
+
+void TPhotoShow::MoveCurrent() {
+  if (!moves_ || !current_ || !state_.frameOnScreen) return;
+  // Where the picture should be now, whenever this frame comes.
+  const uint32_t elapsed = platform_.clock().Tick() - pictureStartTime_;
+  const PictureView view = ViewAt(path_, MotionProgress(elapsed, uint32_t(settings_.durationSeconds) * 1000u));
+  if (view == view_) return;
+  view_ = view;
+  DrawMovingFrame(moving_, view_, state_.fittedPicture);
+  state_.frameOnScreen = false;
 }
 
 void TPhotoShow::ChangePicture() {
@@ -236,17 +308,17 @@ void TPhotoShow::ChangePicture() {
   PrepareNext();
   if (!next_ && !library_->ScanFinished()) next_ = library_->WaitAndReserve(kChangeScanWaitMs);
   if (!next_) {
-    pictureStartTime_ = clock.Tick();  // nothing else to show yet: this one stays
+    StayLonger();  // nothing else to show yet
     return;
   }
   if (current_ && next_->id == current_->id) {
     library_->Shown(*next_);
     next_.reset();
-    pictureStartTime_ = clock.Tick();
+    StayLonger();
     return;
   }
   const PictureView oldView = view_;
-  ApplyComposed(TakeNext());
+  ApplyPrepared(TakeNext());
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);

@@ -1,7 +1,8 @@
 #pragma once
 // The window of a folder show: the photos the deck deals, each composed for the screen
-// (fitted with its fill, or cropped) and changed after its duration through the chosen transitions, the next one prepared ahead;
-// the saver's input and close rules, music, signals and host windows as they are.
+// (fitted with its fill, or cropped), moving over its time when motion is on, and changed
+// after its duration through the chosen transitions, the next one prepared ahead; the
+// saver's input and close rules, music, signals and host windows as they are.
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,11 +10,14 @@
 
 #include "imaging/Bitmap32.h"
 #include "library/PictureLibrary.h"
+#include "photoshow/MovingPhoto.h"
 #include "photoshow/PhotoComposition.h"
+#include "photoshow/PhotoMotion.h"
 #include "photoshow/PhotoSettings.h"
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "presentation/PictureLoading.h"
+#include "presentation/PicturePreparer.h"
 #include "presentation/PresentationState.h"
 
 namespace tp {
@@ -54,9 +58,16 @@ class TPhotoShow : public InputHandler {
   void PrepareNext();
   // The next reserved picture, prepared; throws (the picture skipped) when it fails or its
   // decode outlasts the budget.
-  ComposedPhoto TakeNext();
-  // Makes a composed picture the one on screen (not yet drawn).
-  void ApplyComposed(ComposedPhoto&& composed);
+  PreparedPicture TakeNext();
+  // Makes a prepared picture the one on screen (not yet drawn): a moving one gets its path
+  // and its first view drawn.
+  void ApplyPrepared(PreparedPicture&& prepared);
+  // A moving picture's view for now, drawn when it differs from the one on screen.
+  void MoveCurrent();
+  // The picture on screen stays for another duration (moving back along its path).
+  void StayLonger();
+  // Sets the pacing of the next frame, so that frames come at the chosen rate.
+  void NextFramePeriod();
   void ShowNoPictures();
   void StartMusic();
 
@@ -71,6 +82,10 @@ class TPhotoShow : public InputHandler {
   PresentationState state_;
   PhotoLook look_;
   PictureView view_;  // what the picture on screen shows, for the frame log
+  MovingPhoto moving_;  // with motion: the picture on screen, drawn into state_.fittedPicture
+  MotionPath path_;
+  bool moves_ = false;  // the picture on screen has a path that is not still
+  uint64_t frameCount_ = 0;
   std::vector<int> effects_;
   Bitmap32 oldPicture_, newPicture_, work_;
   std::optional<LibraryPicture> current_, next_;

@@ -16,7 +16,7 @@ void PresentBitmap(Display& display, const PresentationState& state, const Bitma
 void PaceFrame(Clock& clock, PresentationState& state) {
   // Unsigned difference: correct across the wrap of the 32-bit tick.
   const uint32_t elapsed = clock.Tick() - state.lastFrameTick;
-  if (elapsed < kFramePeriodMs) clock.Sleep(kFramePeriodMs - elapsed);
+  if (elapsed < state.framePeriodMs) clock.Sleep(state.framePeriodMs - elapsed);
   state.lastFrameTick = clock.Tick();
 }
 

@@ -9,14 +9,15 @@ class Display;
 
 // The shortest time between two frames, in milliseconds (about 30 frames a second).
 constexpr uint32_t kFramePeriodMs = 33;
+static_assert(kFramePeriodMs == PresentationState{}.framePeriodMs);
 
 // Window drawing: the bitmap 1:1 with its top-left at (x, y). Scaled path: only when the
 // display can draw, the back surface takes the bitmap and is stretched over the screen
 // (x and y unused); otherwise the frame is dropped.
 void PresentBitmap(Display& display, const PresentationState& state, const Bitmap32& bitmap, int x, int y);
 
-// Waits until at least kFramePeriodMs have passed since the last frame, then marks now as
-// the last frame's time.
+// Waits until at least the state's frame period (kFramePeriodMs unless a folder show set
+// another) has passed since the last frame, then marks now as the last frame's time.
 void PaceFrame(Clock& clock, PresentationState& state);
 
 // Draws the current picture once at its presentation offset (the fitted plain picture, or

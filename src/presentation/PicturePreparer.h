@@ -32,6 +32,10 @@ namespace tp {
 struct PreparedPicture {
   FittedPicture plain;
   std::vector<PictureView> views;  // folder shows: what the composed plain picture shows
+  // Folder shows with motion: plain.picture is the picture at its path's largest scale,
+  // shown over this static fill (empty: black); the moving picture's upright own size.
+  Bitmap32 background;
+  int originalWidth = 0, originalHeight = 0;
   std::unique_ptr<TProject> packaged;
 };
 

@@ -26,8 +26,10 @@ struct PresentationState {
   Bitmap32 fittedPicture;     // the current plain picture after fitting; empty at start
   std::string shownFilePath;  // the picture whose content is on screen; empty at start
 
-  // Tick at which the previous frame finished (frame pacing).
+  // Tick at which the previous frame finished (frame pacing), and the shortest time between
+  // frames (the saver's kFramePeriodMs; folder shows set their own rate).
   uint32_t lastFrameTick = 0;
+  uint32_t framePeriodMs = 33;
   // The fitted plain picture is on screen as it is now, so drawing it again would change
   // nothing. Whoever draws anything else on the display (a black clear, a transition, a new
   // picture) clears it.

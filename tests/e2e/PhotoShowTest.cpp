@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "core/FileSystem.h"
 #include "imaging/ImageWriter.h"
@@ -189,7 +190,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--order", "sideways"}, {"--duration", "0"}, {"--duration", "ten"},
         {"--transitions", "fancy"}, {"--fill", "stretch"}, {"--crop-limit", "51"}, {"--crop-limit", "-1"},
-        {"--crop-limit", "ten"}}) {
+        {"--crop-limit", "ten"}, {"--motion", "wild"}, {"--fps", "0"}, {"--fps", "1000"}}) {
     const RunResult r = Run(args, 1000);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
     EXPECT_NE(r.stderrText.find(args[0]), std::string::npos) << r.stderrText;
@@ -200,7 +201,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
 TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   const std::string ini = home / ".config/tidepool/pictures.ini";
   ::mkdir((home / ".config/tidepool").c_str(), 0755);
-  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nFuture=kept\n[Mine]\nA=1\n"));
+  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nMotion=strong\nFuture=kept\n[Mine]\nA=1\n"));
   const RunResult r = Run({"/c"}, 3000, "at 200 click-on okButton\n");
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   EXPECT_EQ(r.EventsOf("settings-written"), std::vector<std::string>{ini});
@@ -211,9 +212,10 @@ TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   EXPECT_NE(text.find("Future=kept"), std::string::npos) << text;
   EXPECT_NE(text.find("[Mine]"), std::string::npos) << text;
   EXPECT_NE(text.find("Transitions=fade"), std::string::npos) << text;
-  // The fill and the crop limit went through the dialog's controls and back.
+  // The fill, the crop limit and the motion went through the dialog's controls and back.
   EXPECT_NE(text.find("Fill=crop"), std::string::npos) << text;
   EXPECT_NE(text.find("CropLimit=30"), std::string::npos) << text;
+  EXPECT_NE(text.find("Motion=strong"), std::string::npos) << text;
 }
 
 TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
@@ -250,7 +252,7 @@ TEST_F(PhotoShow, TheFillShowsOnScreenAndEachPicturesFrameNamesItsView) {
     ::mkdir(frames.c_str(), 0755);
     extraEnv["TIDEPOOL_FRAMES_DIR"] = frames;
     std::vector<std::string> args = c.args;
-    args.insert(args.end(), {"--duration", "100"});
+    args.insert(args.end(), {"--duration", "100", "--motion", "off"});
     const RunResult r = Run(args, 500);
     ASSERT_EQ(r.exitCode, 0) << r.stderrText;
     // The view line follows its frame, with the frame's time and hash.
@@ -314,6 +316,96 @@ TEST_F(PhotoShow, TheFillShowsOnScreenAndEachPicturesFrameNamesItsView) {
   const std::vector<std::string> views = FramesOf(r, "view");
   const auto tall = [](const std::string& v) { return v.rfind("100 0 120 240 0.00 0.00 60.00 120.00 ", 0) == 0; };
   EXPECT_TRUE(std::any_of(views.begin(), views.end(), tall)) << testing::PrintToString(views);
+}
+
+// A view line's numbers: X Y W H SX SY SW SH.
+std::vector<double> ViewNumbers(const std::string& view) {
+  std::vector<double> n;
+  std::istringstream in(view);
+  double v = 0;
+  for (int i = 0; i < 8 && in >> v; ++i) n.push_back(v);
+  return n;
+}
+
+TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
+  // On a 4:3 screen: a 10:3 panorama pans across at 1:1; a 4:3 picture twice the screen zooms.
+  AddJpeg(home / "Pictures/a-wide.jpg", 0x3080C0u, 800, 240);
+  AddJpeg(home / "Pictures/b-near.jpg", 0xC08030u, 640, 480);
+  const RunResult r = Run({"--duration", "2", "--order", "name", "--transitions", "fade"}, 6000);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  ASSERT_GE(Loads(r).size(), 2u);
+  std::vector<std::vector<double>> wide, near;
+  for (const std::string& v : FramesOf(r, "view")) {
+    const std::vector<double> n = ViewNumbers(v);
+    ASSERT_EQ(n.size(), 8u) << v;
+    // Within the screen and within its picture.
+    EXPECT_GE(n[0], 0);
+    EXPECT_GE(n[1], 0);
+    EXPECT_LE(n[0] + n[2], 320);
+    EXPECT_LE(n[1] + n[3], 240);
+    EXPECT_GE(n[4], 0);
+    EXPECT_GE(n[5], 0);
+    const bool isWide = n[7] == 240 && n[6] < 640 - 1;  // the panorama's full height
+    (isWide ? wide : near).push_back(n);
+    EXPECT_LE(n[4] + n[6], isWide ? 800.01 : 640.01) << v;
+    EXPECT_LE(n[5] + n[7], isWide ? 240.01 : 480.01) << v;
+  }
+  // The pan: the whole screen at 1:1 all along, from one end of the panorama to the other.
+  ASSERT_GT(wide.size(), 60u);
+  std::set<double> xs;
+  for (const auto& n : wide) {
+    EXPECT_EQ(n[2], 320);
+    EXPECT_NEAR(n[6], 320, 0.01);
+    xs.insert(n[4]);
+  }
+  EXPECT_NEAR(*xs.begin(), 0, 1);
+  EXPECT_NEAR(*xs.rbegin(), 480, 1);
+  EXPECT_GT(xs.size(), 60u);  // a new place in most frames, not a jump now and then
+  // The zoom: from fitted at 0.5 to 1.15 times that, or back.
+  ASSERT_GT(near.size(), 60u);
+  double least = 1e9, most = 0;
+  for (const auto& n : near) {
+    least = std::min(least, n[6]);
+    most = std::max(most, n[6]);
+  }
+  EXPECT_NEAR(most, 640, 0.5);
+  EXPECT_NEAR(least, 320 / 0.575, 1);
+  // A transition runs between the old picture's last view and the new one's first: its
+  // frames name the view of the frame before it and one still view of the new picture.
+  std::vector<std::vector<std::string>> byFrame;
+  std::string frameKey;
+  for (const std::string& line : r.frames) {
+    const size_t at = line.find(" view ");
+    if (at == std::string::npos) continue;
+    const std::string key = line.substr(0, line.find(' ')) + line.substr(line.rfind(' '));
+    if (key != frameKey) byFrame.emplace_back();
+    frameKey = key;
+    byFrame.back().push_back(line.substr(at + 6, line.rfind(' ') - at - 6));
+  }
+  int transitionFrames = 0;
+  for (size_t i = 1; i < byFrame.size(); ++i) {
+    if (byFrame[i].size() != 2) continue;
+    ++transitionFrames;
+    const std::vector<std::string>& before = byFrame[i - 1];
+    EXPECT_EQ(byFrame[i][0], before[0]) << i;  // the old picture, where it stopped
+    if (before.size() == 2) {
+      EXPECT_EQ(byFrame[i][1], before[1]) << i;  // the new one, still
+    }
+  }
+  EXPECT_GT(transitionFrames, 10);
+  // About 60 frames a second while the panorama moves.
+  std::vector<long> times;
+  for (const std::string& line : r.frames) {
+    const size_t at = line.find(" view ");
+    if (at == std::string::npos) continue;
+    const std::vector<double> n = ViewNumbers(line.substr(at + 6));
+    if (n.size() == 8 && n[7] == 240 && n[4] > 0 && n[4] < 480) times.push_back(std::stol(line));
+  }
+  ASSERT_GT(times.size(), 60u);
+  const long from = times.front() + 200;
+  const long frames = std::count_if(times.begin(), times.end(), [&](long t) { return t >= from && t < from + 1000; });
+  EXPECT_GE(frames, 59);
+  EXPECT_LE(frames, 61);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   ASSERT_TRUE(WriteFile(f / "a.ini",
                         "[Folders]\nFolder1=/photos/one\nFolder2=\nFolder3=/photos/two\n"
                         "[Show]\nDuration=42\nOrder=Newest\nTransitions=3,7-9\nTransitionTime=800\n"
-                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\n"));
+                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\nMotion=Strong\n"));
   const PhotoSettings s = LoadPhotoSettings(f / "a.ini");
   EXPECT_EQ(s.folders, (std::vector<std::string>{"/photos/one", "/photos/two"}));
   EXPECT_EQ(s.durationSeconds, 42);
@@ -32,9 +32,10 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_TRUE(s.musicShuffle);
   EXPECT_EQ(s.fill, PhotoFill::Crop);
   EXPECT_EQ(s.cropLimitPercent, 30);
+  EXPECT_EQ(s.motion, PhotoMotion::Strong);
 
   ASSERT_TRUE(WriteFile(f / "b.ini", "[Show]\nDuration=0\nOrder=sideways\nTransitions=none\nTransitionTime=-5\n"
-                                     "Fill=stretch\nCropLimit=51\n"));
+                                     "Fill=stretch\nCropLimit=51\nMotion=wild\n"));
   const PhotoSettings d = LoadPhotoSettings(f / "b.ini");
   const PhotoSettings defaults;
   EXPECT_EQ(d.durationSeconds, defaults.durationSeconds);
@@ -43,6 +44,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_EQ(d.transitionMs, defaults.transitionMs);
   EXPECT_EQ(d.fill, PhotoFill::Blur);
   EXPECT_EQ(d.cropLimitPercent, 15);
+  EXPECT_EQ(d.motion, PhotoMotion::Gentle);
   ASSERT_TRUE(WriteFile(f / "c.ini", "[Show]\nCropLimit=-1\n"));
   EXPECT_EQ(LoadPhotoSettings(f / "c.ini").cropLimitPercent, 15);
 }
@@ -57,6 +59,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   s.transitions = "all";
   s.fill = PhotoFill::Bars;
   s.cropLimitPercent = 0;
+  s.motion = PhotoMotion::Off;
   ASSERT_TRUE(SavePhotoSettings(f / "p.ini", s));
   std::string text;
   ASSERT_TRUE(ReadFile(f / "p.ini", text));
@@ -70,6 +73,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   EXPECT_EQ(back.transitions, "all");
   EXPECT_EQ(back.fill, PhotoFill::Bars);
   EXPECT_EQ(back.cropLimitPercent, 0);
+  EXPECT_EQ(back.motion, PhotoMotion::Off);
 }
 
 TEST(PhotoSettings, SavingCreatesTheFolderAndNeverWritesThroughALink) {
@@ -106,6 +110,12 @@ TEST(PhotoSettings, TheCommandLineOverridesTheFile) {
   s = ApplyOverrides(file, o);
   EXPECT_EQ(s.fill, PhotoFill::Crop);
   EXPECT_EQ(s.cropLimitPercent, kMaxCropLimitPercent);
+  EXPECT_EQ(s.motion, PhotoMotion::Gentle);
+  o.motion = PhotoMotion::Off;
+  o.framesPerSecond = 1000;  // held to the bound
+  s = ApplyOverrides(file, o);
+  EXPECT_EQ(s.motion, PhotoMotion::Off);
+  EXPECT_EQ(s.framesPerSecond, kMaxFramesPerSecond);
 }
 
 TEST(PhotoSettings, TransitionTexts) {

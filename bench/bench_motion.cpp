@@ -1,0 +1,151 @@
+// The moving pictures of a folder show:
+//   motion_frame_vs_memcpy        one CPU frame of a moving picture: a 1920 x 1080 view of a
+//                                 picture prepared at 1.35 times the screen (2592 x 1458), at
+//                                 rest (the whole of it shrunk 1.35 times, the costliest view),
+//                                 over a memcpy of the frame
+//   motion_frame_mid_vs_memcpy    the same halfway along the zoom
+//   motion_psnr_db                the closest frame of a strong zoom into a 5184 x 2916 photo
+//                                 against ImageMagick's crop of the original resized to the
+//                                 screen with Lanczos, in dB
+//   motion_psnr_screen_decode_db  the same frame made from the photo decoded at the screen's
+//                                 size first and magnified, as a show that prepares at the
+//                                 screen's size would
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "imaging/Resample.h"
+#include "imaging/ScaledView.h"
+#include "imaging/import/ImageLoader.h"
+#include "photoshow/MovingPhoto.h"
+#include "support/BenchReport.h"
+
+namespace {
+
+using namespace tp;
+
+constexpr int kScreenW = 1920, kScreenH = 1080;
+
+// Smooth gradients with sensor-like noise, as a photo has.
+Bitmap32 PhotoLike(int w, int h) {
+  Bitmap32 b;
+  b.SetSizeUninitialized(w, h);
+  uint32_t seed = 4242;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      const int noise = int(seed >> 28) - 8;
+      const auto channel = [&](double v) { return uint8_t(std::clamp(int(v) + noise, 0, 255)); };
+      b.at(x, y) = MakePixel(channel(128 + 100 * std::sin(x * 0.0021 + y * 0.0013)),
+                             channel(128 + 90 * std::cos(x * 0.0017 - y * 0.0029)),
+                             channel(96 + 80 * std::sin((x + y) * 0.0011)), 0xFF);
+    }
+  return b;
+}
+
+void WritePpm(const Bitmap32& b, const std::string& path) {
+  std::vector<uint8_t> rgb(b.pixelCount() * 3);
+  for (size_t i = 0; i < b.pixelCount(); ++i) {
+    rgb[i * 3] = PixelR(b.data()[i]);
+    rgb[i * 3 + 1] = PixelG(b.data()[i]);
+    rgb[i * 3 + 2] = PixelB(b.data()[i]);
+  }
+  std::ofstream f(path, std::ios::binary);
+  f << "P6\n" << b.width() << " " << b.height() << "\n255\n";
+  f.write(reinterpret_cast<const char*>(rgb.data()), std::streamsize(rgb.size()));
+}
+
+double PsnrDb(const Bitmap32& a, const Bitmap32& b) {
+  if (a.width() != b.width() || a.height() != b.height() || a.empty()) return -1;
+  double sum = 0;
+  for (size_t i = 0; i < a.pixelCount(); ++i)
+    for (int shift : {0, 8, 16}) {
+      const double d = double((a.data()[i] >> shift) & 0xFF) - double((b.data()[i] >> shift) & 0xFF);
+      sum += d * d;
+    }
+  const double mse = sum / (double(a.pixelCount()) * 3);
+  return mse <= 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+PhotoLook Strong() { return PhotoLook{PhotoFill::Blur, kDefaultCropLimitPercent, PhotoMotion::Strong}; }
+
+void FrameFigures() {
+  // A picture of the screen's shape at 1.35 times its size: strong motion shows it whole
+  // at rest and at 1:1 when closest.
+  const MovingPhoto m = ComposeMoving(PhotoLike(2592, 1458), 0, 0, kScreenW, kScreenH, Strong());
+  const MotionPath path = PathOf(m, {});
+  Bitmap32 frame(kScreenW, kScreenH), copy(kScreenW, kScreenH);
+  const double memcpySec = bench::MedianSeconds(
+      [&] {
+        std::memcpy(copy.data(), frame.data(), frame.pixelCount() * sizeof(Pixel));
+        benchmark::DoNotOptimize(copy.data());
+      },
+      50, 0.5);
+  for (const auto& [name, u] : {std::pair{"motion_frame_vs_memcpy", 0.0}, std::pair{"motion_frame_mid_vs_memcpy", 0.5}}) {
+    const PictureView view = ViewAt(path, u);
+    const double frameSec = bench::MedianSeconds(
+        [&] {
+          DrawMovingFrame(m, view, frame);
+          benchmark::DoNotOptimize(frame.data());
+        },
+        20, 0.5);
+    std::printf("%s: frame %.2f ms, memcpy %.2f ms\n", name, frameSec * 1e3, memcpySec * 1e3);
+    bench::Figure(name, frameSec / memcpySec);
+  }
+}
+
+void PsnrFigures() {
+  // 2.7 times the screen: strong motion's closest view is the middle 3840 x 2160 at 0.5.
+  constexpr int kW = kScreenW * 27 / 10, kH = kScreenH * 27 / 10;
+  const Bitmap32 original = PhotoLike(kW, kH);
+  const PhotoLook look = Strong();
+  const MovingPhoto m = ComposeMoving(original, 0, 0, kScreenW, kScreenH, look);
+  const MotionPath path = PathOf(m, {});
+  const PictureView close = ViewAt(path, 1);
+  Bitmap32 frame(kScreenW, kScreenH);
+  DrawMovingFrame(m, close, frame);
+
+  char dirTemplate[] = "/tmp/tp-bench-motion-XXXXXX";
+  const char* dir = mkdtemp(dirTemplate);
+  if (dir == nullptr) return;
+  const std::string in = std::string(dir) + "/original.ppm", out = std::string(dir) + "/reference.png";
+  WritePpm(original, in);
+  char command[1024];
+  std::snprintf(command, sizeof command,
+                "convert '%s' -crop %.0fx%.0f+%.0f+%.0f +repage -filter Lanczos -resize %dx%d! '%s' >/dev/null 2>&1",
+                in.c_str(), close.sourceWidth, close.sourceHeight, close.sourceX, close.sourceY, kScreenW, kScreenH,
+                out.c_str());
+  if (std::system(command) != 0) {
+    std::fprintf(stderr, "bench_motion: ImageMagick's convert failed\n");
+    return;
+  }
+  const Bitmap32 reference = LoadImageFile(out);
+  bench::Figure("motion_psnr_db", PsnrDb(frame, reference));
+
+  // Decoded at the screen's size first, then magnified for the same view.
+  Bitmap32 screenSized(kScreenW, kScreenH), magnified(kScreenW, kScreenH);
+  StretchLanczos(original, screenSized);
+  const double k = double(kScreenW) / kW;
+  DrawScaledView(screenSized, {close.sourceX * k, close.sourceY * k, close.sourceWidth * k, close.sourceHeight * k},
+                 magnified, Rect{0, 0, kScreenW, kScreenH});
+  bench::Figure("motion_psnr_screen_decode_db", PsnrDb(magnified, reference));
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+  ::rmdir(dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  FrameFigures();
+  PsnrFigures();
+  return bench::RunAndReport(argc, argv);
+}
