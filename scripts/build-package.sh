@@ -57,6 +57,9 @@ if [ -z "${CCACHE_DIR:-}" ] && command -v ccache >/dev/null; then
   CCACHE_DIR=$(ccache -k cache_dir 2>/dev/null || true)
   [ -n "$CCACHE_DIR" ] && export CCACHE_DIR
 fi
+# A cache that rewrites paths (a base folder, the working folder left out of its key) would
+# give objects whose debugging paths differ from an uncached build's.
+unset CCACHE_BASEDIR CCACHE_NOHASHDIR
 
 arch=$(dpkg-architecture -q DEB_HOST_ARCH)
 log="$work/build.log"
