@@ -2,6 +2,7 @@
 // choice of decoder by content, the size bound checked before allocating, and what a
 // picture's header says (orientation, date, colour profile).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <zlib.h>
 
 #include <chrono>
@@ -214,6 +215,28 @@ TEST_F(Import, FactsComeFromTheHeaderOfEachContainer) {
   EXPECT_EQ(Facts(ReadAll(Made("p.webp"))).width, 96);
   EXPECT_EQ(Facts(ReadAll(Made("p.heic"))).height, 64);
   EXPECT_EQ(Facts(ReadAll(Made("p.tif"))).width, 96);
+}
+
+// A PNG chunk that declares two gigabytes in a file of a few hundred bytes: refused as
+// damaged, and nothing near that size is allocated (counted by the pages the process
+// touches, not by time). The same chunk at its true length is only skipped.
+TEST_F(Import, APngChunkLongerThanTheFileIsRefusedWithoutAllocatingIt) {
+  const std::string png = ReadAll(Made("p.png"));
+  const size_t afterHeader = 8 + 25;  // signature and IHDR
+  const std::string text = PngChunk("tEXt", std::string("Comment\0", 8) + "hello");
+  std::string bomb = png.substr(0, afterHeader) + text + png.substr(afterHeader);
+  bomb.replace(afterHeader, 4, Be32(0x7BAE860Bu));
+  EXPECT_EQ(Decode(png.substr(0, afterHeader) + text + png.substr(afterHeader)), Decode(png));
+  for (bool toSrgb : {false, true}) {
+    DecodeRequest request;
+    request.toSrgb = toSrgb;
+    struct rusage before, after;
+    getrusage(RUSAGE_SELF, &before);
+    EXPECT_THROW(DecodePng(reinterpret_cast<const uint8_t*>(bomb.data()), bomb.size(), request), ImageDecodeError);
+    getrusage(RUSAGE_SELF, &after);
+    // 2 GB would be half a million pages.
+    EXPECT_LT(after.ru_minflt - before.ru_minflt, 20000) << "toSrgb " << toSrgb;
+  }
 }
 
 }  // namespace

@@ -43,10 +43,24 @@ std::string WithoutGamma(const uint8_t* data, size_t size) {
   return {};
 }
 
+// libpng allocates (and clears) a chunk's declared length before it reads the chunk: a
+// few hundred bytes saying "two gigabytes of text follow" would cost that much memory.
+// A chunk that runs past the end of the file marks it as damaged, before libpng sees it.
+void CheckChunksFit(const uint8_t* data, size_t size) {
+  size_t pos = 8;
+  while (size - pos >= 12) {
+    const size_t length = Be32(data + pos);
+    if (length > size - pos - 12) throw ImageDecodeError("Corrupt PNG data: a chunk runs past the end of the file");
+    if (std::memcmp(data + pos + 4, "IEND", 4) == 0) return;
+    pos += 12 + length;
+  }
+}
+
 }  // namespace
 
 Bitmap32 DecodePng(const uint8_t* data, size_t size, const DecodeRequest& request) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) throw ImageDecodeError("not a PNG file");
+  CheckChunksFit(data, size);
   std::string icc, stripped;
   if (request.toSrgb) {
     icc = ReadPictureFacts(data, size).iccProfile;
