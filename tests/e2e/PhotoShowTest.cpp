@@ -191,7 +191,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--order", "sideways"}, {"--duration", "0"}, {"--duration", "ten"},
         {"--transitions", "fancy"}, {"--fill", "stretch"}, {"--crop-limit", "51"}, {"--crop-limit", "-1"},
-        {"--crop-limit", "ten"}, {"--motion", "wild"}, {"--fps", "0"}, {"--fps", "1000"}}) {
+        {"--crop-limit", "ten"}, {"--motion", "wild"}, {"--fps", "0"}, {"--fps", "1000"}, {"--captions", "time"}}) {
     const RunResult r = Run(args, 1000);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
     EXPECT_NE(r.stderrText.find(args[0]), std::string::npos) << r.stderrText;
@@ -202,7 +202,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
 TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   const std::string ini = home / ".config/tidepool/pictures.ini";
   ::mkdir((home / ".config/tidepool").c_str(), 0755);
-  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nMotion=strong\nFuture=kept\n[Mine]\nA=1\n"));
+  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nMotion=strong\nCaptions=date+folder\nFuture=kept\n[Mine]\nA=1\n"));
   const RunResult r = Run({"/c"}, 3000, "at 200 click-on okButton\n");
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   EXPECT_EQ(r.EventsOf("settings-written"), std::vector<std::string>{ini});
@@ -213,10 +213,12 @@ TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   EXPECT_NE(text.find("Future=kept"), std::string::npos) << text;
   EXPECT_NE(text.find("[Mine]"), std::string::npos) << text;
   EXPECT_NE(text.find("Transitions=fade"), std::string::npos) << text;
-  // The fill, the crop limit and the motion went through the dialog's controls and back.
+  // The fill, the crop limit, the motion and the captions went through the dialog's
+  // controls and back.
   EXPECT_NE(text.find("Fill=crop"), std::string::npos) << text;
   EXPECT_NE(text.find("CropLimit=30"), std::string::npos) << text;
   EXPECT_NE(text.find("Motion=strong"), std::string::npos) << text;
+  EXPECT_NE(text.find("Captions=date+folder"), std::string::npos) << text;
 }
 
 TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {

@@ -56,7 +56,8 @@ TEST(PhotoCaption, NamesReadInAnyCaseAndNothingElse) {
   PhotoCaptions c = PhotoCaptions::Off;
   EXPECT_TRUE(ParsePhotoCaptions("Date+Folder", c));
   EXPECT_EQ(c, PhotoCaptions::DateAndFolder);
-  for (const char* bad : {"", "folder", "date folder", "dates", " date"}) EXPECT_FALSE(ParsePhotoCaptions(bad, c)) << bad;
+  for (const char* bad : {"", "folder", "date folder", "dates", " date"})
+    EXPECT_FALSE(ParsePhotoCaptions(bad, c)) << bad;
 }
 
 TEST(PhotoCaption, TheDateIsTheLocalCalendarDayInTheLocalesFormat) {
