@@ -308,9 +308,9 @@ void TPhotoShow::DrawCaption() {
     const Point at = PresentationOffset(state_);
     Bitmap32 screen(W, H);
     const Bitmap32& picture = state_.fittedPicture;
+    const int x0 = std::max(0, -at.x), x1 = std::min(picture.width(), W - at.x);
     for (int y = std::max(0, -at.y); y < picture.height() && at.y + y < H; ++y)
-      for (int x = std::max(0, -at.x); x < picture.width() && at.x + x < W; ++x)
-        screen.at(at.x + x, at.y + y) = picture.at(x, y);
+      if (x1 > x0) std::copy(picture.scanline(y) + x0, picture.scanline(y) + x1, screen.scanline(at.y + y) + at.x + x0);
     state_.fittedPicture = std::move(screen);
     state_.pictureWidth = W;
     state_.pictureHeight = H;
