@@ -59,6 +59,11 @@ bool ReadPhotoOption(const std::string& a, const std::function<std::string(const
     PhotoMotion motion;
     if (ParsePhotoMotion(v, motion)) o.photo.motion = motion;
     else o.errors.push_back("--motion takes off, gentle or strong, not \"" + v + "\"");
+  } else if (a == "--captions") {
+    const std::string v = value("--captions");
+    PhotoCaptions captions;
+    if (ParsePhotoCaptions(v, captions)) o.photo.captions = captions;
+    else o.errors.push_back("--captions takes off, date or date+folder, not \"" + v + "\"");
   } else if (a == "--fps") {
     const std::string v = value("--fps");
     int fps = 0;
@@ -195,6 +200,9 @@ before any repeats, going on where the last show stopped:
   --motion MOTION    off, gentle (the default) or strong: each picture pans
                      along its long side, or zooms in or out a little
   --fps N            frames a second of a moving picture (default 60)
+  --captions CAPTIONS
+                     off (the default), date or date+folder: the date taken,
+                     and the folder's name, in a lower corner
   --music FILE|DIR   play a sound file, or the sound files of a folder by name
 
 Settings are read from $XDG_CONFIG_HOME/tidepool/pictures.ini (written by /c);

@@ -29,6 +29,9 @@ const PhotoMotion kMotions[] = {PhotoMotion::Off, PhotoMotion::Gentle, PhotoMoti
 const char* const kMotionCaptions[] = {"None: each picture stands still", "Gentle pan and zoom",
                                        "Strong pan and zoom"};
 
+const PhotoCaptions kCaptions[] = {PhotoCaptions::Off, PhotoCaptions::Date, PhotoCaptions::DateAndFolder};
+const char* const kCaptionsCaptions[] = {"None", "The date taken", "The date taken and the folder"};
+
 }  // namespace
 
 TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
@@ -96,6 +99,11 @@ TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
   motion->setObjectName("motion");
   for (const char* caption : kMotionCaptions) motion->addItem(caption);
   form->addRow("Motion", motion);
+  captions = new QComboBox(this);
+  captions->setObjectName("captions");
+  for (const char* caption : kCaptionsCaptions) captions->addItem(caption);
+  captions->setToolTip("Written in a lower corner of each picture");
+  form->addRow("Captions", captions);
   auto* musicRow = new QHBoxLayout();
   music = new QLineEdit(this);
   music->setObjectName("music");
@@ -143,6 +151,8 @@ void TPhotoSettingsDialog::SetValues(const PhotoSettings& s) {
   cropLimit->setValue(s.cropLimitPercent);
   for (int i = 0; i < int(std::size(kMotions)); ++i)
     if (kMotions[i] == s.motion) motion->setCurrentIndex(i);
+  for (int i = 0; i < int(std::size(kCaptions)); ++i)
+    if (kCaptions[i] == s.captions) captions->setCurrentIndex(i);
   music->setText(QString::fromStdString(s.music));
   musicShuffle->setChecked(s.musicShuffle);
 }
@@ -162,6 +172,7 @@ PhotoSettings TPhotoSettingsDialog::Values() const {
   s.fill = kFills[std::clamp(fill->currentIndex(), 0, int(std::size(kFills)) - 1)];
   s.cropLimitPercent = cropLimit->value();
   s.motion = kMotions[std::clamp(motion->currentIndex(), 0, int(std::size(kMotions)) - 1)];
+  s.captions = kCaptions[std::clamp(captions->currentIndex(), 0, int(std::size(kCaptions)) - 1)];
   s.music = music->text().trimmed().toStdString();
   s.musicShuffle = musicShuffle->isChecked();
   return s;

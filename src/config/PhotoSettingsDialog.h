@@ -1,7 +1,7 @@
 #pragma once
 // The settings dialog of folder shows: the folders (add, remove), how long each picture
-// stays, the order, the transitions, the fill around pictures of another shape, the motion
-// and the music.
+// stays, the order, the transitions, the fill around pictures of another shape, the motion,
+// the captions and the music.
 #include <QDialog>
 #include <functional>
 
@@ -45,6 +45,7 @@ class TPhotoSettingsDialog : public QDialog {
   QComboBox* fill;
   QSpinBox* cropLimit;
   QComboBox* motion;
+  QComboBox* captions;
   QLineEdit* music;
   QPushButton* chooseMusicButton;
   QCheckBox* musicShuffle;

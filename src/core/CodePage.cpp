@@ -73,6 +73,25 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
+std::string Utf8ForDisplay(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const size_t start = i;
+    char32_t cp;
+    if (!DecodeUtf8(bytes, i, cp)) {
+      AppendUtf8(out, 0xFFFD);
+      i = start + 1;
+    } else if (cp < 0x20 || (cp >= 0x7F && cp < 0xA0)) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      out.append(bytes.substr(start, i - start));
+    }
+  }
+  return out;
+}
+
 std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());

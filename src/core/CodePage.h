@@ -15,6 +15,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // Nothing when the text is not valid UTF-8 or holds a character 1252 cannot represent.
 std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
 bool IsValidUtf8(std::string_view text);
+// The text with every byte that does not begin a valid sequence, and every control
+// character, replaced by U+FFFD: safe to draw and to write on one line of a log.
+std::string Utf8ForDisplay(std::string_view bytes);
 // Text of our own files that may be either: kept when it is valid UTF-8, else read as 1252.
 std::string AnyTextToUtf8(std::string_view bytes);
 

@@ -60,6 +60,8 @@ PhotoSettings LoadPhotoSettings(const std::string& path) {
   if (cropLimit >= 0 && cropLimit <= kMaxCropLimitPercent) s.cropLimitPercent = cropLimit;
   PhotoMotion motion;
   if (ParsePhotoMotion(ini.ReadString(kShow, "Motion", ""), motion)) s.motion = motion;
+  PhotoCaptions captions;
+  if (ParsePhotoCaptions(ini.ReadString(kShow, "Captions", ""), captions)) s.captions = captions;
   return s;
 }
 
@@ -78,6 +80,7 @@ bool SavePhotoSettings(const std::string& path, const PhotoSettings& s) {
   ini.WriteString(kShow, "Fill", PhotoFillName(s.fill));
   ini.WriteInteger(kShow, "CropLimit", s.cropLimitPercent);
   ini.WriteString(kShow, "Motion", PhotoMotionName(s.motion));
+  ini.WriteString(kShow, "Captions", PhotoCaptionsName(s.captions));
   const std::string folder = DirectoryOf(path);
   if (!folder.empty() && !MakeFolders(folder)) return false;
   return ini.SaveAtomic(path);
@@ -92,6 +95,7 @@ PhotoSettings ApplyOverrides(PhotoSettings s, const PhotoOverrides& o) {
   if (o.fill) s.fill = *o.fill;
   if (o.cropLimitPercent) s.cropLimitPercent = std::clamp(*o.cropLimitPercent, 0, kMaxCropLimitPercent);
   if (o.motion) s.motion = *o.motion;
+  if (o.captions) s.captions = *o.captions;
   if (o.framesPerSecond) s.framesPerSecond = std::clamp(*o.framesPerSecond, 1, kMaxFramesPerSecond);
   return s;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "library/PictureLibrary.h"
+#include "photoshow/PhotoCaption.h"
 #include "photoshow/PhotoFill.h"
 #include "photoshow/PhotoMotion.h"
 
@@ -26,6 +27,7 @@ struct PhotoSettings {
   int cropLimitPercent = kDefaultCropLimitPercent;  // the most a crop may cut of a picture
   PhotoMotion motion = PhotoMotion::Gentle;  // pan and zoom over each picture' time
   int framesPerSecond = kDefaultFramesPerSecond;  // how often a moving picture is drawn
+  PhotoCaptions captions = PhotoCaptions::Off;  // what is written in a lower corner
 };
 
 // Bounds the settings are held to wherever they come from.
@@ -46,6 +48,7 @@ struct PhotoOverrides {
   std::optional<int> cropLimitPercent;
   std::optional<PhotoMotion> motion;
   std::optional<int> framesPerSecond;
+  std::optional<PhotoCaptions> captions;
 };
 
 // The settings file's path ("" when neither XDG_CONFIG_HOME nor HOME is known).

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/ProgramRandom.h"
+#include "imaging/CaptionBitmap.h"
 #include "imaging/ImageError.h"
 #include "imaging/TextRenderer.h"
 #include "photoshow/PhotoMusic.h"
@@ -37,6 +38,10 @@ constexpr int kFirstPictureWaitMs = 50;
 constexpr int kChangeScanWaitMs = 250;
 // Pictures tried in one step before the step gives the screen back.
 constexpr int kTriesPerStep = 8;
+// A caption's text is a 28th of the screen's height, its margin a 40th.
+constexpr int kCaptionSizeDivisor = 28;
+constexpr int kCaptionMarginDivisor = 40;
+constexpr int kMinCaptionPixels = 10;
 
 std::string FolderListText(const std::vector<std::string>& folders) {
   std::string text;
@@ -126,6 +131,7 @@ void TPhotoShow::Start() {
                                                                      const std::atomic<bool>& cancel) {
         return PrepareForShow(path, w, h, look, &cancel);
       });
+  if (settings_.captions != PhotoCaptions::Off) text_ = TextRenderer::CreateSansSerif();
   music_ = std::make_unique<TSaverMusic>(platform_.audio());
   StartMusic();
   display_->FillBlack();
@@ -199,7 +205,7 @@ bool TPhotoShow::ShowFirstPicture() {
         next_ ? std::exchange(next_, std::nullopt) : library_->WaitAndReserve(kFirstPictureWaitMs);
     if (!picture) return false;
     try {
-      ApplyPrepared(PrepareForShow(picture->path, state_.screenWidth, state_.screenHeight, look_, nullptr));
+      ApplyPrepared(PrepareForShow(picture->path, state_.screenWidth, state_.screenHeight, look_, nullptr), *picture);
     } catch (const std::exception& e) {
       library_->Skip(*picture, e.what());
       continue;
@@ -209,6 +215,7 @@ bool TPhotoShow::ShowFirstPicture() {
     emptyShown_ = false;
     display_->FillBlack();
     LogEvent("load", picture->path);
+    LogCaption();
     shownPending_ = true;  // counted once its first frame is out
     current_ = std::move(picture);
     pictureStartTime_ = platform_.clock().Tick();
@@ -249,11 +256,13 @@ PreparedPicture TPhotoShow::TakeNext() {
   }
 }
 
-void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared) {
+void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture) {
+  MakeCaption(picture);
   if (look_.motion == PhotoMotion::Off) {
     ApplyFittedPicture(std::move(prepared.plain), state_);
     view_ = prepared.views.empty() ? PictureView{} : prepared.views[0];
     moves_ = false;
+    DrawCaption();
     return;
   }
   moving_.picture = std::move(prepared.plain.picture);
@@ -277,6 +286,41 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared) {
   DrawMovingFrame(moving_, view_, state_.fittedPicture);
   state_.pictureWidth = state_.screenWidth;
   state_.pictureHeight = state_.screenHeight;
+  DrawCaption();
+}
+
+void TPhotoShow::MakeCaption(const LibraryPicture& picture) {
+  captionText_ = CaptionText(picture, settings_.captions);
+  caption_ = Bitmap32();
+  if (captionText_.empty() || !text_) return;
+  const int h = state_.screenHeight;
+  const int margin = h / kCaptionMarginDivisor;
+  caption_ = RenderCaption(*text_, captionText_, std::max(kMinCaptionPixels, h / kCaptionSizeDivisor),
+                           state_.screenWidth - 2 * margin);
+}
+
+void TPhotoShow::DrawCaption() {
+  if (caption_.empty() || state_.fittedPicture.empty()) return;
+  const int W = state_.screenWidth, H = state_.screenHeight;
+  if (state_.pictureWidth != W || state_.pictureHeight != H) {
+    // A picture between bars is smaller than the screen: it is put on a black screen of its
+    // own, once, so that the caption sits in the screen's corner and not the picture's.
+    const Point at = PresentationOffset(state_);
+    Bitmap32 screen(W, H);
+    const Bitmap32& picture = state_.fittedPicture;
+    const int x0 = std::max(0, -at.x), x1 = std::min(picture.width(), W - at.x);
+    for (int y = std::max(0, -at.y); y < picture.height() && at.y + y < H; ++y)
+      if (x1 > x0) std::copy(picture.scanline(y) + x0, picture.scanline(y) + x1, screen.scanline(at.y + y) + at.x + x0);
+    state_.fittedPicture = std::move(screen);
+    state_.pictureWidth = W;
+    state_.pictureHeight = H;
+  }
+  const int margin = H / kCaptionMarginDivisor;
+  BlendCaption(caption_, state_.fittedPicture, margin, H - margin - caption_.height());
+}
+
+void TPhotoShow::LogCaption() const {
+  if (!caption_.empty()) LogEvent("caption", captionText_);
 }
 
 void TPhotoShow::NextFramePeriod() {
@@ -300,6 +344,7 @@ void TPhotoShow::MoveCurrent() {
   if (view == view_) return;
   view_ = view;
   DrawMovingFrame(moving_, view_, state_.fittedPicture);
+  DrawCaption();
   state_.frameOnScreen = false;
 }
 
@@ -318,10 +363,11 @@ void TPhotoShow::ChangePicture() {
     return;
   }
   const PictureView oldView = view_;
-  ApplyPrepared(TakeNext());
+  ApplyPrepared(TakeNext(), *next_);
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);
+  LogCaption();
   shownPending_ = true;
   current_ = std::move(next_);
   next_.reset();

@@ -1,7 +1,8 @@
 #pragma once
 // The window of a folder show: the photos the deck deals, each composed for the screen
 // (fitted with its fill, or cropped), moving over its time when motion is on, and changed
-// after its duration through the chosen transitions, the next one prepared ahead; the
+// after its duration through the chosen transitions, the next one prepared ahead; with
+// captions, the picture's date (and folder) in a lower corner of every frame of it; the
 // saver's input and close rules, music, signals and host windows as they are.
 #include <memory>
 #include <optional>
@@ -23,6 +24,7 @@
 namespace tp {
 
 class Platform;
+class TextRenderer;
 class TPicturePreparer;
 class TSaverMusic;
 
@@ -60,8 +62,14 @@ class TPhotoShow : public InputHandler {
   // decode outlasts the budget.
   PreparedPicture TakeNext();
   // Makes a prepared picture the one on screen (not yet drawn): a moving one gets its path
-  // and its first view drawn.
-  void ApplyPrepared(PreparedPicture&& prepared);
+  // and its first view drawn; its caption is made and drawn in.
+  void ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture);
+  // The caption of the picture on screen, drawn once into caption_ (empty without one).
+  void MakeCaption(const LibraryPicture& picture);
+  // Blends the caption over the picture's frame in state_.fittedPicture.
+  void DrawCaption();
+  // The event of the caption of the picture just loaded.
+  void LogCaption() const;
   // A moving picture's view for now, drawn when it differs from the one on screen.
   void MoveCurrent();
   // The picture on screen stays for another duration (moving back along its path).
@@ -84,6 +92,9 @@ class TPhotoShow : public InputHandler {
   PictureView view_;  // what the picture on screen shows, for the frame log
   MovingPhoto moving_;  // with motion: the picture on screen, drawn into state_.fittedPicture
   MotionPath path_;
+  std::unique_ptr<TextRenderer> text_;  // with captions
+  std::string captionText_;
+  Bitmap32 caption_;  // premultiplied, drawn over each frame of the picture on screen
   bool moves_ = false;  // the picture on screen has a path that is not still
   uint64_t frameCount_ = 0;
   std::vector<int> effects_;

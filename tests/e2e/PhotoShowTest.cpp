@@ -2,6 +2,7 @@
 // folders on disk, the deck kept across runs, bad files skipped, the settings dialog.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -190,7 +191,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--order", "sideways"}, {"--duration", "0"}, {"--duration", "ten"},
         {"--transitions", "fancy"}, {"--fill", "stretch"}, {"--crop-limit", "51"}, {"--crop-limit", "-1"},
-        {"--crop-limit", "ten"}, {"--motion", "wild"}, {"--fps", "0"}, {"--fps", "1000"}}) {
+        {"--crop-limit", "ten"}, {"--motion", "wild"}, {"--fps", "0"}, {"--fps", "1000"}, {"--captions", "time"}}) {
     const RunResult r = Run(args, 1000);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
     EXPECT_NE(r.stderrText.find(args[0]), std::string::npos) << r.stderrText;
@@ -201,7 +202,7 @@ TEST_F(PhotoShow, OptionsThatCannotBeReadEndBeforeAnyWindow) {
 TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   const std::string ini = home / ".config/tidepool/pictures.ini";
   ::mkdir((home / ".config/tidepool").c_str(), 0755);
-  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nMotion=strong\nFuture=kept\n[Mine]\nA=1\n"));
+  ASSERT_TRUE(WriteFile(ini, "[Show]\nDuration=25\nOrder=newest\nFill=crop\nCropLimit=30\nMotion=strong\nCaptions=date+folder\nFuture=kept\n[Mine]\nA=1\n"));
   const RunResult r = Run({"/c"}, 3000, "at 200 click-on okButton\n");
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   EXPECT_EQ(r.EventsOf("settings-written"), std::vector<std::string>{ini});
@@ -212,10 +213,12 @@ TEST_F(PhotoShow, TheSettingsDialogWritesPicturesIniKeepingOtherKeys) {
   EXPECT_NE(text.find("Future=kept"), std::string::npos) << text;
   EXPECT_NE(text.find("[Mine]"), std::string::npos) << text;
   EXPECT_NE(text.find("Transitions=fade"), std::string::npos) << text;
-  // The fill, the crop limit and the motion went through the dialog's controls and back.
+  // The fill, the crop limit, the motion and the captions went through the dialog's
+  // controls and back.
   EXPECT_NE(text.find("Fill=crop"), std::string::npos) << text;
   EXPECT_NE(text.find("CropLimit=30"), std::string::npos) << text;
   EXPECT_NE(text.find("Motion=strong"), std::string::npos) << text;
+  EXPECT_NE(text.find("Captions=date+folder"), std::string::npos) << text;
 }
 
 TEST_F(PhotoShow, TheSettingsFileChangesTheShowAndTheCommandLineOverridesIt) {
@@ -406,6 +409,73 @@ TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
   const long frames = std::count_if(times.begin(), times.end(), [&](long t) { return t >= from && t < from + 1000; });
   EXPECT_GE(frames, 59);
   EXPECT_LE(frames, 61);
+}
+
+TEST_F(PhotoShow, CaptionsNameTheDateAndFolderInTheLowerCornerOnly) {
+  // A mid-grey picture, so that the light text and its dark shadow both show on it; the
+  // date is the file's (no EXIF), read in UTC and the C locale.
+  ::mkdir((home / "Pictures/Beach").c_str(), 0755);
+  const std::string file = home / "Pictures/Beach/a.jpg";
+  struct Case {
+    std::vector<std::string> args;
+    int width, height;
+  };
+  const std::string frames = home / "frames";
+  extraEnv["TZ"] = "UTC";
+  extraEnv["LC_ALL"] = "C";
+  extraEnv["TIDEPOOL_FRAMES_DIR"] = frames;
+  // Moving (a picture of the screen's shape zooms), and still between black bars, where the
+  // caption belongs to the screen's corner and not the picture's.
+  for (const Case& c : {Case{{}, 640, 480}, Case{{"--motion", "off", "--fill", "bars"}, 400, 240}}) {
+    SCOPED_TRACE(testing::PrintToString(c.args));
+    std::filesystem::remove(file);
+    AddJpeg(file, 0x808080u, c.width, c.height);
+    const struct timeval taken[2] = {{1623715200, 0}, {1623715200, 0}};  // 2021-06-15 UTC
+    ASSERT_EQ(::utimes(file.c_str(), taken), 0);
+    std::filesystem::remove_all(home / ".cache");
+    ::mkdir((home / ".cache").c_str(), 0755);
+    auto lastFrame = [&](const std::string& captions, RunResult& r) {
+      std::filesystem::remove_all(frames);
+      ::mkdir(frames.c_str(), 0755);
+      std::vector<std::string> args = c.args;
+      args.insert(args.end(), {"--duration", "2", "--captions", captions});
+      r = Run(args, 1500);
+      std::vector<std::string> dumps;
+      for (const auto& e : std::filesystem::directory_iterator(frames)) dumps.push_back(e.path().string());
+      std::sort(dumps.begin(), dumps.end());
+      return dumps.empty() ? Bitmap32() : LoadImageFile(dumps.back());
+    };
+    RunResult plainRun, captionRun;
+    const Bitmap32 plain = lastFrame("off", plainRun), captioned = lastFrame("date+folder", captionRun);
+    ASSERT_EQ(plainRun.exitCode, 0) << plainRun.stderrText;
+    ASSERT_EQ(captionRun.exitCode, 0) << captionRun.stderrText;
+    EXPECT_TRUE(plainRun.EventsOf("caption").empty());
+    EXPECT_EQ(captionRun.EventsOf("caption"), std::vector<std::string>{"06/15/21 \u00B7 Beach"});
+    if (c.args.empty()) {
+      // The frame compared is one of a moving picture.
+      std::set<std::string> views;
+      for (const std::string& v : FramesOf(captionRun, "view")) views.insert(v.substr(0, v.rfind(' ')));
+      EXPECT_GT(views.size(), 10u);
+    }
+    ASSERT_EQ(plain.width(), 320);
+    ASSERT_EQ(captioned.width(), 320);
+    ASSERT_EQ(captioned.height(), 240);
+    // Light text and dark shadow in the lower left quarter; nothing changed elsewhere.
+    int lighter = 0, darker = 0, changedElsewhere = 0;
+    for (int y = 0; y < 240; ++y)
+      for (int x = 0; x < 320; ++x) {
+        const int was = PixelG(plain.at(x, y)), now = PixelG(captioned.at(x, y));
+        if ((plain.at(x, y) & 0xFFFFFFu) == (captioned.at(x, y) & 0xFFFFFFu)) continue;
+        if (x >= 160 || y < 180) ++changedElsewhere;
+        else if (now > was + 60) ++lighter;
+        else if (now < was - 40) ++darker;
+      }
+    EXPECT_EQ(changedElsewhere, 0);
+    EXPECT_GT(lighter, 40);
+    if (c.args.empty()) {
+      EXPECT_GT(darker, 40);  // on black bars the shadow cannot darken
+    }
+  }
 }
 
 }  // namespace

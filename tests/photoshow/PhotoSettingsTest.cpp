@@ -21,7 +21,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   ASSERT_TRUE(WriteFile(f / "a.ini",
                         "[Folders]\nFolder1=/photos/one\nFolder2=\nFolder3=/photos/two\n"
                         "[Show]\nDuration=42\nOrder=Newest\nTransitions=3,7-9\nTransitionTime=800\n"
-                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\nMotion=Strong\n"));
+                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\nMotion=Strong\nCaptions=Date+Folder\n"));
   const PhotoSettings s = LoadPhotoSettings(f / "a.ini");
   EXPECT_EQ(s.folders, (std::vector<std::string>{"/photos/one", "/photos/two"}));
   EXPECT_EQ(s.durationSeconds, 42);
@@ -33,9 +33,10 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_EQ(s.fill, PhotoFill::Crop);
   EXPECT_EQ(s.cropLimitPercent, 30);
   EXPECT_EQ(s.motion, PhotoMotion::Strong);
+  EXPECT_EQ(s.captions, PhotoCaptions::DateAndFolder);
 
   ASSERT_TRUE(WriteFile(f / "b.ini", "[Show]\nDuration=0\nOrder=sideways\nTransitions=none\nTransitionTime=-5\n"
-                                     "Fill=stretch\nCropLimit=51\nMotion=wild\n"));
+                                     "Fill=stretch\nCropLimit=51\nMotion=wild\nCaptions=time\n"));
   const PhotoSettings d = LoadPhotoSettings(f / "b.ini");
   const PhotoSettings defaults;
   EXPECT_EQ(d.durationSeconds, defaults.durationSeconds);
@@ -45,6 +46,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_EQ(d.fill, PhotoFill::Blur);
   EXPECT_EQ(d.cropLimitPercent, 15);
   EXPECT_EQ(d.motion, PhotoMotion::Gentle);
+  EXPECT_EQ(d.captions, PhotoCaptions::Off);
   ASSERT_TRUE(WriteFile(f / "c.ini", "[Show]\nCropLimit=-1\n"));
   EXPECT_EQ(LoadPhotoSettings(f / "c.ini").cropLimitPercent, 15);
 }
@@ -60,6 +62,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   s.fill = PhotoFill::Bars;
   s.cropLimitPercent = 0;
   s.motion = PhotoMotion::Off;
+  s.captions = PhotoCaptions::Date;
   ASSERT_TRUE(SavePhotoSettings(f / "p.ini", s));
   std::string text;
   ASSERT_TRUE(ReadFile(f / "p.ini", text));
@@ -74,6 +77,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   EXPECT_EQ(back.fill, PhotoFill::Bars);
   EXPECT_EQ(back.cropLimitPercent, 0);
   EXPECT_EQ(back.motion, PhotoMotion::Off);
+  EXPECT_EQ(back.captions, PhotoCaptions::Date);
 }
 
 TEST(PhotoSettings, SavingCreatesTheFolderAndNeverWritesThroughALink) {
@@ -116,6 +120,9 @@ TEST(PhotoSettings, TheCommandLineOverridesTheFile) {
   s = ApplyOverrides(file, o);
   EXPECT_EQ(s.motion, PhotoMotion::Off);
   EXPECT_EQ(s.framesPerSecond, kMaxFramesPerSecond);
+  EXPECT_EQ(s.captions, PhotoCaptions::Off);
+  o.captions = PhotoCaptions::Date;
+  EXPECT_EQ(ApplyOverrides(file, o).captions, PhotoCaptions::Date);
 }
 
 TEST(PhotoSettings, TransitionTexts) {
