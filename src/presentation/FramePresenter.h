@@ -7,9 +7,6 @@ namespace tp {
 class Clock;
 class Display;
 
-// The shortest time between two frames, in milliseconds (about 30 frames a second).
-constexpr uint32_t kFramePeriodMs = 33;
-static_assert(kFramePeriodMs == PresentationState{}.framePeriodMs);
 
 // Window drawing: the bitmap 1:1 with its top-left at (x, y). Scaled path: only when the
 // display can draw, the back surface takes the bitmap and is stretched over the screen

@@ -8,6 +8,9 @@
 
 namespace tp {
 
+// The saver's shortest time between two frames, in milliseconds (about 30 frames a second).
+constexpr uint32_t kFramePeriodMs = 33;
+
 struct PresentationState {
   // Screen size (the primary display) in pixels.
   int screenWidth = 0;
@@ -29,7 +32,7 @@ struct PresentationState {
   // Tick at which the previous frame finished (frame pacing), and the shortest time between
   // frames (the saver's kFramePeriodMs; folder shows set their own rate).
   uint32_t lastFrameTick = 0;
-  uint32_t framePeriodMs = 33;
+  uint32_t framePeriodMs = kFramePeriodMs;
   // The fitted plain picture is on screen as it is now, so drawing it again would change
   // nothing. Whoever draws anything else on the display (a black clear, a transition, a new
   // picture) clears it.
