@@ -39,6 +39,7 @@
 #include "project/ProjectLoader.h"
 #include "project/ProjectSettings.h"
 #include "support/BenchFiles.h"
+#include "support/BenchPictures.h"
 #include "support/BenchReport.h"
 
 extern char** environ;
@@ -96,28 +97,6 @@ std::string PackSaver(const ScratchDir& dir, const std::vector<std::string>& nam
   return pack.exitCode == 0 ? saver : std::string();
 }
 
-// A photo-like JPEG written row by row (smooth shapes, edges and sensor-like noise), so
-// that a 100-megapixel one needs no 400 MB bitmap to make.
-bool WritePhotoJpeg(const std::string& path, int w, int h) {
-  std::vector<Pixel> row(static_cast<size_t>(w));
-  uint32_t seed = 777;
-  const std::vector<uint8_t> jpeg = EncodeJpegRows(w, h, 90, [&](int y) {
-    for (int x = 0; x < w; ++x) {
-      seed = seed * 1664525u + 1013904223u;
-      const int noise = int(seed >> 28) - 8;
-      const double r = 128 + 90 * std::sin(x * 0.004 + y * 0.002);
-      const double g = 128 + 90 * std::cos(x * 0.0031 - y * 0.0047);
-      const double b = ((x / 37 + y / 53) % 2) ? 200 : 60;
-      auto clamp = [&](double v) { return uint8_t(std::clamp(int(v) + noise, 0, 255)); };
-      row[size_t(x)] = MakePixel(clamp(r), clamp(g), clamp(b), 255);
-    }
-    return row.data();
-  });
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
-  return bool(out.flush());
-}
-
 // A 1280x720 packaged picture whose lower half is water.
 void WriteLake(const std::string& path) {
   TProject p;
@@ -152,18 +131,6 @@ double SecondsToFirstFrame(const ScratchDir& dir, const std::string& saver) {
     struct stat st {};
     return ::stat(log.c_str(), &st) == 0 && st.st_size > 0;
   });
-}
-
-// The frame log's ticks (milliseconds) of one run.
-std::vector<uint32_t> FrameTicks(const std::string& log) {
-  std::vector<uint32_t> ticks;
-  std::ifstream in(log);
-  for (std::string line; std::getline(in, line);) {
-    std::istringstream fields(line);
-    uint32_t t = 0;
-    if (fields >> t) ticks.push_back(t);
-  }
-  return ticks;
 }
 
 // Packaged picture first, the photo due after 2 s (with a transition); the longest gap

@@ -8,6 +8,8 @@
 #include <thread>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 extern char** environ;
 
@@ -87,6 +89,17 @@ double SecondsUntil(const std::vector<std::string>& args, const std::vector<std:
   }
   waitpid(pid, &status, 0);
   return seconds;
+}
+
+std::vector<uint32_t> FrameTicks(const std::string& log) {
+  std::vector<uint32_t> ticks;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    uint32_t t = 0;
+    if (fields >> t) ticks.push_back(t);
+  }
+  return ticks;
 }
 
 }  // namespace tp::bench

@@ -1,6 +1,7 @@
 #pragma once
 // Files and programs the benchmarks work with: the build tree's player and tools, fresh
 // temporary folders and child processes.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <sys/resource.h>
@@ -40,5 +41,8 @@ ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::s
 // ready() holds (asked every 0.2 ms), or -1 when the child ends first; then waits for it.
 double SecondsUntil(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
                     const std::function<bool()>& ready);
+
+// The ticks (milliseconds, the first number of each line) of a frame log.
+std::vector<uint32_t> FrameTicks(const std::string& log);
 
 }  // namespace tp::bench

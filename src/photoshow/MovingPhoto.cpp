@@ -50,6 +50,33 @@ MovingPhoto ComposeMoving(Bitmap32 upright, int originalWidth, int originalHeigh
   return m;
 }
 
+namespace {
+
+// The fill (black when the background is not the frame's size) where the view leaves the
+// frame uncovered: the bands above and below it and the pieces beside it, nothing more.
+void DrawFillAround(const Bitmap32& background, const Rect& view, Bitmap32& frame) {
+  const int W = frame.width(), H = frame.height();
+  const bool black = background.width() != W || background.height() != H;
+  const int left = std::clamp(view.left, 0, W), right = std::clamp(view.right, left, W);
+  const int top = std::clamp(view.top, 0, H), bottom = std::clamp(view.bottom, top, H);
+  const auto piece = [&](int y, int x0, int x1) {
+    if (x1 <= x0) return;
+    auto* to = frame.scanline(y) + x0;
+    if (black) std::fill(to, to + (x1 - x0), Pixel(0));
+    else std::copy(background.scanline(y) + x0, background.scanline(y) + x1, to);
+  };
+  for (int y = 0; y < H; ++y) {
+    if (y < top || y >= bottom) {
+      piece(y, 0, W);
+    } else {
+      piece(y, 0, left);
+      piece(y, right, W);
+    }
+  }
+}
+
+}  // namespace
+
 void DrawMovingFrame(const MovingPhoto& p, const PictureView& view, Bitmap32& frame) {
   if (frame.empty()) return;
   if (p.picture.empty()) {
@@ -57,12 +84,7 @@ void DrawMovingFrame(const MovingPhoto& p, const PictureView& view, Bitmap32& fr
     return;
   }
   const Rect to = RectFromSize(view.x, view.y, view.width, view.height);
-  if (to.left > 0 || to.top > 0 || to.right < frame.width() || to.bottom < frame.height()) {
-    if (p.background.width() == frame.width() && p.background.height() == frame.height())
-      std::copy_n(p.background.data(), frame.pixelCount(), frame.data());
-    else
-      frame.Fill(0);
-  }
+  DrawFillAround(p.background, to, frame);
   // From the original's pixels to the prepared picture's.
   const double kx = double(p.picture.width()) / p.originalWidth, ky = double(p.picture.height()) / p.originalHeight;
   DrawScaledView(p.picture, {view.sourceX * kx, view.sourceY * ky, view.sourceWidth * kx, view.sourceHeight * ky},

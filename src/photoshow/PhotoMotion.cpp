@@ -96,15 +96,22 @@ double MotionProgress(uint32_t elapsedMs, uint32_t durationMs) {
   return t * t * (3.0 - 2.0 * t);  // smoothstep: no speed at either end
 }
 
-PictureView ViewAt(const MotionPath& p, double u) {
+MotionStop StopOf(const MotionPath& p, double u) {
   const int w = p.pictureWidth, h = p.pictureHeight, W = p.screenWidth, H = p.screenHeight;
-  if (w <= 0 || h <= 0 || W <= 0 || H <= 0) return {};
+  if (w <= 0 || h <= 0 || W <= 0 || H <= 0) return p.start;
   u = std::clamp(u, 0.0, 1.0);
   // Scale changes geometrically, so a zoom looks even; the centre follows in a line.
   const double s0 = p.start.scale, s1 = p.end.scale;
   const double scale = s0 == s1 ? s0 : s0 * std::pow(s1 / s0, u);
-  const double cx = ClampCentre(Lerp(p.start.centreX, p.end.centreX, u), scale, w, W);
-  const double cy = ClampCentre(Lerp(p.start.centreY, p.end.centreY, u), scale, h, H);
+  return {scale, ClampCentre(Lerp(p.start.centreX, p.end.centreX, u), scale, w, W),
+          ClampCentre(Lerp(p.start.centreY, p.end.centreY, u), scale, h, H)};
+}
+
+PictureView ViewAt(const MotionPath& p, double u) {
+  const int w = p.pictureWidth, h = p.pictureHeight, W = p.screenWidth, H = p.screenHeight;
+  if (w <= 0 || h <= 0 || W <= 0 || H <= 0) return {};
+  const MotionStop stop = StopOf(p, u);
+  const double scale = stop.scale, cx = stop.centreX, cy = stop.centreY;
   // The picture's left and top edges on the screen.
   const double left = W / 2.0 - cx * scale, top = H / 2.0 - cy * scale;
   const auto span = [scale](double edge, int length, int screen, int& at, int& size, double& from, double& extent) {

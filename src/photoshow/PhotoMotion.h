@@ -58,6 +58,10 @@ MotionPath PlanMotion(int w, int h, int W, int H, PhotoFill fill, int cropLimitP
 // The eased progress (0..1) elapsedMs into a picture's durationMs: at rest at both ends.
 double MotionProgress(uint32_t elapsedMs, uint32_t durationMs);
 
+// Where the path is at eased progress u (0..1): its scale and the picture point at the
+// middle of the screen.
+MotionStop StopOf(const MotionPath& path, double u);
+
 // What the screen shows of the picture at eased progress u: the screen rectangle it covers
 // (at least one pixel each way) and the part of the picture in it.
 PictureView ViewAt(const MotionPath& path, double u);

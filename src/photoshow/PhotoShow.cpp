@@ -219,6 +219,8 @@ bool TPhotoShow::ShowFirstPicture() {
     shownPending_ = true;  // counted once its first frame is out
     current_ = std::move(picture);
     pictureStartTime_ = platform_.clock().Tick();
+    motionStart_ = pictureStartTime_;
+    motionMs_ = MotionLengthMs(false);
     return true;
   }
   return false;
@@ -299,6 +301,12 @@ void TPhotoShow::MakeCaption(const LibraryPicture& picture) {
                            state_.screenWidth - 2 * margin);
 }
 
+void TPhotoShow::BlendCaptionOn(const Bitmap32& caption, Bitmap32& frame) const {
+  if (caption.empty() || frame.width() != state_.screenWidth || frame.height() != state_.screenHeight) return;
+  const int margin = frame.height() / kCaptionMarginDivisor;
+  BlendCaption(caption, frame, margin, frame.height() - margin - caption.height());
+}
+
 void TPhotoShow::DrawCaption() {
   if (caption_.empty() || state_.fittedPicture.empty()) return;
   const int W = state_.screenWidth, H = state_.screenHeight;
@@ -315,8 +323,7 @@ void TPhotoShow::DrawCaption() {
     state_.pictureWidth = W;
     state_.pictureHeight = H;
   }
-  const int margin = H / kCaptionMarginDivisor;
-  BlendCaption(caption_, state_.fittedPicture, margin, H - margin - caption_.height());
+  BlendCaptionOn(caption_, state_.fittedPicture);
 }
 
 void TPhotoShow::LogCaption() const {
@@ -330,17 +337,35 @@ void TPhotoShow::NextFramePeriod() {
   state_.framePeriodMs = uint32_t((n + 1) * 1000 / fps - n * 1000 / fps);
 }
 
+bool TPhotoShow::FadeKeepsMoving() const {
+  return look_.motion != PhotoMotion::Off && settings_.transitionMs > 0 && effects_ == std::vector<int>{1};
+}
+
+uint32_t TPhotoShow::MotionLengthMs(bool fadesIn) const {
+  uint32_t ms = uint32_t(settings_.durationSeconds) * 1000u;
+  if (FadeKeepsMoving()) ms += uint32_t(settings_.transitionMs) * (fadesIn ? 2u : 1u);
+  return ms;
+}
+
+double TPhotoShow::MotionNow(uint32_t start, uint32_t lengthMs) const {
+  return MotionProgress(platform_.clock().Tick() - start, lengthMs);
+}
+
 void TPhotoShow::StayLonger() {
-  pictureStartTime_ = platform_.clock().Tick();
-  // Back the way it came, from where it rests now.
-  std::swap(path_.start, path_.end);
+  const uint32_t now = platform_.clock().Tick();
+  pictureStartTime_ = now;
+  // Back the way it came, from where it is now (at rest, unless a moving fade was due).
+  const MotionStop here = StopOf(path_, MotionNow(motionStart_, motionMs_));
+  path_.end = path_.start;
+  path_.start = here;
+  motionStart_ = now;
+  motionMs_ = MotionLengthMs(false);
 }
 
 void TPhotoShow::MoveCurrent() {
   if (!moves_ || !current_ || !state_.frameOnScreen) return;
   // Where the picture should be now, whenever this frame comes.
-  const uint32_t elapsed = platform_.clock().Tick() - pictureStartTime_;
-  const PictureView view = ViewAt(path_, MotionProgress(elapsed, uint32_t(settings_.durationSeconds) * 1000u));
+  const PictureView view = ViewAt(path_, MotionNow(motionStart_, motionMs_));
   if (view == view_) return;
   view_ = view;
   DrawMovingFrame(moving_, view_, state_.fittedPicture);
@@ -363,7 +388,11 @@ void TPhotoShow::ChangePicture() {
     return;
   }
   const PictureView oldView = view_;
-  ApplyPrepared(TakeNext(), *next_);
+  PreparedPicture prepared = TakeNext();
+  // The leaving picture moves on under a moving cross-fade; ApplyPrepared replaces it.
+  if (moves_ && FadeKeepsMoving())
+    leaving_ = Leaving{std::move(moving_), path_, motionStart_, motionMs_, std::move(caption_)};
+  ApplyPrepared(std::move(prepared), *next_);
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);
@@ -371,9 +400,26 @@ void TPhotoShow::ChangePicture() {
   shownPending_ = true;
   current_ = std::move(next_);
   next_.reset();
+  RunChange(oldView);
+  leaving_.reset();
+  pictureStartTime_ = clock.Tick();
+  if (!FadeKeepsMoving()) motionStart_ = pictureStartTime_;
+  if (moves_) {
+    // The transition may have moved the picture on: its frame starts from where it is now.
+    view_ = ViewAt(path_, MotionNow(motionStart_, motionMs_));
+    DrawMovingFrame(moving_, view_, state_.fittedPicture);
+    DrawCaption();
+  }
+}
+
+void TPhotoShow::RunChange(const PictureView& leavingView) {
+  Clock& clock = platform_.clock();
+  motionStart_ = clock.Tick();
+  motionMs_ = MotionLengthMs(true);
   if (settings_.transitionMs <= 0) {
     display_->FillBlack();
   } else {
+    PictureView oldView = leavingView;
     TransitionContext context;
     context.display = display_.get();
     context.runLoop = &platform_.runLoop();
@@ -387,13 +433,28 @@ void TPhotoShow::ChangePicture() {
     context.proportional = true;
     context.allowedEffects = &effects_;
     // A transition frame shows what is left of the old picture and what has come of the new.
-    context.framePresented = [this, oldView](int progress) {
+    context.framePresented = [this, &oldView](int progress) {
       if (progress < 100) display_->NoteView(oldView);
       if (progress > 0) display_->NoteView(view_);
     };
+    if (FadeKeepsMoving()) {
+      // Both pictures drawn where their paths are at this frame's time.
+      context.beforeFrame = [this, &oldView](int) {
+        const int W = state_.screenWidth, H = state_.screenHeight;
+        if (leaving_ && oldPicture_.width() == W && oldPicture_.height() == H) {
+          oldView = ViewAt(leaving_->path, MotionNow(leaving_->start, leaving_->lengthMs));
+          DrawMovingFrame(leaving_->moving, oldView, oldPicture_);
+          BlendCaptionOn(leaving_->caption, oldPicture_);
+        }
+        if (moves_ && newPicture_.width() == W && newPicture_.height() == H) {
+          view_ = ViewAt(path_, MotionNow(motionStart_, motionMs_));
+          DrawMovingFrame(moving_, view_, newPicture_);
+          BlendCaptionOn(caption_, newPicture_);
+        }
+      };
+    }
     RunTransition(context, settings_.transitionMs);
   }
-  pictureStartTime_ = clock.Tick();
 }
 
 void TPhotoShow::ShowNoPictures() {

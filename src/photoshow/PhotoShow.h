@@ -68,12 +68,25 @@ class TPhotoShow : public InputHandler {
   void MakeCaption(const LibraryPicture& picture);
   // Blends the caption over the picture's frame in state_.fittedPicture.
   void DrawCaption();
+  // Blends a caption over a screen-sized frame in its corner.
+  void BlendCaptionOn(const Bitmap32& caption, Bitmap32& frame) const;
   // The event of the caption of the picture just loaded.
   void LogCaption() const;
   // A moving picture's view for now, drawn when it differs from the one on screen.
   void MoveCurrent();
   // The picture on screen stays for another duration (moving back along its path).
   void StayLonger();
+  // Whether a moving picture keeps moving through its transitions: only the plain
+  // cross-fade can show it; the other effects meet the picture at rest.
+  bool FadeKeepsMoving() const;
+  // How long the motion of a picture takes: its duration, and with a moving cross-fade the
+  // fade out (and the fade in, when it comes with one).
+  uint32_t MotionLengthMs(bool fadesIn) const;
+  // Where a picture's path is now, for a motion that began at start and lasts lengthMs.
+  double MotionNow(uint32_t start, uint32_t lengthMs) const;
+  // Runs the transition to the picture just applied; the leaving one keeps moving through a
+  // moving cross-fade.
+  void RunChange(const PictureView& oldView);
   // Sets the pacing of the next frame, so that frames come at the chosen rate.
   void NextFramePeriod();
   void ShowNoPictures();
@@ -96,6 +109,16 @@ class TPhotoShow : public InputHandler {
   std::string captionText_;
   Bitmap32 caption_;  // premultiplied, drawn over each frame of the picture on screen
   bool moves_ = false;  // the picture on screen has a path that is not still
+  uint32_t motionStart_ = 0;  // tick at which its motion began
+  uint32_t motionMs_ = 0;     // how long its motion takes
+  // The picture a moving cross-fade leaves, moving on under it; empty otherwise.
+  struct Leaving {
+    MovingPhoto moving;
+    MotionPath path;
+    uint32_t start = 0, lengthMs = 0;
+    Bitmap32 caption;
+  };
+  std::optional<Leaving> leaving_;
   uint64_t frameCount_ = 0;
   std::vector<int> effects_;
   Bitmap32 oldPicture_, newPicture_, work_;

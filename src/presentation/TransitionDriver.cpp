@@ -144,6 +144,7 @@ TransitionRun RunTransition(TransitionContext& c, int durationMs) {
   const int index = ProgramRandom::Random(int32_t(allowed.size()));
   const int effect = allowed[size_t(index)];
 
+  if (c.beforeFrame) c.beforeFrame(0);
   DrawTransitionFrame(c, effect, 0);
 
   // The first frame's cost, plus one millisecond, stands for every frame's.
@@ -153,6 +154,7 @@ TransitionRun RunTransition(TransitionContext& c, int durationMs) {
   for (int i = 1; i <= steps; ++i) {
     const int progress = int(RoundHalfEven(double(i) * 100.0 / double(steps)));
     if (!c.plainPicture) DrawNewPicture(c, c.advanceEngine(), x0, y0);
+    if (c.beforeFrame) c.beforeFrame(progress);
     DrawTransitionFrame(c, effect, progress);
     Pump(c);
   }

@@ -41,6 +41,10 @@ struct TransitionContext {
   // Effect numbers to choose from (see ParseTransitionEffects); empty means effect 1.
   const std::vector<int>* allowedEffects = nullptr;
 
+  // Called before each frame is composed with its progress (0..100), when set: it may draw
+  // the old and new buffers anew (pictures that keep moving through the transition). Its
+  // cost is part of the first frame's, so the step count allows for it.
+  std::function<void(int progress)> beforeFrame;
   // Called after each presented frame with its progress (0..100), when set.
   std::function<void(int progress)> framePresented;
 };

@@ -55,6 +55,20 @@ class PhotoShow : public ::testing::Test {
     all.insert(all.end(), args.begin(), args.end());
     return RunHeadless(PlayerPath(), all, o);
   }
+  // The view lines of each frame in turn (without time and hash): two in a transition's.
+  static std::vector<std::vector<std::string>> ViewsByFrame(const RunResult& r) {
+    std::vector<std::vector<std::string>> byFrame;
+    std::string frameKey;
+    for (const std::string& line : r.frames) {
+      const size_t at = line.find(" view ");
+      if (at == std::string::npos) continue;
+      const std::string key = line.substr(0, line.find(' ')) + line.substr(line.rfind(' '));
+      if (key != frameKey) byFrame.emplace_back();
+      frameKey = key;
+      byFrame.back().push_back(line.substr(at + 6, line.rfind(' ') - at - 6));
+    }
+    return byFrame;
+  }
   std::vector<std::string> Loads(const RunResult& r) {
     std::vector<std::string> out;
     for (const std::string& p : r.EventsOf("load")) out.push_back(Bare(p));
@@ -334,7 +348,8 @@ TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
   // On a 4:3 screen: a 10:3 panorama pans across at 1:1; a 4:3 picture twice the screen zooms.
   AddJpeg(home / "Pictures/a-wide.jpg", 0x3080C0u, 800, 240);
   AddJpeg(home / "Pictures/b-near.jpg", 0xC08030u, 640, 480);
-  const RunResult r = Run({"--duration", "2", "--order", "name", "--transitions", "fade"}, 6000);
+  // An effect other than the cross-fade, which meets both pictures at rest.
+  const RunResult r = Run({"--duration", "2", "--order", "name", "--transitions", "2"}, 6000);
   ASSERT_EQ(r.exitCode, 0) << r.stderrText;
   ASSERT_GE(Loads(r).size(), 2u);
   std::vector<std::vector<double>> wide, near;
@@ -375,16 +390,7 @@ TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
   EXPECT_NEAR(least, 320 / 0.575, 1);
   // A transition runs between the old picture's last view and the new one's first: its
   // frames name the view of the frame before it and one still view of the new picture.
-  std::vector<std::vector<std::string>> byFrame;
-  std::string frameKey;
-  for (const std::string& line : r.frames) {
-    const size_t at = line.find(" view ");
-    if (at == std::string::npos) continue;
-    const std::string key = line.substr(0, line.find(' ')) + line.substr(line.rfind(' '));
-    if (key != frameKey) byFrame.emplace_back();
-    frameKey = key;
-    byFrame.back().push_back(line.substr(at + 6, line.rfind(' ') - at - 6));
-  }
+  const std::vector<std::vector<std::string>> byFrame = ViewsByFrame(r);
   int transitionFrames = 0;
   for (size_t i = 1; i < byFrame.size(); ++i) {
     if (byFrame[i].size() != 2) continue;
@@ -409,6 +415,53 @@ TEST_F(PhotoShow, PicturesMoveOverTheirTimeWithinThemselves) {
   const long frames = std::count_if(times.begin(), times.end(), [&](long t) { return t >= from && t < from + 1000; });
   EXPECT_GE(frames, 59);
   EXPECT_LE(frames, 61);
+}
+
+TEST_F(PhotoShow, TheCrossFadeKeepsBothPicturesMovingWithoutAJump) {
+  // Two pictures of the screen's shape, twice its size: each zooms over its whole time.
+  AddJpeg(home / "Pictures/a.jpg", 0x3080C0u, 640, 480);
+  AddJpeg(home / "Pictures/b.jpg", 0xC08030u, 640, 480);
+  const RunResult r = Run({"--duration", "2", "--order", "name", "--transitions", "fade"}, 5000);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  ASSERT_GE(Loads(r).size(), 2u);
+  const std::vector<std::vector<std::string>> byFrame = ViewsByFrame(r);
+  // The source width of each view: the zoom's measure, changing in every moving frame.
+  const auto width = [](const std::string& v) { return ViewNumbers(v).at(6); };
+  int transitionFrames = 0, oldMoved = 0, newMoved = 0;
+  for (size_t i = 1; i < byFrame.size(); ++i) {
+    const std::vector<std::string>& before = byFrame[i - 1];
+    const std::vector<std::string>& now = byFrame[i];
+    if (now.size() == 2) {
+      ++transitionFrames;
+      if (now[0] != before[0]) ++oldMoved;  // the leaving picture's view of the frame before
+      if (before.size() == 2 && now[1] != before[1]) ++newMoved;
+    } else if (before.size() == 2) {
+      // The first frame after the fade goes on from its last view, a small step away.
+      EXPECT_NEAR(width(now[0]), width(before[1]), 3.0) << i;
+    }
+  }
+  ASSERT_GT(transitionFrames, 20);
+  // Both move in nearly every frame of the fade (a frame may land on the same rounded view).
+  EXPECT_GT(oldMoved, transitionFrames * 3 / 4);
+  EXPECT_GT(newMoved, transitionFrames * 3 / 4);
+}
+
+TEST_F(PhotoShow, ALonePictureTurnsBackFromWhereItIsWhenItsTimeIsUp) {
+  // With the cross-fade, a picture is still moving when its time is up; with nothing else to
+  // show it goes back from there, never jumping to an end of its path.
+  AddJpeg(home / "Pictures/a.jpg", 0x3080C0u, 640, 480);
+  const RunResult r = Run({"--duration", "1", "--transitions", "fade"}, 4500);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  std::vector<double> widths;
+  for (const std::string& v : FramesOf(r, "view")) widths.push_back(ViewNumbers(v).at(6));
+  ASSERT_GT(widths.size(), 200u);
+  double least = 1e9, most = 0;
+  for (size_t i = 1; i < widths.size(); ++i) {
+    EXPECT_NEAR(widths[i], widths[i - 1], 3.0) << i;
+    least = std::min(least, widths[i]);
+    most = std::max(most, widths[i]);
+  }
+  EXPECT_GT(most - least, 20);  // it did move: a third of the way from 640 towards 556 and back
 }
 
 TEST_F(PhotoShow, CaptionsNameTheDateAndFolderInTheLowerCornerOnly) {
