@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/TextUtil.h"
+#include "platform/ScreenShows.h"
 
 namespace tp {
 namespace {
@@ -105,6 +106,7 @@ bool IsSaverFileArgument(const std::string& argument) {
 
 AppOptions ParseCommandLine(int argc, char** argv) {
   AppOptions o;
+  for (int i = 1; i < argc; ++i) o.arguments.push_back(argv[i]);
   std::vector<std::string> positional;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -120,6 +122,13 @@ AppOptions ParseCommandLine(int argc, char** argv) {
     else if (a.rfind("--window-id=", 0) == 0) o.windowId = a.substr(12);
     else if (a == "--root") o.root = true;
     else if (a == "--all-screens") o.allScreens = true;
+    else if (a == "--same-on-all-screens") o.allScreens = o.sameOnAllScreens = true;
+    else if (a == "--screen") {
+      const std::string v = value("--screen");
+      const auto n = ParseInt32(v);
+      if (n && *n >= 0 && *n < ScreenShows::kMaxScreens) o.screen = *n;
+      else o.errors.push_back("--screen takes a screen number from 0 to 15, not \"" + v + "\"");
+    }
     else if (a == "--help") o.help = true;
     else if (a == "--version") o.version = true;
     else if (ReadPhotoOption(a, value, o)) continue;
@@ -174,7 +183,11 @@ saver's configuration window.
 Options:
   --project FILE     play the saver stored in FILE instead of the program's own
   --window           run the show in an 800 x 600 window instead of full screen
-  --all-screens      run the show on every screen, not only the primary one
+  --all-screens      run the show on every screen, not only the primary one; a
+                     folder show shows each screen its own pictures
+  --same-on-all-screens
+                     a folder show on every screen, the same pictures on each
+  --screen N         run the show full screen on screen N (0, the primary, by default)
   --window-id ID     run the show inside the existing X window ID (decimal or 0x hex)
   --root             run the show on the root window
   --help             print this text and end

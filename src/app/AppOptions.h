@@ -18,6 +18,9 @@ struct AppOptions {
   std::string windowId;       // --window-id ID: draw into this foreign window
   bool root = false;          // --root: draw into the root window
   bool allScreens = false;    // --all-screens: the show on every screen
+  bool sameOnAllScreens = false;  // --same-on-all-screens: one folder show repeated on each
+  int screen = 0;             // --screen N: full screen on screen N (0 the primary)
+  std::vector<std::string> arguments;  // the command line as given, without the program
   bool help = false;          // --help: print the usage and end
   bool version = false;       // --version: print the version and end
   bool pictures = false;      // --pictures: a folder show of the folders given (photo.folders)

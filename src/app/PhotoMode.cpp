@@ -1,5 +1,8 @@
 // The folder show (--pictures): the show of mode S and the preview of mode P.
+#include <algorithm>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/PreviewDrawing.h"
 #include "app/RunModes.h"
@@ -9,6 +12,7 @@
 #include "photoshow/PhotoShow.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
+#include "platform/ScreenShows.h"
 #include "platform/TerminationSignals.h"
 #include "platform/x11/ForeignWindow.h"
 #include "platform/x11/WindowId.h"
@@ -34,16 +38,47 @@ PhotoRun PhotoRunOf(const AppOptions& options) {
 // How long the preview waits for the scan to find a first picture.
 constexpr int kPreviewPictureWaitMs = 5000;
 
+// The command line for the shows of the other screens: the same options without those
+// that choose screens.
+std::vector<std::string> ScreenShowArguments(const std::vector<std::string>& arguments) {
+  std::vector<std::string> args;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    if (arguments[i] == "--all-screens") continue;
+    if (arguments[i] == "--screen") {
+      ++i;
+      continue;
+    }
+    args.push_back(arguments[i]);
+  }
+  return args;
+}
+
 }  // namespace
 
 void RunPhotoShow(AppState& state) {
+  EndWithStartingShow();
   PhotoRun run = PhotoRunOf(state.options);
   DisplayOptions display;
   display.title = "Tidepool Photos";
   display.fullScreen = !state.options.window;
   display.allScreens = state.options.allScreens;
+  display.screen = state.options.screen;
+  // Each screen its own pictures: one show on each of the others, dealing from one deck.
+  ScreenShows others;
+  if (display.fullScreen && state.options.allScreens && !state.options.sameOnAllScreens) {
+    display.allScreens = false;
+    const int count = std::min(CurrentPlatform().ScreenCount(), ScreenShows::kMaxScreens);
+    const std::vector<std::string> args = ScreenShowArguments(state.options.arguments);
+    for (int screen = 0; screen < count; ++screen) {
+      if (screen == display.screen) continue;
+      const bool started = others.Start(args, screen);
+      LogEvent("screen-show", (started ? "start " : "cannot start ") + std::to_string(screen));
+    }
+  }
   TPhotoShow show(std::move(run.settings), std::move(run.library), CurrentPlatform(), display);
   show.ShowModal();
+  others.EndAll();
+  if (others.Ended() > 0) LogEvent("screen-show", "ended by another screen");
 }
 
 void RunPhotoPreview(AppState& state) {

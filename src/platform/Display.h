@@ -16,6 +16,8 @@ struct DisplayOptions {
   int windowHeight = 600;
   unsigned long hostWindow = 0;  // draw into this foreign window (X11 id) when non-zero
   bool allScreens = false;   // repeat the show on every screen
+  int screen = 0;            // full screen on this screen (0 the primary; one that is not
+                             // there, as an unplugged monitor, gives the primary)
   std::string title;         // the window's title (UTF-8): the saver's product name
 };
 

@@ -29,6 +29,9 @@ class Platform {
   virtual int ScreenWidth() const = 0;
   virtual int ScreenHeight() const = 0;
   virtual int DesktopBitDepth() const = 0;
+  // How many screens the desktop has (at least 1); DisplayOptions::screen counts them from
+  // the primary, 0.
+  virtual int ScreenCount() const { return 1; }
 
   // The saver's window; input goes to handler while the run loop pumps.
   virtual std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options,

@@ -106,6 +106,18 @@ TEST(ParseCommandLine, TellsASaverFileFromARunModeSwitch) {
   EXPECT_EQ(Parse({"/s", "--window-id"}).errors.size(), 1u);
 }
 
+TEST(ParseCommandLine, ScreensAreChosenWithinBounds) {
+  const AppOptions one = Parse({"--pictures", "--screen", "2"});
+  EXPECT_EQ(one.screen, 2);
+  EXPECT_TRUE(one.errors.empty());
+  for (const char* bad : {"-1", "16", "x", ""}) EXPECT_EQ(Parse({"--pictures", "--screen", bad}).errors.size(), 1u) << bad;
+  const AppOptions same = Parse({"--pictures", "--same-on-all-screens"});
+  EXPECT_TRUE(same.allScreens && same.sameOnAllScreens);
+  // The line as given, for the shows of the other screens.
+  EXPECT_EQ(Parse({"--pictures", "--all-screens", "--duration", "3"}).arguments,
+            (std::vector<std::string>{"--pictures", "--all-screens", "--duration", "3"}));
+}
+
 class CommandLine : public ::testing::Test {
  protected:
   TempDir scratch, tmp;

@@ -464,6 +464,44 @@ TEST_F(PhotoShow, ALonePictureTurnsBackFromWhereItIsWhenItsTimeIsUp) {
   EXPECT_GT(most - least, 20);  // it did move: a third of the way from 640 towards 556 and back
 }
 
+TEST_F(PhotoShow, EachScreenShowsItsOwnPicturesFromTheOneDeckAtItsOwnSize) {
+  for (char c = 'a'; c <= 'f'; ++c) AddJpeg(home / ("Pictures/" + std::string(1, c) + ".jpg"), 0x101010u * uint32_t(c - 'a' + 1));
+  extraEnv["TIDEPOOL_MORE_SCREENS"] = "200x150";
+  extraEnv["TIDEPOOL_EVENT_LOG"] = home / "events.log";
+  const RunResult r = Run({"--all-screens", "--duration", "1", "--motion", "off"}, 2500);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  const auto loadsIn = [](const std::vector<std::string>& lines, std::string* opened) {
+    std::vector<std::string> loads;
+    for (const std::string& line : lines) {
+      std::istringstream in(line);
+      std::string time, kind, rest;
+      in >> time >> kind;
+      std::getline(in >> std::ws, rest);
+      if (kind == "load") loads.push_back(Bare(rest));
+      if (kind == "display" && rest.rfind("open ", 0) == 0) *opened = rest;
+    }
+    return loads;
+  };
+  std::string primaryOpen, otherOpen;
+  const std::vector<std::string> primary = loadsIn(ReadLines(home / "events.log"), &primaryOpen);
+  const std::vector<std::string> other = loadsIn(ReadLines(home / "events.log-screen1"), &otherOpen);
+  EXPECT_EQ(primaryOpen, "open 320x240");
+  EXPECT_EQ(otherOpen, "open 200x150");
+  ASSERT_GE(primary.size(), 2u);
+  ASSERT_GE(other.size(), 2u);
+  // At one time no picture is on both screens: the first of each differ, and a pass of six
+  // is shared out between the two.
+  EXPECT_NE(primary[0], other[0]);
+  std::set<std::string> both(primary.begin(), primary.begin() + 2);
+  both.insert(other.begin(), other.begin() + 2);
+  EXPECT_EQ(both.size(), 4u);
+  // One stream on every screen: no show of its own for the other screen.
+  std::filesystem::remove(home / "events.log-screen1");
+  const RunResult same = Run({"--same-on-all-screens", "--duration", "1"}, 1500);
+  ASSERT_EQ(same.exitCode, 0) << same.stderrText;
+  EXPECT_FALSE(std::filesystem::exists(home / "events.log-screen1"));
+}
+
 TEST_F(PhotoShow, CaptionsNameTheDateAndFolderInTheLowerCornerOnly) {
   // A mid-grey picture, so that the light text and its dark shadow both show on it; the
   // date is the file's (no EXIF), read in UTC and the C locale.

@@ -1,5 +1,6 @@
 #include "platform/headless/HeadlessOptions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -23,21 +24,36 @@ std::optional<uint32_t> EnvUnsigned(const char* name) {
   }
   return uint32_t(*n);
 }
+// "WxH" with both sides from 1 to 16384.
+std::optional<std::pair<int, int>> ScreenSize(const std::string& text) {
+  const size_t x = text.find_first_of("xX");
+  auto w = x == std::string::npos ? std::nullopt : ParseInt32(text.substr(0, x));
+  auto h = x == std::string::npos ? std::nullopt : ParseInt32(text.substr(x + 1));
+  if (w && h && *w > 0 && *h > 0 && *w <= 16384 && *h <= 16384) return std::make_pair(*w, *h);
+  return std::nullopt;
+}
+
+constexpr size_t kMaxMoreScreens = 15;
+
 }  // namespace
 
 HeadlessOptions HeadlessOptions::FromEnvironment() {
   HeadlessOptions o;
   std::string screen = Env("TIDEPOOL_SCREEN");
   if (!screen.empty()) {
-    size_t x = screen.find_first_of("xX");
-    auto w = x == std::string::npos ? std::nullopt : ParseInt32(screen.substr(0, x));
-    auto h = x == std::string::npos ? std::nullopt : ParseInt32(screen.substr(x + 1));
-    if (w && h && *w > 0 && *h > 0 && *w <= 16384 && *h <= 16384) {
-      o.screenWidth = *w;
-      o.screenHeight = *h;
+    if (auto size = ScreenSize(screen)) {
+      o.screenWidth = size->first;
+      o.screenHeight = size->second;
     } else {
       std::fprintf(stderr, "tidepool: ignoring TIDEPOOL_SCREEN=%s (want WxH)\n", screen.c_str());
     }
+  }
+  const std::string more = Env("TIDEPOOL_MORE_SCREENS");
+  for (size_t at = 0; !more.empty() && at <= more.size() && o.moreScreens.size() < kMaxMoreScreens;) {
+    const size_t comma = std::min(more.find(',', at), more.size());
+    if (auto size = ScreenSize(more.substr(at, comma - at))) o.moreScreens.push_back(*size);
+    else std::fprintf(stderr, "tidepool: ignoring a screen of TIDEPOOL_MORE_SCREENS=%s (want WxH)\n", more.c_str());
+    at = comma + 1;
   }
   o.realClock = Env("TIDEPOOL_REAL_CLOCK") == "1";
   o.runMs = EnvUnsigned("TIDEPOOL_RUN_MS");

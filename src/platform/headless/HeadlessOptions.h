@@ -3,12 +3,16 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tp {
 
 struct HeadlessOptions {
   int screenWidth = 1280;                 // TIDEPOOL_SCREEN=WxH
   int screenHeight = 1024;
+  // TIDEPOOL_MORE_SCREENS=WxH[,WxH...]: screens beside the primary, at most 15.
+  std::vector<std::pair<int, int>> moreScreens;
   bool realClock = false;                 // TIDEPOOL_REAL_CLOCK=1
   std::optional<uint32_t> runMs;          // TIDEPOOL_RUN_MS: close request at this time
   uint32_t presentMs = 10;                // TIDEPOOL_PRESENT_MS: virtual cost of a frame

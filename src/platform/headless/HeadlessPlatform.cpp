@@ -78,10 +78,15 @@ class HeadlessPlatform : public Platform {
   int ScreenWidth() const override { return options_.screenWidth; }
   int ScreenHeight() const override { return options_.screenHeight; }
   int DesktopBitDepth() const override { return 32; }
+  int ScreenCount() const override { return 1 + int(options_.moreScreens.size()); }
 
   std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options, InputHandler* handler) override {
     int w = options.fullScreen ? options_.screenWidth : options.windowWidth;
     int h = options.fullScreen ? options_.screenHeight : options.windowHeight;
+    if (options.fullScreen && options.screen > 0 && size_t(options.screen) <= options_.moreScreens.size()) {
+      w = options_.moreScreens[size_t(options.screen) - 1].first;
+      h = options_.moreScreens[size_t(options.screen) - 1].second;
+    }
     return std::make_unique<HeadlessDisplay>(w, h, clock_, loop_, recorder_, options_, handler);
   }
 

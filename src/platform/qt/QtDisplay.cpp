@@ -24,9 +24,23 @@ QSize DeviceSize(QSize logical, double ratio) {
 
 }  // namespace
 
+QList<QScreen*> ScreensPrimaryFirst() {
+  QList<QScreen*> screens;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (!primary) return screens;
+  screens.push_back(primary);
+  for (QScreen* s : QGuiApplication::screens())
+    if (s != primary) screens.push_back(s);
+  return screens;
+}
+
 QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLoop* signalLoop)
     : handler_(handler) {
-  QScreen* primary = QGuiApplication::primaryScreen();
+  // The screen asked for (the primary when there is no such screen).
+  const QList<QScreen*> all = ScreensPrimaryFirst();
+  QScreen* primary = options.screen > 0 && options.screen < all.size() ? all[options.screen]
+                     : all.empty()                                    ? nullptr
+                                                                      : all.front();
   if (primary) bitDepth_ = primary->depth();
   if (bitDepth_ <= 0) bitDepth_ = 32;
   // The saver's product name; else the application's title.
@@ -47,10 +61,10 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLo
     QList<QScreen*> screens;
     screens.push_back(primary);
     if (options.allScreens) {
-      for (QScreen* s : QGuiApplication::screens())
+      for (QScreen* s : all)
         if (s != primary) screens.push_back(s);
     }
-    // The show is made at the primary screen's own pixel size; other screens draw it at theirs.
+    // The show is made at its screen's own pixel size; other screens draw it at theirs.
     pixelRatio_ = primary->devicePixelRatio();
     const QSize device = DeviceSize(primary->geometry().size(), pixelRatio_);
     screen_.SetSize(device.width(), device.height());

@@ -1,8 +1,10 @@
 #pragma once
-// The saver window on Qt: frameless, black, on top, covering the primary screen (or an
+// The saver window on Qt: frameless, black, on top, covering its screen (or an
 // ordinary window, or one window per screen), drawing the display's own screen bitmap.
 // Everything is in the screen's own (device) pixels, whatever scale factor the desktop
 // uses: the screen bitmap has one pixel per device pixel and is painted 1:1.
+#include <QList>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,11 +15,15 @@
 #include "platform/RunLoop.h"
 #include "platform/TerminationSignals.h"
 
+class QScreen;
 class QWidget;
 
 namespace tp {
 
 class SaverWidget;
+
+// The desktop's screens, the primary first (empty without any).
+QList<QScreen*> ScreensPrimaryFirst();
 
 class QtDisplay : public Display {
  public:

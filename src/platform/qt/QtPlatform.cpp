@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/qt/QtClock.h"
@@ -43,6 +44,8 @@ class QtPlatform : public Platform {
     QScreen* s = QGuiApplication::primaryScreen();
     return s && s->depth() > 0 ? s->depth() : 32;
   }
+
+  int ScreenCount() const override { return std::max(1, int(ScreensPrimaryFirst().size())); }
 
   std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options, InputHandler* handler) override {
     return std::make_unique<QtDisplay>(options, handler, &runLoop_);
