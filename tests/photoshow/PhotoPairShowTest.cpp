@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "core/FileSystem.h"
 #include "imaging/ImageWriter.h"
@@ -183,6 +184,18 @@ TEST_F(PhotoPairShow, PairsOffAndAPortraitScreenShowEveryPictureAlone) {
   Index();
   const RunResult fromFile = Show({}, 3500);
   for (const std::string& s : Showings(fromFile)) EXPECT_EQ(s.find('+'), std::string::npos) << s;
+  // The settings dialog's checkbox, on by default, clicked off and written.
+  ASSERT_TRUE(WriteFile(home / ".config/tidepool/pictures.ini", "[Show]\nTransitionTime=0\n"));
+  std::ofstream(home / "script.txt") << "at 200 click-on pairs\nat 400 click-on okButton\n";
+  RunOptions o;
+  o.runMs = 3000;
+  o.env = {{"HOME", home.path()}, {"XDG_CONFIG_HOME", home / ".config"}, {"TIDEPOOL_AUDIO", "none"},
+           {"TIDEPOOL_SCRIPT", home / "script.txt"}};
+  const RunResult dialog = RunHeadless(PlayerPath(), {"--pictures", "/c"}, o);
+  ASSERT_EQ(dialog.exitCode, 0) << dialog.stderrText;
+  std::string ini;
+  ASSERT_TRUE(ReadFile(home / ".config/tidepool/pictures.ini", ini));
+  EXPECT_NE(ini.find("Pairs=0"), std::string::npos) << ini;
   const RunResult bad = Run({"--pairs", "maybe"}, 1000);
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.stderrText.find("--pairs"), std::string::npos) << bad.stderrText;
