@@ -237,7 +237,7 @@ bool TPhotoShow::ShowFirstPicture() {
       PreparedPicture prepared = PrepareJob(NextJob(), state_.screenWidth, state_.screenHeight, look_, nullptr);
       DropFailures(prepared);
       if (!next_) continue;
-      ApplyPrepared(std::move(prepared), *next_);
+      ApplyPrepared(std::move(prepared), *next_, nextPartner_ ? &*nextPartner_ : nullptr);
     } catch (const std::exception& e) {
       for (std::optional<LibraryPicture>* picture : {&next_, &nextPartner_})
         if (*picture) library_->Skip(**picture, e.what());
@@ -337,9 +337,10 @@ PreparedPicture TPhotoShow::TakeNext() {
   }
 }
 
-void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture) {
+void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture,
+                               const LibraryPicture* partner) {
   partnerView_ = prepared.views.size() > 1 ? std::optional<PictureView>(prepared.views[1]) : std::nullopt;
-  MakeCaption(picture);
+  MakeCaption(picture, partnerView_ ? partner : nullptr);
   if (look_.motion == PhotoMotion::Off || partnerView_) {  // a pair stands still
     ApplyFittedPicture(std::move(prepared.plain), state_);
     view_ = prepared.views.empty() ? PictureView{} : prepared.views[0];
@@ -371,20 +372,23 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture&
   DrawCaption();
 }
 
-void TPhotoShow::MakeCaption(const LibraryPicture& picture) {
+void TPhotoShow::MakeCaption(const LibraryPicture& picture, const LibraryPicture* partner) {
   captionText_ = CaptionText(picture, settings_.captions);
-  caption_ = Bitmap32();
-  if (captionText_.empty() || !text_) return;
+  partnerCaptionText_ = partner ? CaptionText(*partner, settings_.captions) : std::string();
   const int h = state_.screenHeight;
   const int margin = h / kCaptionMarginDivisor;
-  // With a pair on screen, the left picture's caption stays under its half.
-  const int width = partnerView_ ? HalvesOf(state_.screenWidth, h).width : state_.screenWidth;
-  caption_ = RenderCaption(*text_, captionText_, std::max(kMinCaptionPixels, h / kCaptionSizeDivisor),
-                           width - 2 * margin);
+  // With a pair on screen, each picture's caption stays under its half.
+  const int width = partner ? HalvesOf(state_.screenWidth, h).width : state_.screenWidth;
+  const auto render = [&](const std::string& text) {
+    if (text.empty() || !text_) return Bitmap32();
+    return RenderCaption(*text_, text, std::max(kMinCaptionPixels, h / kCaptionSizeDivisor), width - 2 * margin);
+  };
+  caption_ = render(captionText_);
+  partnerCaption_ = render(partnerCaptionText_);
 }
 
 void TPhotoShow::DrawCaption() {
-  if (caption_.empty() || state_.fittedPicture.empty()) return;
+  if ((caption_.empty() && partnerCaption_.empty()) || state_.fittedPicture.empty()) return;
   const int W = state_.screenWidth, H = state_.screenHeight;
   if (state_.pictureWidth != W || state_.pictureHeight != H) {
     // A picture between bars is smaller than the screen: it is put on a black screen of its
@@ -400,11 +404,15 @@ void TPhotoShow::DrawCaption() {
     state_.pictureHeight = H;
   }
   const int margin = H / kCaptionMarginDivisor;
-  BlendCaption(caption_, state_.fittedPicture, margin, H - margin - caption_.height());
+  if (!caption_.empty()) BlendCaption(caption_, state_.fittedPicture, margin, H - margin - caption_.height());
+  if (!partnerCaption_.empty())
+    BlendCaption(partnerCaption_, state_.fittedPicture, HalvesOf(W, H).rightX + margin,
+                 H - margin - partnerCaption_.height());
 }
 
 void TPhotoShow::LogCaption() const {
   if (!caption_.empty()) LogEvent("caption", captionText_);
+  if (!partnerCaption_.empty()) LogEvent("caption", partnerCaptionText_);
 }
 
 void TPhotoShow::NextFramePeriod() {
@@ -452,7 +460,7 @@ void TPhotoShow::ChangePicture() {
   const PictureView oldView = view_;
   const std::optional<PictureView> oldPartnerView = partnerView_;
   PreparedPicture prepared = TakeNext();  // next_ is then the first picture it shows
-  ApplyPrepared(std::move(prepared), *next_);
+  ApplyPrepared(std::move(prepared), *next_, nextPartner_ ? &*nextPartner_ : nullptr);
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);

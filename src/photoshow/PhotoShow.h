@@ -73,10 +73,12 @@ class TPhotoShow : public InputHandler {
   // decode outlasts the budget.
   PreparedPicture TakeNext();
   // Makes a prepared picture the one on screen (not yet drawn): a moving one gets its path
-  // and its first view drawn; its caption is made and drawn in.
-  void ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture);
-  // The caption of the picture on screen, drawn once into caption_ (empty without one).
-  void MakeCaption(const LibraryPicture& picture);
+  // and its first view drawn; its caption (a pair's two) is made and drawn in.
+  void ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture,
+                     const LibraryPicture* partner = nullptr);
+  // The caption of the picture on screen, drawn once into caption_ (empty without one);
+  // with a pair, the right picture's into partnerCaption_.
+  void MakeCaption(const LibraryPicture& picture, const LibraryPicture* partner);
   // Blends the caption over the picture's frame in state_.fittedPicture.
   void DrawCaption();
   // The event of the caption of the picture just loaded.
@@ -107,6 +109,8 @@ class TPhotoShow : public InputHandler {
   std::unique_ptr<TextRenderer> text_;  // with captions
   std::string captionText_;
   Bitmap32 caption_;  // premultiplied, drawn over each frame of the picture on screen
+  std::string partnerCaptionText_;
+  Bitmap32 partnerCaption_;  // a pair's right picture's, under its half
   bool moves_ = false;  // the picture on screen has a path that is not still
   uint64_t frameCount_ = 0;
   std::vector<int> effects_;

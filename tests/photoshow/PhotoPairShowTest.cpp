@@ -5,10 +5,12 @@
 // not decode is skipped and the other shown alone.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "core/FileSystem.h"
 #include "imaging/ImageWriter.h"
@@ -64,6 +66,7 @@ class PhotoPairShow : public ::testing::Test {
     o.env["TIDEPOOL_AUDIO"] = "none";
     if (realClock) o.env["TIDEPOOL_REAL_CLOCK"] = "1";
     if (!framesDir.empty()) o.env["TIDEPOOL_FRAMES_DIR"] = framesDir;
+    for (const auto& [k, v] : extraEnv) o.env[k] = v;
     args.insert(args.begin(), {"--pictures", home / "Pictures"});
     return RunHeadless(PlayerPath(), args, o);
   }
@@ -113,6 +116,7 @@ class PhotoPairShow : public ::testing::Test {
 
   std::string screen = "320x180";  // halves of 158 with a gap of 4 (3 and the odd pixel)
   std::string framesDir;
+  std::map<std::string, std::string> extraEnv;
   TempDir home;
   TempDir tmp;
 };
@@ -233,6 +237,51 @@ TEST_F(PhotoPairShow, APictureOfAPairThatFailsIsSkippedAndAbsurdSizesPairSafely)
   }
   EXPECT_TRUE(tallPaired);
   EXPECT_TRUE(dAlone);
+}
+
+TEST_F(PhotoPairShow, EachPictureOfAPairHasItsCaptionUnderItsHalf) {
+  for (const char* folder : {"Beach", "Snow"}) {
+    ::mkdir((home / "Pictures/" + folder).c_str(), 0755);
+    const std::string file = std::string(folder) + "/p.jpg";
+    Add(file, Solid(60, 80, MakePixel(128, 128, 128, 0xFF)));
+    const struct timeval taken[2] = {{1623715200, 0}, {1623715200, 0}};  // 2021-06-15 UTC
+    ASSERT_EQ(::utimes((home / "Pictures/" + file).c_str(), taken), 0);
+  }
+  Index();
+  framesDir = home / "frames";
+  extraEnv = {{"TZ", "UTC"}, {"LC_ALL", "C"}};
+  // The last frame of the pair's first second, with and without its captions.
+  auto lastFrame = [&](const std::string& captions, RunResult& r) {
+    std::filesystem::remove_all(framesDir);
+    ::mkdir(framesDir.c_str(), 0755);
+    r = Show({"--duration", "5", "--captions", captions}, 1000);
+    std::vector<std::string> dumps;
+    for (const auto& e : std::filesystem::directory_iterator(framesDir)) dumps.push_back(e.path().string());
+    std::sort(dumps.begin(), dumps.end());
+    return dumps.empty() ? Bitmap32() : LoadImageFile(dumps.back());
+  };
+  RunResult plainRun, captionRun;
+  const Bitmap32 plain = lastFrame("off", plainRun);
+  std::filesystem::remove_all(home / ".cache");  // the same pair again, from a new index
+  ::mkdir((home / ".cache").c_str(), 0755);
+  Index();
+  const Bitmap32 captioned = lastFrame("date+folder", captionRun);
+  ASSERT_EQ(Showings(plainRun), std::vector<std::string>{"p.jpg+p.jpg"});
+  EXPECT_EQ(captionRun.EventsOf("caption"), (std::vector<std::string>{"06/15/21 \u00B7 Beach", "06/15/21 \u00B7 Snow"}));
+  ASSERT_EQ(plain.width(), 320);
+  ASSERT_EQ(captioned.width(), 320);
+  // Written along the bottom of each half (never across the gap), and nowhere else.
+  int left = 0, right = 0, elsewhere = 0;
+  for (int y = 0; y < 180; ++y)
+    for (int x = 0; x < 320; ++x) {
+      if ((plain.at(x, y) & 0xFFFFFFu) == (captioned.at(x, y) & 0xFFFFFFu)) continue;
+      if (y >= 135 && x < 158) ++left;
+      else if (y >= 135 && x >= 162) ++right;
+      else ++elsewhere;
+    }
+  EXPECT_GT(left, 40);
+  EXPECT_GT(right, 40);
+  EXPECT_EQ(elsewhere, 0);
 }
 
 }  // namespace
