@@ -65,6 +65,11 @@ bool ReadPhotoOption(const std::string& a, const std::function<std::string(const
     PhotoCaptions captions;
     if (ParsePhotoCaptions(v, captions)) o.photo.captions = captions;
     else o.errors.push_back("--captions takes off, date or date+folder, not \"" + v + "\"");
+  } else if (a == "--pairs") {
+    const std::string v = value("--pairs");
+    const std::string lower = LowerAscii(v);
+    if (lower == "on" || lower == "off") o.photo.pairs = lower == "on";
+    else o.errors.push_back("--pairs takes on or off, not \"" + v + "\"");
   } else if (a == "--fps") {
     const std::string v = value("--fps");
     int fps = 0;
@@ -216,6 +221,8 @@ before any repeats, going on where the last show stopped:
   --captions CAPTIONS
                      off (the default), date or date+folder: the date taken,
                      and the folder's name, in a lower corner
+  --pairs on|off     on a landscape screen, two portrait pictures that come
+                     next are shown side by side (on by default)
   --music FILE|DIR   play a sound file, or the sound files of a folder by name
 
 Settings are read from $XDG_CONFIG_HOME/tidepool/pictures.ini (written by /c);

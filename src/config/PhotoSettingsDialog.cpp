@@ -104,6 +104,10 @@ TPhotoSettingsDialog::TPhotoSettingsDialog(QWidget* parent) : QDialog(parent) {
   for (const char* caption : kCaptionsCaptions) captions->addItem(caption);
   captions->setToolTip("Written in a lower corner of each picture");
   form->addRow("Captions", captions);
+  pairs = new QCheckBox("Two portrait pictures side by side", this);
+  pairs->setObjectName("pairs");
+  pairs->setToolTip("On a landscape screen, two portrait pictures that come next share it");
+  form->addRow(QString(), pairs);
   auto* musicRow = new QHBoxLayout();
   music = new QLineEdit(this);
   music->setObjectName("music");
@@ -153,6 +157,7 @@ void TPhotoSettingsDialog::SetValues(const PhotoSettings& s) {
     if (kMotions[i] == s.motion) motion->setCurrentIndex(i);
   for (int i = 0; i < int(std::size(kCaptions)); ++i)
     if (kCaptions[i] == s.captions) captions->setCurrentIndex(i);
+  pairs->setChecked(s.pairs);
   music->setText(QString::fromStdString(s.music));
   musicShuffle->setChecked(s.musicShuffle);
 }
@@ -173,6 +178,7 @@ PhotoSettings TPhotoSettingsDialog::Values() const {
   s.cropLimitPercent = cropLimit->value();
   s.motion = kMotions[std::clamp(motion->currentIndex(), 0, int(std::size(kMotions)) - 1)];
   s.captions = kCaptions[std::clamp(captions->currentIndex(), 0, int(std::size(kCaptions)) - 1)];
+  s.pairs = pairs->isChecked();
   s.music = music->text().trimmed().toStdString();
   s.musicShuffle = musicShuffle->isChecked();
   return s;

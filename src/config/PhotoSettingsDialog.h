@@ -1,7 +1,7 @@
 #pragma once
 // The settings dialog of folder shows: the folders (add, remove), how long each picture
 // stays, the order, the transitions, the fill around pictures of another shape, the motion,
-// the captions and the music.
+// the captions, portrait pairs and the music.
 #include <QDialog>
 #include <functional>
 
@@ -46,6 +46,7 @@ class TPhotoSettingsDialog : public QDialog {
   QSpinBox* cropLimit;
   QComboBox* motion;
   QComboBox* captions;
+  QCheckBox* pairs;
   QLineEdit* music;
   QPushButton* chooseMusicButton;
   QCheckBox* musicShuffle;

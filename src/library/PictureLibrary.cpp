@@ -186,6 +186,13 @@ std::optional<LibraryPicture> PictureLibrary::Reserve() {
   return state_->deck->Reserve(!scanning);
 }
 
+std::optional<LibraryPicture> PictureLibrary::ReserveFromThisPass() {
+  state_->MoveToMemoryIfFailed();
+  if (!state_->deck) return std::nullopt;
+  std::lock_guard<std::mutex> hold(state_->dbLock);
+  return state_->deck->Reserve(false);
+}
+
 std::optional<LibraryPicture> PictureLibrary::WaitAndReserve(int timeoutMs) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {

@@ -52,6 +52,9 @@ class PictureLibrary {
   // Reserves the next picture of the deck for this show. Empty while no picture is known
   // yet (the scan still runs) or when there is none at all (ScanFinished()).
   std::optional<LibraryPicture> Reserve();
+  // Reserve, but never starting a new pass: empty once this pass is dealt out (or the rest
+  // of it is held by other shows). For a picture that goes with the one reserved before.
+  std::optional<LibraryPicture> ReserveFromThisPass();
   // Reserve, waiting at most timeoutMs for the scan to find a picture.
   std::optional<LibraryPicture> WaitAndReserve(int timeoutMs);
   // The picture is on screen: it counts as dealt.

@@ -62,6 +62,7 @@ PhotoSettings LoadPhotoSettings(const std::string& path) {
   if (ParsePhotoMotion(ini.ReadString(kShow, "Motion", ""), motion)) s.motion = motion;
   PhotoCaptions captions;
   if (ParsePhotoCaptions(ini.ReadString(kShow, "Captions", ""), captions)) s.captions = captions;
+  s.pairs = ini.ReadBool(kShow, "Pairs", s.pairs);
   return s;
 }
 
@@ -81,6 +82,7 @@ bool SavePhotoSettings(const std::string& path, const PhotoSettings& s) {
   ini.WriteInteger(kShow, "CropLimit", s.cropLimitPercent);
   ini.WriteString(kShow, "Motion", PhotoMotionName(s.motion));
   ini.WriteString(kShow, "Captions", PhotoCaptionsName(s.captions));
+  ini.WriteBool(kShow, "Pairs", s.pairs);
   const std::string folder = DirectoryOf(path);
   if (!folder.empty() && !MakeFolders(folder)) return false;
   return ini.SaveAtomic(path);
@@ -96,6 +98,7 @@ PhotoSettings ApplyOverrides(PhotoSettings s, const PhotoOverrides& o) {
   if (o.cropLimitPercent) s.cropLimitPercent = std::clamp(*o.cropLimitPercent, 0, kMaxCropLimitPercent);
   if (o.motion) s.motion = *o.motion;
   if (o.captions) s.captions = *o.captions;
+  if (o.pairs) s.pairs = *o.pairs;
   if (o.framesPerSecond) s.framesPerSecond = std::clamp(*o.framesPerSecond, 1, kMaxFramesPerSecond);
   return s;
 }

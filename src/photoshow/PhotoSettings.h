@@ -28,6 +28,7 @@ struct PhotoSettings {
   PhotoMotion motion = PhotoMotion::Gentle;  // pan and zoom over each picture' time
   int framesPerSecond = kDefaultFramesPerSecond;  // how often a moving picture is drawn
   PhotoCaptions captions = PhotoCaptions::Off;  // what is written in a lower corner
+  bool pairs = true;  // two portrait pictures side by side on a landscape screen
 };
 
 // Bounds the settings are held to wherever they come from.
@@ -49,6 +50,7 @@ struct PhotoOverrides {
   std::optional<PhotoMotion> motion;
   std::optional<int> framesPerSecond;
   std::optional<PhotoCaptions> captions;
+  std::optional<bool> pairs;
 };
 
 // The settings file's path ("" when neither XDG_CONFIG_HOME nor HOME is known).

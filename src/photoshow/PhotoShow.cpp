@@ -13,6 +13,7 @@
 #include "imaging/ImageError.h"
 #include "imaging/TextRenderer.h"
 #include "photoshow/PhotoMusic.h"
+#include "photoshow/PhotoPair.h"
 #include "photoshow/PhotoPreparation.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
@@ -72,6 +73,31 @@ PreparedPicture PrepareForShow(const std::string& path, int w, int h, const Phot
   return prepared;
 }
 
+// The preparer's job: one picture, or two side by side (still, whatever the motion). When
+// one of a pair cannot be shown, the other is prepared alone and the failure named; when
+// neither can, the result shows nothing and names both.
+PreparedPicture PrepareJob(const std::string& job, int w, int h, const PhotoLook& look,
+                           const std::atomic<bool>* cancel) {
+  const std::vector<std::string> paths = PathsOfJob(job);
+  if (paths.size() != 2) return PrepareForShow(paths.front(), w, h, look, cancel);
+  PairHalvesPrepared halves = PreparePairHalves(paths[0], paths[1], w, h, look, cancel);
+  PreparedPicture prepared;
+  if (halves.halves[0] && halves.halves[1]) {
+    PairedPhoto pair = PlacePair(*halves.halves[0], *halves.halves[1], w, h);
+    prepared.plain = std::move(pair.shown);
+    prepared.views = std::move(pair.views);
+    return prepared;
+  }
+  for (int i = 0; i < 2; ++i)
+    if (!halves.halves[i]) prepared.failures.push_back({paths[i], halves.errors[i]});
+  if (prepared.failures.size() == 2) return prepared;
+  const std::string& alone = halves.halves[0] ? paths[0] : paths[1];
+  halves = {};
+  PreparedPicture single = PrepareForShow(alone, w, h, look, cancel);
+  single.failures = std::move(prepared.failures);
+  return single;
+}
+
 double RandomFraction() { return ProgramRandom::Random(1001) / 1000.0; }
 
 }  // namespace
@@ -129,7 +155,7 @@ void TPhotoShow::Start() {
   preparer_ = std::make_unique<TPicturePreparer>(
       [w = state_.screenWidth, h = state_.screenHeight, look = look_](const std::string& path,
                                                                      const std::atomic<bool>& cancel) {
-        return PrepareForShow(path, w, h, look, &cancel);
+        return PrepareJob(path, w, h, look, &cancel);
       });
   if (settings_.captions != PhotoCaptions::Off) text_ = TextRenderer::CreateSansSerif();
   music_ = std::make_unique<TSaverMusic>(platform_.audio());
@@ -141,8 +167,10 @@ void TPhotoShow::Start() {
 
 void TPhotoShow::Finish() {
   if (preparer_) preparer_->Stop();
-  if (library_ && next_) library_->Release(*next_);
-  next_.reset();
+  for (std::optional<LibraryPicture>* reserved : {&next_, &nextPartner_, &held_}) {
+    if (library_ && *reserved) library_->Release(**reserved);
+    reserved->reset();
+  }
   if (music_) music_->Stop();
   if (display_) display_->ShowCursor(true);
   preparer_.reset();
@@ -187,9 +215,10 @@ void TPhotoShow::IdleStep() {
     const bool drawn = !state_.frameOnScreen;
     NextFramePeriod();
     DrawCurrentFrame(*display_, clock, state_, nullptr);
-    if (drawn && state_.frameOnScreen) display_->NoteView(view_);
+    if (drawn && state_.frameOnScreen) NoteViews(view_, partnerView_);
     // The deck's bookkeeping waits until the picture is on screen, so it never delays it.
     if (shownPending_ && current_) library_->Shown(*current_);
+    if (shownPending_ && currentPartner_) library_->Shown(*currentPartner_);
     shownPending_ = false;
     PrepareNext();
   } catch (const std::exception& e) {
@@ -201,23 +230,31 @@ void TPhotoShow::IdleStep() {
 
 bool TPhotoShow::ShowFirstPicture() {
   for (int tries = 0; tries < kTriesPerStep; ++tries) {
-    std::optional<LibraryPicture> picture =
-        next_ ? std::exchange(next_, std::nullopt) : library_->WaitAndReserve(kFirstPictureWaitMs);
-    if (!picture) return false;
+    if (!next_) next_ = held_ ? std::exchange(held_, std::nullopt) : library_->WaitAndReserve(kFirstPictureWaitMs);
+    if (!next_) return false;
+    PairNext();
     try {
-      ApplyPrepared(PrepareForShow(picture->path, state_.screenWidth, state_.screenHeight, look_, nullptr), *picture);
+      PreparedPicture prepared = PrepareJob(NextJob(), state_.screenWidth, state_.screenHeight, look_, nullptr);
+      DropFailures(prepared);
+      if (!next_) continue;
+      ApplyPrepared(std::move(prepared), *next_, nextPartner_ ? &*nextPartner_ : nullptr);
     } catch (const std::exception& e) {
-      library_->Skip(*picture, e.what());
+      for (std::optional<LibraryPicture>* picture : {&next_, &nextPartner_})
+        if (*picture) library_->Skip(**picture, e.what());
+      next_.reset();
+      nextPartner_.reset();
       continue;
     }
     state_.frameOnScreen = false;
-    state_.shownFilePath = picture->path;
+    state_.shownFilePath = next_->path;
     emptyShown_ = false;
     display_->FillBlack();
-    LogEvent("load", picture->path);
+    LogEvent("load", next_->path);
+    if (nextPartner_) LogEvent("load", nextPartner_->path);
     LogCaption();
     shownPending_ = true;  // counted once its first frame is out
-    current_ = std::move(picture);
+    current_ = std::exchange(next_, std::nullopt);
+    currentPartner_ = std::exchange(nextPartner_, std::nullopt);
     pictureStartTime_ = platform_.clock().Tick();
     motionStart_ = pictureStartTime_;
     motionMs_ = MotionLengthMs(false);
@@ -228,17 +265,57 @@ bool TPhotoShow::ShowFirstPicture() {
 
 void TPhotoShow::PrepareNext() {
   if (next_ || !library_) return;
-  next_ = library_->Reserve();
+  next_ = held_ ? std::exchange(held_, std::nullopt) : library_->Reserve();
   if (!next_) return;
   if (current_ && next_->id == current_->id) return;  // the same picture again: nothing to prepare
-  preparer_->Start(next_->path);
+  PairNext();
+  preparer_->Start(NextJob());
   nextStartedRealMs_ = SteadyMs();
 }
 
+void TPhotoShow::PairNext() {
+  if (!settings_.pairs || !next_ || nextPartner_ || held_ || !IsPortrait(*next_)) return;
+  if (current_ && next_->id == current_->id) return;
+  if (HalvesOf(state_.screenWidth, state_.screenHeight).width == 0) return;
+  // Only from this pass: the last picture of a pass is shown alone.
+  std::optional<LibraryPicture> second = library_->ReserveFromThisPass();
+  if (!second) return;
+  const auto onScreen = [&](const std::optional<LibraryPicture>& p) { return p && p->id == second->id; };
+  if (onScreen(current_) || onScreen(currentPartner_)) {
+    library_->Release(*second);  // never beside itself
+  } else if (IsPortrait(*second)) {
+    nextPartner_ = std::move(second);
+  } else {
+    held_ = std::move(second);
+  }
+}
+
+std::string TPhotoShow::NextJob() const {
+  if (!next_) return {};
+  return nextPartner_ ? JobOf({next_->path, nextPartner_->path}) : next_->path;
+}
+
+void TPhotoShow::DropFailures(const PreparedPicture& prepared) {
+  for (const PreparedPicture::Failure& failure : prepared.failures) {
+    if (nextPartner_ && nextPartner_->path == failure.path) {
+      library_->Skip(*nextPartner_, failure.reason);
+      nextPartner_.reset();
+    } else if (next_ && next_->path == failure.path) {
+      library_->Skip(*next_, failure.reason);
+      next_ = std::exchange(nextPartner_, std::nullopt);
+    }
+  }
+}
+
+void TPhotoShow::NoteViews(const PictureView& view, const std::optional<PictureView>& partner) {
+  display_->NoteView(view);
+  if (partner) display_->NoteView(*partner);
+}
+
 PreparedPicture TPhotoShow::TakeNext() {
-  const LibraryPicture picture = *next_;
+  const std::string job = NextJob();
   try {
-    if (preparer_->Path() == picture.path && preparer_->Busy()) {
+    if (preparer_->Path() == job && preparer_->Busy()) {
       // The worker has had the picture's whole duration; it gets what is left of the budget.
       const int spent = int(SteadyMs() - nextStartedRealMs_);
       const int left = kDecodeBudgetMs - spent;
@@ -247,20 +324,26 @@ PreparedPicture TPhotoShow::TakeNext() {
         throw ImageDecodeError("decoding took longer than " + std::to_string(kDecodeBudgetMs / 1000) + " s");
       }
     }
-    std::optional<PreparedPicture> prepared = preparer_->Take(picture.path);
-    LogEvent(prepared ? "prepared" : "prepared-miss", picture.path);
-    if (prepared) return std::move(*prepared);
-    return PrepareForShow(picture.path, state_.screenWidth, state_.screenHeight, look_, nullptr);
+    std::optional<PreparedPicture> prepared = preparer_->Take(job);
+    for (const std::string& path : PathsOfJob(job)) LogEvent(prepared ? "prepared" : "prepared-miss", path);
+    if (!prepared) prepared = PrepareJob(job, state_.screenWidth, state_.screenHeight, look_, nullptr);
+    DropFailures(*prepared);
+    if (!next_) throw ImageDecodeError("neither picture of the pair can be shown");
+    return std::move(*prepared);
   } catch (const std::exception& e) {
-    library_->Skip(picture, e.what());
+    for (std::optional<LibraryPicture>* picture : {&next_, &nextPartner_})
+      if (*picture) library_->Skip(**picture, e.what());
     next_.reset();
+    nextPartner_.reset();
     throw;
   }
 }
 
-void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture) {
-  MakeCaption(picture);
-  if (look_.motion == PhotoMotion::Off) {
+void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture,
+                               const LibraryPicture* partner) {
+  partnerView_ = prepared.views.size() > 1 ? std::optional<PictureView>(prepared.views[1]) : std::nullopt;
+  MakeCaption(picture, partnerView_ ? partner : nullptr);
+  if (look_.motion == PhotoMotion::Off || partnerView_) {  // a pair stands still
     ApplyFittedPicture(std::move(prepared.plain), state_);
     view_ = prepared.views.empty() ? PictureView{} : prepared.views[0];
     moves_ = false;
@@ -291,14 +374,19 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture&
   DrawCaption();
 }
 
-void TPhotoShow::MakeCaption(const LibraryPicture& picture) {
+void TPhotoShow::MakeCaption(const LibraryPicture& picture, const LibraryPicture* partner) {
   captionText_ = CaptionText(picture, settings_.captions);
-  caption_ = Bitmap32();
-  if (captionText_.empty() || !text_) return;
+  partnerCaptionText_ = partner ? CaptionText(*partner, settings_.captions) : std::string();
   const int h = state_.screenHeight;
   const int margin = h / kCaptionMarginDivisor;
-  caption_ = RenderCaption(*text_, captionText_, std::max(kMinCaptionPixels, h / kCaptionSizeDivisor),
-                           state_.screenWidth - 2 * margin);
+  // With a pair on screen, each picture's caption stays under its half.
+  const int width = partner ? HalvesOf(state_.screenWidth, h).width : state_.screenWidth;
+  const auto render = [&](const std::string& text) {
+    if (text.empty() || !text_) return Bitmap32();
+    return RenderCaption(*text_, text, std::max(kMinCaptionPixels, h / kCaptionSizeDivisor), width - 2 * margin);
+  };
+  caption_ = render(captionText_);
+  partnerCaption_ = render(partnerCaptionText_);
 }
 
 void TPhotoShow::BlendCaptionOn(const Bitmap32& caption, Bitmap32& frame) const {
@@ -308,7 +396,7 @@ void TPhotoShow::BlendCaptionOn(const Bitmap32& caption, Bitmap32& frame) const 
 }
 
 void TPhotoShow::DrawCaption() {
-  if (caption_.empty() || state_.fittedPicture.empty()) return;
+  if ((caption_.empty() && partnerCaption_.empty()) || state_.fittedPicture.empty()) return;
   const int W = state_.screenWidth, H = state_.screenHeight;
   if (state_.pictureWidth != W || state_.pictureHeight != H) {
     // A picture between bars is smaller than the screen: it is put on a black screen of its
@@ -324,10 +412,15 @@ void TPhotoShow::DrawCaption() {
     state_.pictureHeight = H;
   }
   BlendCaptionOn(caption_, state_.fittedPicture);
+  const int margin = H / kCaptionMarginDivisor;
+  if (!partnerCaption_.empty())
+    BlendCaption(partnerCaption_, state_.fittedPicture, HalvesOf(W, H).rightX + margin,
+                 H - margin - partnerCaption_.height());
 }
 
 void TPhotoShow::LogCaption() const {
   if (!caption_.empty()) LogEvent("caption", captionText_);
+  if (!partnerCaption_.empty()) LogEvent("caption", partnerCaptionText_);
 }
 
 void TPhotoShow::NextFramePeriod() {
@@ -376,7 +469,10 @@ void TPhotoShow::MoveCurrent() {
 void TPhotoShow::ChangePicture() {
   Clock& clock = platform_.clock();
   PrepareNext();
-  if (!next_ && !library_->ScanFinished()) next_ = library_->WaitAndReserve(kChangeScanWaitMs);
+  if (!next_ && !library_->ScanFinished()) {
+    next_ = library_->WaitAndReserve(kChangeScanWaitMs);
+    PairNext();
+  }
   if (!next_) {
     StayLonger();  // nothing else to show yet
     return;
@@ -388,19 +484,21 @@ void TPhotoShow::ChangePicture() {
     return;
   }
   const PictureView oldView = view_;
-  PreparedPicture prepared = TakeNext();
+  const std::optional<PictureView> oldPartnerView = partnerView_;
+  PreparedPicture prepared = TakeNext();  // next_ is then the first picture it shows
   // The leaving picture moves on under a moving cross-fade; ApplyPrepared replaces it.
   if (moves_ && FadeKeepsMoving())
     leaving_ = Leaving{std::move(moving_), path_, motionStart_, motionMs_, std::move(caption_)};
-  ApplyPrepared(std::move(prepared), *next_);
+  ApplyPrepared(std::move(prepared), *next_, nextPartner_ ? &*nextPartner_ : nullptr);
   state_.shownFilePath = next_->path;
   state_.frameOnScreen = false;
   LogEvent("load", next_->path);
+  if (nextPartner_) LogEvent("load", nextPartner_->path);
   LogCaption();
   shownPending_ = true;
-  current_ = std::move(next_);
-  next_.reset();
-  RunChange(oldView);
+  current_ = std::exchange(next_, std::nullopt);
+  currentPartner_ = std::exchange(nextPartner_, std::nullopt);
+  RunChange(oldView, oldPartnerView);
   leaving_.reset();
   pictureStartTime_ = clock.Tick();
   if (!FadeKeepsMoving()) motionStart_ = pictureStartTime_;
@@ -412,7 +510,7 @@ void TPhotoShow::ChangePicture() {
   }
 }
 
-void TPhotoShow::RunChange(const PictureView& leavingView) {
+void TPhotoShow::RunChange(const PictureView& leavingView, const std::optional<PictureView>& leavingPartner) {
   Clock& clock = platform_.clock();
   motionStart_ = clock.Tick();
   motionMs_ = MotionLengthMs(true);
@@ -433,9 +531,9 @@ void TPhotoShow::RunChange(const PictureView& leavingView) {
     context.proportional = true;
     context.allowedEffects = &effects_;
     // A transition frame shows what is left of the old picture and what has come of the new.
-    context.framePresented = [this, &oldView](int progress) {
-      if (progress < 100) display_->NoteView(oldView);
-      if (progress > 0) display_->NoteView(view_);
+    context.framePresented = [this, &oldView, &leavingPartner](int progress) {
+      if (progress < 100) NoteViews(oldView, leavingPartner);
+      if (progress > 0) NoteViews(view_, partnerView_);
     };
     if (FadeKeepsMoving()) {
       // Both pictures drawn where their paths are at this frame's time.

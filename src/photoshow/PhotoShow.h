@@ -2,7 +2,8 @@
 // The window of a folder show: the photos the deck deals, each composed for the screen
 // (fitted with its fill, or cropped), moving over its time when motion is on, and changed
 // after its duration through the chosen transitions, the next one prepared ahead; with
-// captions, the picture's date (and folder) in a lower corner of every frame of it; the
+// captions, the picture's date (and folder) in a lower corner of every frame of it; on a
+// landscape screen two portrait pictures that come next side by side; the
 // saver's input and close rules, music, signals and host windows as they are.
 #include <memory>
 #include <optional>
@@ -58,14 +59,26 @@ class TPhotoShow : public InputHandler {
   void ChangePicture();
   // Reserves the picture after the one on screen and has the preparer start on it.
   void PrepareNext();
+  // With pairs, a portrait next_ gets the deck's following picture: its partner when that
+  // is a portrait too, else held_ for the change after.
+  void PairNext();
+  // The preparer's job for next_ (and its partner).
+  std::string NextJob() const;
+  // Skips the pictures of next_ and its partner that the prepared picture could not show;
+  // next_ is then the first one shown (empty when none is).
+  void DropFailures(const PreparedPicture& prepared);
+  // The frame log's lines of the picture on screen: one per picture in it.
+  void NoteViews(const PictureView& view, const std::optional<PictureView>& partner);
   // The next reserved picture, prepared; throws (the picture skipped) when it fails or its
   // decode outlasts the budget.
   PreparedPicture TakeNext();
   // Makes a prepared picture the one on screen (not yet drawn): a moving one gets its path
-  // and its first view drawn; its caption is made and drawn in.
-  void ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture);
-  // The caption of the picture on screen, drawn once into caption_ (empty without one).
-  void MakeCaption(const LibraryPicture& picture);
+  // and its first view drawn; its caption (a pair's two) is made and drawn in.
+  void ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture& picture,
+                     const LibraryPicture* partner = nullptr);
+  // The caption of the picture on screen, drawn once into caption_ (empty without one);
+  // with a pair, the right picture's into partnerCaption_.
+  void MakeCaption(const LibraryPicture& picture, const LibraryPicture* partner);
   // Blends the caption over the picture's frame in state_.fittedPicture.
   void DrawCaption();
   // Blends a caption over a screen-sized frame in its corner.
@@ -86,7 +99,7 @@ class TPhotoShow : public InputHandler {
   double MotionNow(uint32_t start, uint32_t lengthMs) const;
   // Runs the transition to the picture just applied; the leaving one keeps moving through a
   // moving cross-fade.
-  void RunChange(const PictureView& oldView);
+  void RunChange(const PictureView& oldView, const std::optional<PictureView>& oldPartnerView);
   // Sets the pacing of the next frame, so that frames come at the chosen rate.
   void NextFramePeriod();
   void ShowNoPictures();
@@ -103,11 +116,14 @@ class TPhotoShow : public InputHandler {
   PresentationState state_;
   PhotoLook look_;
   PictureView view_;  // what the picture on screen shows, for the frame log
+  std::optional<PictureView> partnerView_;  // with a pair on screen: the right picture's
   MovingPhoto moving_;  // with motion: the picture on screen, drawn into state_.fittedPicture
   MotionPath path_;
   std::unique_ptr<TextRenderer> text_;  // with captions
   std::string captionText_;
   Bitmap32 caption_;  // premultiplied, drawn over each frame of the picture on screen
+  std::string partnerCaptionText_;
+  Bitmap32 partnerCaption_;  // a pair's right picture's, under its half
   bool moves_ = false;  // the picture on screen has a path that is not still
   uint32_t motionStart_ = 0;  // tick at which its motion began
   uint32_t motionMs_ = 0;     // how long its motion takes
@@ -123,6 +139,9 @@ class TPhotoShow : public InputHandler {
   std::vector<int> effects_;
   Bitmap32 oldPicture_, newPicture_, work_;
   std::optional<LibraryPicture> current_, next_;
+  // The right pictures of a pair on screen and of the next one; a picture reserved after a
+  // lone portrait, shown after it.
+  std::optional<LibraryPicture> currentPartner_, nextPartner_, held_;
   uint32_t pictureStartTime_ = 0;
   uint32_t nextStartedRealMs_ = 0;  // steady time the preparer began on next_
   bool emptyShown_ = false;

@@ -15,6 +15,36 @@ FileStamp StampOf(const std::string& path) {
                    int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
+std::string JobOf(const std::vector<std::string>& paths) {
+  std::string job;
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (i > 0) job += '\0';
+    job += paths[i];
+  }
+  return job;
+}
+
+std::vector<std::string> PathsOfJob(const std::string& job) {
+  std::vector<std::string> paths;
+  size_t from = 0;
+  for (;;) {
+    const size_t at = job.find('\0', from);
+    paths.push_back(job.substr(from, at == std::string::npos ? std::string::npos : at - from));
+    if (at == std::string::npos) return paths;
+    from = at + 1;
+  }
+}
+
+namespace {
+
+std::vector<FileStamp> StampsOf(const std::string& job) {
+  std::vector<FileStamp> stamps;
+  for (const std::string& path : PathsOfJob(job)) stamps.push_back(StampOf(path));
+  return stamps;
+}
+
+}  // namespace
+
 TPicturePreparer::TPicturePreparer(Work work) : work_(std::move(work)) {}
 
 TPicturePreparer::~TPicturePreparer() { Stop(); }
@@ -52,11 +82,11 @@ std::optional<PreparedPicture> TPicturePreparer::Take(const std::string& path) {
   if (generation_ != generation) return std::nullopt;
   std::optional<PreparedPicture> result = std::move(result_);
   std::exception_ptr error = error_;
-  const FileStamp stamp = stamp_;
+  const std::vector<FileStamp> stamps = std::move(stamps_);
   CancelLocked();
   lock.unlock();
   // A file replaced or gone since it was read is loaded again (or fails) on the spot.
-  if (!(StampOf(path) == stamp)) return std::nullopt;
+  if (StampsOf(path) != stamps) return std::nullopt;
   if (error) std::rethrow_exception(error);
   return result;
 }
@@ -105,7 +135,7 @@ void TPicturePreparer::WorkerLoop() {
     lock.unlock();
 
     // The stamp is taken before reading, so any change during the read shows at Take.
-    const FileStamp stamp = StampOf(path);
+    std::vector<FileStamp> stamps = StampsOf(path);
     std::optional<PreparedPicture> result;
     std::exception_ptr error;
     try {
@@ -117,7 +147,7 @@ void TPicturePreparer::WorkerLoop() {
     lock.lock();
     if (generation == generation_ && state_ == JobState::Running) {
       state_ = JobState::Done;
-      stamp_ = stamp;
+      stamps_ = std::move(stamps);
       result_ = std::move(result);
       error_ = error;
       done_.notify_all();

@@ -8,6 +8,10 @@
 // and one loaded on the spot are identical; it touches no state of the show, the program
 // random generator included. Stop (or the destructor) cancels and joins the worker; it
 // must run before anything the preparing function reads is freed.
+//
+// A job usually reads one file, named by its path. A job that reads several (a folder
+// show's pair of pictures) is named by their paths joined by JobOf; each of them is
+// stamped, so a change to any one of them shows at Take.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -37,6 +41,12 @@ struct PreparedPicture {
   Bitmap32 background;
   int originalWidth = 0, originalHeight = 0;
   std::unique_ptr<TProject> packaged;
+  // Folder shows' pairs: files of the job that could not be shown, and why; the picture
+  // shows the others.
+  struct Failure {
+    std::string path, reason;
+  };
+  std::vector<Failure> failures;
 };
 
 // What identifies a file's content cheaply: a prepared picture is used only when its
@@ -48,6 +58,12 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(const std::string& path);
+
+// The job of several files: their paths joined by NUL, which no path holds. One path is
+// its own job.
+std::string JobOf(const std::vector<std::string>& paths);
+// The paths a job reads (one for a job of one file).
+std::vector<std::string> PathsOfJob(const std::string& job);
 
 class TPicturePreparer {
  public:
@@ -90,7 +106,7 @@ class TPicturePreparer {
   std::string path_;
   uint64_t generation_ = 0;  // bumped for every new job, so a cancelled one is recognised
   std::shared_ptr<std::atomic<bool>> cancel_;
-  FileStamp stamp_;
+  std::vector<FileStamp> stamps_;
   std::optional<PreparedPicture> result_;
   std::exception_ptr error_;
   bool stopping_ = false;

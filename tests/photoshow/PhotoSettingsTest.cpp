@@ -21,7 +21,8 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   ASSERT_TRUE(WriteFile(f / "a.ini",
                         "[Folders]\nFolder1=/photos/one\nFolder2=\nFolder3=/photos/two\n"
                         "[Show]\nDuration=42\nOrder=Newest\nTransitions=3,7-9\nTransitionTime=800\n"
-                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\nMotion=Strong\nCaptions=Date+Folder\n"));
+                        "Music=/music\nMusicShuffle=1\nFill=Crop\nCropLimit=30\nMotion=Strong\nCaptions=Date+Folder\n"
+                        "Pairs=0\n"));
   const PhotoSettings s = LoadPhotoSettings(f / "a.ini");
   EXPECT_EQ(s.folders, (std::vector<std::string>{"/photos/one", "/photos/two"}));
   EXPECT_EQ(s.durationSeconds, 42);
@@ -34,6 +35,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_EQ(s.cropLimitPercent, 30);
   EXPECT_EQ(s.motion, PhotoMotion::Strong);
   EXPECT_EQ(s.captions, PhotoCaptions::DateAndFolder);
+  EXPECT_FALSE(s.pairs);
 
   ASSERT_TRUE(WriteFile(f / "b.ini", "[Show]\nDuration=0\nOrder=sideways\nTransitions=none\nTransitionTime=-5\n"
                                      "Fill=stretch\nCropLimit=51\nMotion=wild\nCaptions=time\n"));
@@ -47,6 +49,7 @@ TEST(PhotoSettings, TheFileIsReadOverTheDefaultsAndBadValuesKeepThem) {
   EXPECT_EQ(d.cropLimitPercent, 15);
   EXPECT_EQ(d.motion, PhotoMotion::Gentle);
   EXPECT_EQ(d.captions, PhotoCaptions::Off);
+  EXPECT_TRUE(d.pairs);  // on unless the file turns them off
   ASSERT_TRUE(WriteFile(f / "c.ini", "[Show]\nCropLimit=-1\n"));
   EXPECT_EQ(LoadPhotoSettings(f / "c.ini").cropLimitPercent, 15);
 }
@@ -63,6 +66,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   s.cropLimitPercent = 0;
   s.motion = PhotoMotion::Off;
   s.captions = PhotoCaptions::Date;
+  s.pairs = false;
   ASSERT_TRUE(SavePhotoSettings(f / "p.ini", s));
   std::string text;
   ASSERT_TRUE(ReadFile(f / "p.ini", text));
@@ -78,6 +82,7 @@ TEST(PhotoSettings, SavingKeepsUnknownKeysAndReadsBackTheSame) {
   EXPECT_EQ(back.cropLimitPercent, 0);
   EXPECT_EQ(back.motion, PhotoMotion::Off);
   EXPECT_EQ(back.captions, PhotoCaptions::Date);
+  EXPECT_FALSE(back.pairs);
 }
 
 TEST(PhotoSettings, SavingCreatesTheFolderAndNeverWritesThroughALink) {
@@ -123,6 +128,9 @@ TEST(PhotoSettings, TheCommandLineOverridesTheFile) {
   EXPECT_EQ(s.captions, PhotoCaptions::Off);
   o.captions = PhotoCaptions::Date;
   EXPECT_EQ(ApplyOverrides(file, o).captions, PhotoCaptions::Date);
+  EXPECT_TRUE(ApplyOverrides(file, o).pairs);
+  o.pairs = false;
+  EXPECT_FALSE(ApplyOverrides(file, o).pairs);
 }
 
 TEST(PhotoSettings, TransitionTexts) {

@@ -206,6 +206,33 @@ TEST(PicturePreparer, GuessesThatMissAndFilesThatChangeGiveNothing) {
   EXPECT_EQ(got->plain.width, int(b.size()));
 }
 
+TEST(PicturePreparer, AJobOfTwoFilesIsDroppedWhenEitherChanges) {
+  TempDir dir;
+  const std::string a = dir / "a.jpg", b = dir / "b.jpg";
+  std::ofstream(a) << "first";
+  std::ofstream(b) << "second";
+  const std::string job = JobOf({a, b});
+  EXPECT_EQ(PathsOfJob(job), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(PathsOfJob(a), std::vector<std::string>{a});
+  std::vector<std::string> seen;
+  TPicturePreparer preparer([&](const std::string& path, const std::atomic<bool>&) {
+    seen.push_back(path);
+    return Marked(path);
+  });
+  preparer.Start(job);
+  ASSERT_TRUE(preparer.Take(job).has_value());
+  EXPECT_EQ(seen, std::vector<std::string>{job});  // the work is given the job, to split
+  // The second file replaced after it was read: nothing.
+  preparer.Start(job);
+  while (preparer.Busy()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::filesystem::remove(b);
+  std::ofstream(b) << "something else entirely";
+  EXPECT_FALSE(preparer.Take(job).has_value());
+  // A job of one of them is another job.
+  preparer.Start(job);
+  EXPECT_FALSE(preparer.Take(a).has_value());
+}
+
 TEST(PicturePreparer, ErrorOfThePreparedFileComesOutAtTake) {
   TempDir dir;
   const std::string broken = dir / "broken.jpg";
