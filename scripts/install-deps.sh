@@ -9,7 +9,7 @@
 #   demo     build + ImageMagick and sox, which draw and sound the demo saver
 #   test     demo + package + GoogleTest, Xvfb, Weston and the tools that check the package
 #            (lintian, desktop-file-validate, appstreamcli, xmllint, man, the MIME database)
-#   bench    demo + Google Benchmark
+#   bench    demo + Google Benchmark and Xvfb (the player on a real X display)
 #   fuzz     build + clang with its sanitizer and libFuzzer runtimes
 #   package  build + the tools `make package` runs (dpkg-buildpackage, debhelper)
 #   music    the General MIDI sound font that MIDI music needs at run time
@@ -32,7 +32,7 @@ declare -A GROUP=(
   [test]="libgtest-dev libgmock-dev xvfb xauth weston lintian desktop-file-utils appstream
           libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools libheif-examples
           fonts-dejavu-core"
-  [bench]="libbenchmark-dev libjpeg-turbo-progs libheif-examples webp netpbm libtiff-tools libjxl-tools"
+  [bench]="libbenchmark-dev xvfb xauth libjpeg-turbo-progs libheif-examples webp netpbm libtiff-tools libjxl-tools"
   [fuzz]="clang libclang-rt-14-dev llvm"
   [package]="debhelper dpkg-dev file"
   [music]="fluid-soundfont-gm"

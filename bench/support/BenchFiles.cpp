@@ -56,6 +56,28 @@ pid_t SpawnChild(const std::vector<std::string>& args, const std::vector<std::st
 
 }  // namespace
 
+int StartChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+  return SpawnChild(args, extraEnv);
+}
+
+double ProcessCpuSeconds(int pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat;
+  std::getline(in, stat);
+  // The command name in parentheses may hold blanks: the fields count from its end.
+  const size_t close = stat.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(stat.substr(close + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) utime = std::strtoull(field.c_str(), nullptr, 10);
+    if (i == 15) stime = std::strtoull(field.c_str(), nullptr, 10);
+  }
+  if (!fields) return -1;
+  return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
 ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
   ChildRun run;
   const auto t0 = std::chrono::steady_clock::now();

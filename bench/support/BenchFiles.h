@@ -37,6 +37,13 @@ struct ChildRun {
 
 // Runs program with args and extra "NAME=value" environment entries; waits for it.
 ChildRun RunChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv);
+// Starts program with args and extra environment entries (before this process's own);
+// its process id, or -1 when it cannot be started. The caller waits for it.
+int StartChild(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv);
+// User plus system CPU seconds a running process has used so far (/proc/PID/stat); -1
+// when it cannot be read.
+double ProcessCpuSeconds(int pid);
+
 // Starts program with args and extra environment entries and returns the seconds until
 // ready() holds (asked every 0.2 ms), or -1 when the child ends first; then waits for it.
 double SecondsUntil(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,

@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 #include "presentation/FramePresenter.h"
+#include "presentation/PacedDisplay.h"
 #include "presentation/PicturePreparer.h"
 #include "presentation/TransitionDriver.h"
 #include "saver/Music.h"
@@ -108,7 +109,7 @@ TPhotoShow::TPhotoShow(PhotoSettings settings, LibraryOptions library, Platform&
 TPhotoShow::~TPhotoShow() { Finish(); }
 
 void TPhotoShow::ShowModal() {
-  display_ = platform_.CreateDisplay(options_, this);
+  display_ = OpenPacedDisplay(platform_, options_, this);
   Start();
   for (;;) {
     platform_.runLoop().PumpMessages();

@@ -45,6 +45,10 @@ class Display {
   // The back surface as last loaded (size of the bitmap presented last).
   virtual void CaptureBackSurface(Bitmap32& out) = 0;
 
+  // How often the screen refreshes, in Hz, as the window system says (unchecked); 0 when
+  // presents are not paced to a refresh (the headless screen unless told a rate).
+  virtual double RefreshHz() const { return 0; }
+
   // Cursor show/hide counter: hidden while the count is below 0.
   virtual void ShowCursor(bool show) = 0;
 

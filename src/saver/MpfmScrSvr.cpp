@@ -49,7 +49,7 @@ int TMpfmScrSvr::DisplayTimeSetting() const {
 }
 
 void TMpfmScrSvr::ShowModal() {
-  display_ = platform_.CreateDisplay(options_, this);
+  display_ = OpenPacedDisplay(platform_, options_, this);
   FormShow();
   for (;;) {
     platform_.runLoop().PumpMessages();

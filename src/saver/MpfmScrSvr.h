@@ -9,6 +9,7 @@
 #include "imaging/Bitmap32.h"
 #include "platform/Display.h"
 #include "platform/Input.h"
+#include "presentation/PacedDisplay.h"
 #include "presentation/PresentationState.h"
 #include "saver/RunSettings.h"
 #include "saver/SoundSchedule.h"
@@ -75,7 +76,8 @@ class TMpfmScrSvr : public InputHandler {
   bool directDrawActive() const { return state_.directDrawInUse; }
   bool idleInstalled() const { return idleInstalled_; }
   bool closeRequested() const { return closeRequested_; }
-  Display* display() const { return display_.get(); }
+  // The backend's display (its presents are paced through display_).
+  Display* display() const { return display_ ? &display_->screen() : nullptr; }
   const TPicturePreparer* preparer() const { return preparer_.get(); }
   bool HasFailed(const std::string& path) const { return failedFiles_.count(path) != 0; }
 
@@ -94,7 +96,7 @@ class TMpfmScrSvr : public InputHandler {
   const SaverProject& project_;
   Platform& platform_;
   DisplayOptions options_;
-  std::unique_ptr<Display> display_;
+  std::unique_ptr<PacedDisplay> display_;
 
   TRunSettings settings_;
   PresentationState state_;

@@ -502,6 +502,25 @@ TEST_F(PhotoShow, EachScreenShowsItsOwnPicturesFromTheOneDeckAtItsOwnSize) {
   EXPECT_FALSE(std::filesystem::exists(home / "events.log-screen1"));
 }
 
+TEST_F(PhotoShow, AFrameRateAboveTheScreensRefreshIsHeldToIt) {
+  AddJpeg(home / "Pictures/a-wide.jpg", 0x3080C0u, 800, 240);
+  extraEnv["TIDEPOOL_REFRESH_HZ"] = "60";
+  extraEnv["TIDEPOOL_PRESENT_MS"] = "2";
+  const RunResult r = Run({"--duration", "3", "--fps", "240"}, 2500);
+  ASSERT_EQ(r.exitCode, 0) << r.stderrText;
+  EXPECT_EQ(r.EventsOf("display")[1], "refresh 60.00");
+  std::vector<long> times;
+  for (const std::string& line : r.frames)
+    if (line.find(" window ") != std::string::npos) times.push_back(std::stol(line));
+  ASSERT_GT(times.size(), 100u);
+  for (size_t i = 1; i < times.size(); ++i) EXPECT_GE(times[i] - times[i - 1], 16) << i;
+  // 60 frames a second, not 240 (nor the 400 that showing alone would allow).
+  const long from = times.front() + 500;
+  const long frames = std::count_if(times.begin(), times.end(), [&](long t) { return t >= from && t < from + 1000; });
+  EXPECT_GE(frames, 59);
+  EXPECT_LE(frames, 61);
+}
+
 TEST_F(PhotoShow, CaptionsNameTheDateAndFolderInTheLowerCornerOnly) {
   // A mid-grey picture, so that the light text and its dark shadow both show on it; the
   // date is the file's (no EXIF), read in UTC and the C locale.

@@ -15,7 +15,7 @@ namespace {
 const char* const kEnvNames[] = {"TIDEPOOL_SCREEN",     "TIDEPOOL_RUN_MS",    "TIDEPOOL_SCRIPT",
                                  "TIDEPOOL_EVENT_LOG",  "TIDEPOOL_FRAME_LOG", "TIDEPOOL_FRAMES_DIR",
                                  "TIDEPOOL_PRESENT_MS", "TIDEPOOL_SCALED",    "TIDEPOOL_REAL_CLOCK",
-                                 "TIDEPOOL_FRAMES_EVERY"};
+                                 "TIDEPOOL_FRAMES_EVERY", "TIDEPOOL_REFRESH_HZ"};
 
 // Counts the message pumps of a run, so tests can see that a loop does not spin.
 class CountingRunLoop : public RunLoop {

@@ -181,6 +181,35 @@ TEST_F(SaverShow, AKeyDuringATransitionEndsTheShowOnceTheTransitionIsOver) {
   EXPECT_EQ(r.Details("transition")[0].substr(r.Details("transition")[0].find(' ')), " steps=181");
 }
 
+TEST_F(SaverShow, OnAScreenWithARefreshRateFramesGoUpOncePerRefreshAndTransitionsKeepTheirTime) {
+  SaverProject p = Project({Picture("a.bmp", 64, 48, kRed), Picture("b.bmp", 64, 48, kBlue)});
+  p.settings.orderMode = 1;
+  p.settings.displayTime = 1;
+  p.settings.transition = true;
+  p.settings.transitionTime = 2000;
+  const SaverRunResult r = Run(p, 3000, {}, {{"TIDEPOOL_REFRESH_HZ", "60"}, {"TIDEPOOL_SCREEN", "320x240"}});
+  EXPECT_EQ(r.Details("display")[0], "open 320x240");
+  EXPECT_EQ(r.Details("display")[1], "refresh 60.00");
+  // The first frame waits for its refresh and shows in it (10 ms): 2000 / (17 + 1).
+  ASSERT_GE(r.Ticks("transition").size(), 1u);
+  EXPECT_EQ(r.Details("transition")[0].substr(r.Details("transition")[0].find(' ')), " steps=111");
+  const uint32_t started = r.Ticks("transition")[0];
+  // Its event follows the progress-0 frame once that is on the screen.
+  const auto frames = Between(r, started - 17, r.endTick);
+  ASSERT_GE(frames.size(), 113u);  // progress 0, 111 steps, the new picture itself
+  EXPECT_EQ(frames[0]->tick, started - 17);
+  for (size_t i = 1; i < 112; ++i) EXPECT_GE(frames[i]->tick - frames[i - 1]->tick, 16u) << i;
+  // 112 refreshes of 16.667 ms: the transition's time, not six times it.
+  EXPECT_GE(frames[111]->tick - frames[0]->tick, 1840u);
+  EXPECT_LE(frames[111]->tick - frames[0]->tick, 1870u);
+
+  // An absurd rate is held to 1000 Hz; a frame costing 10 ms is then the limit, as before.
+  const SaverRunResult fast = Run(p, 3000, {}, {{"TIDEPOOL_REFRESH_HZ", "100000"}, {"TIDEPOOL_SCREEN", "320x240"}});
+  EXPECT_EQ(fast.Details("display")[1], "refresh 1000.00");
+  ASSERT_GE(fast.Details("transition").size(), 1u);
+  EXPECT_EQ(fast.Details("transition")[0].substr(fast.Details("transition")[0].find(' ')), " steps=181");
+}
+
 TEST_F(SaverShow, AMissingPackagedPictureAfterPlainOnesShowsBlackAndThePlainOneComesBack) {
   for (bool transition : {false, true}) {
     SaverProject p = Project({Picture("a.bmp", 64, 48, kRed), (dir_ / "gone.mpp").string()});

@@ -63,6 +63,7 @@ HeadlessDisplay::HeadlessDisplay(int width, int height, HeadlessClock& clock, He
       loop_(loop),
       recorder_(recorder),
       presentMs_(options.presentMs),
+      refreshHz_(options.refreshHz),
       scaledFails_(options.scaledFails),
       handler_(handler) {
   loop_.SetInputHandler(handler_);

@@ -53,6 +53,7 @@ class HeadlessDisplay : public Display {
   bool CanDraw() const override { return scaledReady_; }
   void PresentScaled(const Bitmap32& bitmap) override;
   void CaptureBackSurface(Bitmap32& out) override;
+  double RefreshHz() const override { return refreshHz_; }
   void ShowCursor(bool show) override;
   void NoteView(const PictureView& view) override;
 
@@ -69,6 +70,7 @@ class HeadlessDisplay : public Display {
   HeadlessRunLoop& loop_;
   FrameRecorder& recorder_;
   uint32_t presentMs_;
+  double refreshHz_;
   bool scaledFails_;
   bool scaledReady_ = false;
   int cursorCount_ = 0;

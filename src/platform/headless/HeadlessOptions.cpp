@@ -1,6 +1,7 @@
 #include "platform/headless/HeadlessOptions.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -35,6 +36,20 @@ std::optional<std::pair<int, int>> ScreenSize(const std::string& text) {
 
 constexpr size_t kMaxMoreScreens = 15;
 
+// A decimal rate such as 59.94 (passed on unchecked: the presentation bounds it); 0 when
+// unset or not a number.
+double EnvRate(const char* name) {
+  const std::string v = Env(name);
+  if (v.empty()) return 0;
+  const std::string t = Trim(v);
+  double rate = 0;
+  const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), rate);
+  if (ec != std::errc() || end != t.data() + t.size() || !(rate >= 0)) {
+    std::fprintf(stderr, "tidepool: ignoring %s=%s (not a rate)\n", name, v.c_str());
+    return 0;
+  }
+  return rate;
+}
 }  // namespace
 
 HeadlessOptions HeadlessOptions::FromEnvironment() {
@@ -58,6 +73,7 @@ HeadlessOptions HeadlessOptions::FromEnvironment() {
   o.realClock = Env("TIDEPOOL_REAL_CLOCK") == "1";
   o.runMs = EnvUnsigned("TIDEPOOL_RUN_MS");
   if (auto p = EnvUnsigned("TIDEPOOL_PRESENT_MS")) o.presentMs = *p;
+  o.refreshHz = EnvRate("TIDEPOOL_REFRESH_HZ");
   o.scriptPath = Env("TIDEPOOL_SCRIPT");
   o.frameLogPath = Env("TIDEPOOL_FRAME_LOG");
   o.framesDir = Env("TIDEPOOL_FRAMES_DIR");

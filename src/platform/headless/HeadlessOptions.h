@@ -16,6 +16,7 @@ struct HeadlessOptions {
   bool realClock = false;                 // TIDEPOOL_REAL_CLOCK=1
   std::optional<uint32_t> runMs;          // TIDEPOOL_RUN_MS: close request at this time
   uint32_t presentMs = 10;                // TIDEPOOL_PRESENT_MS: virtual cost of a frame
+  double refreshHz = 0;                   // TIDEPOOL_REFRESH_HZ: the screen's rate (0: none)
   std::string scriptPath;                 // TIDEPOOL_SCRIPT
   std::string frameLogPath;               // TIDEPOOL_FRAME_LOG
   std::string framesDir;                  // TIDEPOOL_FRAMES_DIR

@@ -150,6 +150,12 @@ void QtDisplay::PresentScaled(const Bitmap32& bitmap) {
 
 void QtDisplay::CaptureBackSurface(Bitmap32& out) { out = back_; }
 
+double QtDisplay::RefreshHz() const {
+  const QScreen* screen = widgets_.empty() ? QGuiApplication::primaryScreen() : widgets_.front()->screen();
+  const double hz = screen ? screen->refreshRate() : 0;
+  return hz > 0 ? hz : 60;  // also NaN
+}
+
 void QtDisplay::ShowCursor(bool show) {
   cursorCount_ += show ? 1 : -1;
   const Qt::CursorShape shape = cursorCount_ < 0 ? Qt::BlankCursor : Qt::ArrowCursor;

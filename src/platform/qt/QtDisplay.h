@@ -46,6 +46,9 @@ class QtDisplay : public Display {
   void PresentScaled(const Bitmap32& bitmap) override;
   void CaptureBackSurface(Bitmap32& out) override;
 
+  // The refresh rate of the screen the primary window is on; 60 when it says nothing sensible.
+  double RefreshHz() const override;
+
   void ShowCursor(bool show) override;
 
   // Called by a window whose size changed: the primary window's size and state go to the

@@ -35,6 +35,10 @@ class HostWindowDisplay : public Display {
   void PresentScaled(const Bitmap32& bitmap) override;
   void CaptureBackSurface(Bitmap32& out) override { out = back_; }
 
+  // The host window's screen is taken to refresh at 60 Hz: asking the X server for the
+  // rate of the monitor showing the window would need another X extension.
+  double RefreshHz() const override { return 60; }
+
   // The host owns the pointer; the count is kept only so the calls pair up.
   void ShowCursor(bool show) override { cursorCount_ += show ? 1 : -1; }
 
