@@ -1,5 +1,7 @@
 #include "core/TextUtil.h"
 
+#include <charconv>
+
 namespace tp {
 namespace {
 char UpperChar(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
@@ -105,6 +107,12 @@ std::optional<int32_t> ParseInt32(std::string_view s) {
   }
   if (v > 2147483647ull) return std::nullopt;
   return int32_t(v);
+}
+
+std::string TwoDecimals(double value) {
+  char buf[64];
+  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
+  return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0.00");
 }
 
 }  // namespace tp

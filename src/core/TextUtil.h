@@ -29,4 +29,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Anything else, including surrounding text, gives nothing.
 std::optional<int32_t> ParseInt32(std::string_view s);
 
+// value with two decimals and a point, whatever the locale says ("0.00" if it cannot be
+// written).
+std::string TwoDecimals(double value);
+
 }  // namespace tp

@@ -1,22 +1,12 @@
 #include "presentation/PacedDisplay.h"
 
-#include <charconv>
 #include <string>
 
+#include "core/TextUtil.h"
 #include "platform/EventLog.h"
 #include "platform/Platform.h"
 
 namespace tp {
-namespace {
-
-// Two decimals with a point, whatever the locale says.
-std::string TwoDecimals(double value) {
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-  return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0.00");
-}
-
-}  // namespace
 
 PacedDisplay::PacedDisplay(std::unique_ptr<Display> screen, Clock& clock)
     : screen_(std::move(screen)), pacer_(clock, RefreshIntervalUs(screen_->RefreshHz())) {

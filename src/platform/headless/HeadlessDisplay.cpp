@@ -1,24 +1,14 @@
 #include "platform/headless/HeadlessDisplay.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
+#include "core/TextUtil.h"
 #include "platform/EventLog.h"
 #include "platform/headless/FrameHash.h"
 #include "platform/headless/FramePng.h"
 
 namespace tp {
-namespace {
-
-// Two decimals with a point, whatever the locale says.
-std::string TwoDecimals(double value) {
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 2);
-  return r.ec == std::errc() ? std::string(buf, r.ptr) : std::string("0.00");
-}
-
-}  // namespace
 
 FrameRecorder::FrameRecorder(const HeadlessOptions& options)
     : dir_(options.framesDir), every_(options.framesEvery ? options.framesEvery : 1) {
