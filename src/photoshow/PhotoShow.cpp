@@ -499,6 +499,9 @@ void TPhotoShow::ChangePicture() {
   shownPending_ = true;
   current_ = std::exchange(next_, std::nullopt);
   currentPartner_ = std::exchange(nextPartner_, std::nullopt);
+  // The new picture's motion starts with a moving fade in, else once the transition is over.
+  motionStart_ = clock.Tick();
+  motionMs_ = MotionLengthMs(true);
   RunChange(oldView, oldPartnerView);
   leaving_.reset();
   pictureStartTime_ = clock.Tick();
@@ -513,8 +516,6 @@ void TPhotoShow::ChangePicture() {
 
 void TPhotoShow::RunChange(const PictureView& leavingView, const std::optional<PictureView>& leavingPartner) {
   Clock& clock = platform_.clock();
-  motionStart_ = clock.Tick();
-  motionMs_ = MotionLengthMs(true);
   if (settings_.transitionMs <= 0) {
     display_->FillBlack();
   } else {

@@ -1,6 +1,7 @@
 #pragma once
-// Presenting no more often than the screen refreshes: a wait on the clock before each
-// present, the same for every caller (idle frames, transitions, folder shows, preview).
+// Presenting no more often than the screen refreshes: after each present, a wait on the
+// clock until the refresh that shows it, the same for every caller (idle frames,
+// transitions, folder shows, preview).
 #include <cstdint>
 #include <functional>
 
