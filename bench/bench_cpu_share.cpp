@@ -7,6 +7,9 @@
 //   motion_cpu_share_1080p60  the same for a folder show of such photos with motion at
 //                             60 frames a second; goal <= 0.15
 //   motion_cpu_share_2160p60  that folder show on a 3840x2160 screen
+//   motion_cpu_share_1080p60_llvmpipe  the 1080p folder show on the GPU path, drawn by
+//                             Mesa's software OpenGL (TIDEPOOL_GL=1); the others run with
+//                             TIDEPOOL_GL=0, the CPU path
 // Each run is measured over 25 s after 3 s of start-up; the player's and the server's
 // parts are printed too. Needs Xvfb (install-deps.sh bench); without it nothing is printed.
 #include <signal.h>
@@ -124,8 +127,8 @@ struct Share {
 
 // Runs args on the screen and measures both processes' CPU time over kMeasureSeconds.
 Share Measure(const VirtualScreen& screen, const ScratchDir& dir, const std::vector<std::string>& args,
-              const std::string& eventLog) {
-  const std::vector<std::string> env = {"QT_QPA_PLATFORM=xcb",        "DISPLAY=" + screen.display(),
+              const std::string& eventLog, const std::string& extraEnv = "TIDEPOOL_GL=0") {
+  const std::vector<std::string> env = {extraEnv, "QT_QPA_PLATFORM=xcb",        "DISPLAY=" + screen.display(),
                                         "TIDEPOOL_EVENT_LOG=" + eventLog, "SDL_AUDIODRIVER=dummy",
                                         "TMPDIR=" + dir.path(),        "HOME=" + dir.path(),
                                         "XDG_CACHE_HOME=" + dir / "cache", "XDG_CONFIG_HOME=" + dir / "config"};
@@ -190,6 +193,14 @@ int main(int argc, char** argv) {
                                    std::tuple{3840, 2160, "motion_cpu_share_2160p60"}}) {
     VirtualScreen screen(w, h);
     if (screen.ok()) Report(name, Measure(screen, dir, show, dir / (std::string(name) + "-events.log")));
+  }
+  {
+    // The GPU path drawn by Mesa's software OpenGL, which the show would not choose itself:
+    // what its drawing costs where no GPU does it (a real GPU takes the drawing off the CPU).
+    VirtualScreen screen(1920, 1080);
+    if (screen.ok())
+      Report("motion_cpu_share_1080p60_llvmpipe",
+             Measure(screen, dir, show, dir / "motion-llvmpipe-events.log", "TIDEPOOL_GL=1"));
   }
   return RunAndReport(argc, argv);
 }

@@ -19,17 +19,17 @@
 set -euo pipefail
 
 declare -A GROUP=(
-  [runtime]="libjpeg62-turbo libgif7 libpixman-1-0 libpng16-16 libqt6widgets6 libqt6gui6 qt6-wayland
+  [runtime]="libjpeg62-turbo libgif7 libpixman-1-0 libpng16-16 libqt6widgets6 libqt6gui6 libqt6opengl6 libqt6openglwidgets6 qt6-wayland
              libsdl2-2.0-0 libsdl2-mixer-2.0-0 libx11-6 libxext6 libexif12 libturbojpeg0 libwebp7 libtiff6 libheif1 libjxl0.7
              libsqlite3-0 liblcms2-2 libharfbuzz0b libfreetype6 libfontconfig1"
   [build]="build-essential cmake ninja-build pkg-config ccache git
            libjpeg62-turbo-dev libgif-dev libpixman-1-dev libpng-dev zlib1g-dev
            libexif-dev libturbojpeg0-dev libwebp-dev libtiff-dev libheif-dev libjxl-dev libsqlite3-dev
            liblcms2-dev libfreetype-dev libharfbuzz-dev libfontconfig-dev
-           qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+           qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev libxkbcommon-dev
            libsdl2-dev libsdl2-mixer-dev libx11-dev libxext-dev"
   [demo]="imagemagick sox"
-  [test]="libgtest-dev libgmock-dev xvfb xauth weston lintian desktop-file-utils appstream
+  [test]="libgtest-dev libgmock-dev xvfb xauth libgl1-mesa-dri weston lintian desktop-file-utils appstream
           libxml2-utils man-db shared-mime-info libjpeg-turbo-progs libjxl-tools libheif-examples
           fonts-dejavu-core"
   [bench]="libbenchmark-dev xvfb xauth libjpeg-turbo-progs libheif-examples webp netpbm libtiff-tools libjxl-tools"

@@ -109,6 +109,7 @@ TPhotoShow::TPhotoShow(PhotoSettings settings, LibraryOptions library, Platform&
 TPhotoShow::~TPhotoShow() { Finish(); }
 
 void TPhotoShow::ShowModal() {
+  options_.movingViews = settings_.motion != PhotoMotion::Off;
   display_ = OpenPacedDisplay(platform_, options_, this);
   Start();
   for (;;) {
@@ -212,8 +213,8 @@ void TPhotoShow::IdleStep() {
     } else if (clock.Tick() - pictureStartTime_ >= uint32_t(settings_.durationSeconds) * 1000u) {
       ChangePicture();
     }
-    MoveCurrent();
-    const bool drawn = !state_.frameOnScreen;
+    const bool drawnByDisplay = MoveCurrent();
+    const bool drawn = drawnByDisplay || !state_.frameOnScreen;
     NextFramePeriod();
     DrawCurrentFrame(*display_, clock, state_, nullptr);
     if (drawn && state_.frameOnScreen) NoteViews(view_, partnerView_);
@@ -373,6 +374,18 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture&
   state_.pictureWidth = state_.screenWidth;
   state_.pictureHeight = state_.screenHeight;
   DrawCaption();
+  // Where the display draws views itself, the picture goes to it once; the first view is
+  // still the frame above, so what a transition starts from is the same either way.
+  MovingPicture upload;
+  upload.picture = &moving_.picture;
+  upload.originalWidth = moving_.originalWidth;
+  upload.originalHeight = moving_.originalHeight;
+  upload.background = &moving_.background;
+  upload.caption = &caption_;
+  const Point at = CaptionAt(caption_);
+  upload.captionX = at.x;
+  upload.captionY = at.y;
+  viewsOnDisplay_ = moves_ && display_->SetMovingPicture(upload);
 }
 
 void TPhotoShow::MakeCaption(const LibraryPicture& picture, const LibraryPicture* partner) {
@@ -390,10 +403,15 @@ void TPhotoShow::MakeCaption(const LibraryPicture& picture, const LibraryPicture
   partnerCaption_ = render(partnerCaptionText_);
 }
 
+Point TPhotoShow::CaptionAt(const Bitmap32& caption) const {
+  const int margin = state_.screenHeight / kCaptionMarginDivisor;
+  return {margin, state_.screenHeight - margin - caption.height()};
+}
+
 void TPhotoShow::BlendCaptionOn(const Bitmap32& caption, Bitmap32& frame) const {
   if (caption.empty() || frame.width() != state_.screenWidth || frame.height() != state_.screenHeight) return;
-  const int margin = frame.height() / kCaptionMarginDivisor;
-  BlendCaption(caption, frame, margin, frame.height() - margin - caption.height());
+  const Point at = CaptionAt(caption);
+  BlendCaption(caption, frame, at.x, at.y);
 }
 
 void TPhotoShow::DrawCaption() {
@@ -456,15 +474,18 @@ void TPhotoShow::StayLonger() {
   motionMs_ = MotionLengthMs(false);
 }
 
-void TPhotoShow::MoveCurrent() {
-  if (!moves_ || !current_ || !state_.frameOnScreen) return;
+bool TPhotoShow::MoveCurrent() {
+  if (!moves_ || !current_ || !state_.frameOnScreen) return false;
   // Where the picture should be now, whenever this frame comes.
   const PictureView view = ViewAt(path_, MotionNow(motionStart_, motionMs_));
-  if (view == view_) return;
+  if (view == view_) return false;
   view_ = view;
+  if (viewsOnDisplay_ && display_->PresentMovingView(view_)) return true;
+  viewsOnDisplay_ = false;  // the GPU went: the CPU draws from here on
   DrawMovingFrame(moving_, view_, state_.fittedPicture);
   DrawCaption();
   state_.frameOnScreen = false;
+  return false;
 }
 
 void TPhotoShow::ChangePicture() {

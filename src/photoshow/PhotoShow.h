@@ -85,8 +85,11 @@ class TPhotoShow : public InputHandler {
   void BlendCaptionOn(const Bitmap32& caption, Bitmap32& frame) const;
   // The event of the caption of the picture just loaded.
   void LogCaption() const;
-  // A moving picture's view for now, drawn when it differs from the one on screen.
-  void MoveCurrent();
+  // Where a caption goes on a screen-sized frame: its lower left corner.
+  Point CaptionAt(const Bitmap32& caption) const;
+  // A moving picture's view for now, drawn when it differs from the one on screen; true
+  // when the display drew and presented it itself (on the GPU).
+  bool MoveCurrent();
   // The picture on screen stays for another duration (moving back along its path).
   void StayLonger();
   // Whether a moving picture keeps moving through its transitions: only the plain
@@ -125,6 +128,7 @@ class TPhotoShow : public InputHandler {
   std::string partnerCaptionText_;
   Bitmap32 partnerCaption_;  // a pair's right picture's, under its half
   bool moves_ = false;  // the picture on screen has a path that is not still
+  bool viewsOnDisplay_ = false;  // its moving views are drawn by the display (the GPU)
   uint32_t motionStart_ = 0;  // tick at which its motion began
   uint32_t motionMs_ = 0;     // how long its motion takes
   // The picture a moving cross-fade leaves, moving on under it; empty otherwise.

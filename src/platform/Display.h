@@ -6,6 +6,7 @@
 
 #include "imaging/Bitmap32.h"
 #include "platform/Input.h"
+#include "platform/MovingPicture.h"
 #include "platform/PictureView.h"
 
 namespace tp {
@@ -19,6 +20,7 @@ struct DisplayOptions {
   int screen = 0;            // full screen on this screen (0 the primary; one that is not
                              // there, as an unplugged monitor, gives the primary)
   std::string title;         // the window's title (UTF-8): the saver's product name
+  bool movingViews = false;  // the show draws moving views: the GPU may draw them
 };
 
 class Display {
@@ -55,6 +57,14 @@ class Display {
   // Says what the frame presented last shows of a picture (once per picture in it). The
   // headless display writes it to the frame log; the others have no use for it.
   virtual void NoteView(const PictureView&) {}
+
+  // Moving views the display draws itself (on the GPU). SetMovingPicture uploads a picture
+  // with its fill and caption and says whether the display will draw its views; then each
+  // PresentMovingView shows one. Either answers false where it cannot (no GPU, a picture
+  // too large for it, a lost context): the caller then draws its frames and presents them.
+  // Present, FillBlack and PresentScaled show bitmaps again; Capture shows the last view.
+  virtual bool SetMovingPicture(const MovingPicture&) { return false; }
+  virtual bool PresentMovingView(const PictureView&) { return false; }
 };
 
 }  // namespace tp

@@ -26,6 +26,12 @@ void PacedDisplay::PresentScaled(const Bitmap32& bitmap) {
   pacer_.Present([&] { screen_->PresentScaled(bitmap); });
 }
 
+bool PacedDisplay::PresentMovingView(const PictureView& view) {
+  bool shown = false;
+  pacer_.Present([&] { shown = screen_->PresentMovingView(view); });
+  return shown;
+}
+
 std::unique_ptr<PacedDisplay> OpenPacedDisplay(Platform& platform, const DisplayOptions& options,
                                                InputHandler* handler) {
   return std::make_unique<PacedDisplay>(platform.CreateDisplay(options, handler), platform.clock());

@@ -35,6 +35,8 @@ class PacedDisplay : public Display {
   double RefreshHz() const override { return screen_->RefreshHz(); }
   void ShowCursor(bool show) override { screen_->ShowCursor(show); }
   void NoteView(const PictureView& view) override { screen_->NoteView(view); }
+  bool SetMovingPicture(const MovingPicture& picture) override { return screen_->SetMovingPicture(picture); }
+  bool PresentMovingView(const PictureView& view) override;
 
  private:
   std::unique_ptr<Display> screen_;

@@ -20,6 +20,8 @@
 #include "imaging/Bitmap32.h"
 #include "support/SaverRun.h"
 
+#include "support/TestPictures.h"
+
 namespace tp::test {
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
@@ -103,19 +105,6 @@ inline std::string FirstDifference(const Bitmap32& a, const Bitmap32& b) {
         return buf;
       }
   return "no difference";
-}
-
-// Peak signal-to-noise ratio over the colour channels, in dB.
-inline double Psnr(const Bitmap32& a, const Bitmap32& b) {
-  double sum = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x)
-      for (int s = 0; s < 24; s += 8) {
-        const double d = double((a.at(x, y) >> s) & 0xFF) - double((b.at(x, y) >> s) & 0xFF);
-        sum += d * d;
-      }
-  const double mse = sum / (double(a.width()) * a.height() * 3);
-  return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
 // A w x h bitmap whose pixel (x, y) holds the value 1 + x + 16 * y (0 is "untouched").

@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/EventLog.h"
+#include "platform/GpuChoice.h"
 #include "platform/MessageBox.h"
+#include "platform/qt/GlProbe.h"
+#include "platform/qt/GlViewWidget.h"
 #include "platform/qt/SaverWidget.h"
 
 namespace tp {
@@ -77,6 +81,8 @@ QtDisplay::QtDisplay(const DisplayOptions& options, InputHandler* handler, RunLo
   }
   LogEvent("display", "open " + std::to_string(screen_.width()) + "x" + std::to_string(screen_.height()) +
                           (options.fullScreen ? " full-screen" : " window"));
+  // One window only: the others would paint the screen bitmap, which views do not update.
+  if (options.movingViews && widgets_.size() == 1) OpenGpu();
   for (auto& w : widgets_) {
     w->setWindowTitle(title);
     if (options.fullScreen) w->showFullScreen();
@@ -106,30 +112,85 @@ QtDisplay::~QtDisplay() {
   for (auto& w : widgets_) w->hide();
 }
 
+void QtDisplay::OpenGpu() {
+  const GpuChoice choice = ChooseGpu(ProbeGlRenderer(), std::getenv("TIDEPOOL_GL"));
+  LogEvent("display", "gpu " + choice.reason);
+  if (!choice.use) return;
+  SaverWidget* window = widgets_.front().get();
+  gpu_ = new GlViewWidget(window, screen_);  // owned by the window
+  gpu_->setGeometry(window->rect());
+}
+
+bool QtDisplay::DrawsOnGpu() {
+  if (gpu_ && gpu_->failed()) {
+    // Lost or never working: the window paints the screen bitmap again, as without OpenGL.
+    LogEvent("display", "gpu lost");
+    gpu_->hide();
+    gpu_->deleteLater();
+    gpu_ = nullptr;
+    viewShown_ = false;
+    RepaintAll();
+  }
+  return gpu_ != nullptr;
+}
+
+void QtDisplay::TakeBackView() {
+  if (!viewShown_) return;
+  viewShown_ = false;
+  // The GPU then shows the screen bitmap again, which now holds the same view.
+  if (gpu_ && gpu_->ReadView(screen_)) gpu_->ScreenChanged(0, screen_.height());
+}
+
+void QtDisplay::ScreenChanged(int y0, int y1, const QRect& damaged) {
+  if (DrawsOnGpu()) gpu_->ScreenChanged(y0, y1);
+  for (size_t i = 0; i < widgets_.size(); ++i) {
+    if (i == 0 && gpu_) continue;  // covered by the GPU's part
+    if (i == 0 && widgets_[i]->PaintsOneToOne() && !damaged.isNull()) widgets_[i]->update(damaged);
+    else widgets_[i]->update();
+  }
+}
+
+bool QtDisplay::SetMovingPicture(const MovingPicture& picture) {
+  if (!DrawsOnGpu()) return false;
+  TakeBackView();  // what shows now stays the screen bitmap until the first view
+  return gpu_->SetPicture(picture);
+}
+
+bool QtDisplay::PresentMovingView(const PictureView& view) {
+  if (!DrawsOnGpu()) return false;
+  gpu_->ShowView(view);
+  viewShown_ = true;
+  return true;
+}
+
+void QtDisplay::Capture(Bitmap32& out) {
+  TakeBackView();
+  out = screen_;
+}
+
 QWidget* QtDisplay::primaryWidget() const { return widgets_.empty() ? nullptr : widgets_.front().get(); }
 
-void QtDisplay::RepaintAll() {
-  for (auto& w : widgets_) w->update();
-}
+void QtDisplay::RepaintAll() { ScreenChanged(0, screen_.height(), QRect()); }
 
 void QtDisplay::Present(const Bitmap32& bitmap, int x, int y) {
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
   const int x1 = std::min(x + bitmap.width(), screen_.width());
   const int y1 = std::min(y + bitmap.height(), screen_.height());
   if (x0 >= x1 || y0 >= y1) return;
+  // A bitmap over part of the screen keeps the rest as it shows now.
+  if (x0 > 0 || y0 > 0 || x1 < screen_.width() || y1 < screen_.height()) TakeBackView();
+  viewShown_ = false;
   const size_t bytes = size_t(x1 - x0) * sizeof(Pixel);
   for (int row = y0; row < y1; ++row)
     std::memcpy(screen_.scanline(row) + x0, bitmap.scanline(row - y) + (x0 - x), bytes);
   // Only the covered part of the primary window is painted again (in its logical pixels).
   const QRect damaged = QRectF(x0 / pixelRatio_, y0 / pixelRatio_, (x1 - x0) / pixelRatio_,
                                (y1 - y0) / pixelRatio_).toAlignedRect();
-  for (size_t i = 0; i < widgets_.size(); ++i) {
-    if (i == 0 && widgets_[i]->PaintsOneToOne()) widgets_[i]->update(damaged);
-    else widgets_[i]->update();
-  }
+  ScreenChanged(y0, y1, damaged);
 }
 
 void QtDisplay::FillBlack() {
+  viewShown_ = false;
   screen_.Fill(0);
   RepaintAll();
 }
@@ -144,6 +205,7 @@ bool QtDisplay::InitScaled(int width, int height, int bitsPerPixel) {
 
 void QtDisplay::PresentScaled(const Bitmap32& bitmap) {
   if (!scaled_) return;
+  viewShown_ = false;
   stretcher_.Stretch(bitmap, screen_, &back_);
   RepaintAll();
 }

@@ -4,6 +4,7 @@
 // Everything is in the screen's own (device) pixels, whatever scale factor the desktop
 // uses: the screen bitmap has one pixel per device pixel and is painted 1:1.
 #include <QList>
+#include <QRect>
 
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@ class QWidget;
 
 namespace tp {
 
+class GlViewWidget;
 class SaverWidget;
 
 // The desktop's screens, the primary first (empty without any).
@@ -38,7 +40,7 @@ class QtDisplay : public Display {
 
   void Present(const Bitmap32& bitmap, int x, int y) override;
   void FillBlack() override;
-  void Capture(Bitmap32& out) override { out = screen_; }
+  void Capture(Bitmap32& out) override;
 
   bool InitScaled(int width, int height, int bitsPerPixel) override;
   bool CanDraw() const override { return scaled_; }
@@ -50,6 +52,12 @@ class QtDisplay : public Display {
   double RefreshHz() const override;
 
   void ShowCursor(bool show) override;
+
+  // With OpenGL (a folder show that moves, in one window): the GPU draws the moving views.
+  bool SetMovingPicture(const MovingPicture& picture) override;
+  bool PresentMovingView(const PictureView& view) override;
+  // Whether the GPU draws this display's frames now.
+  bool DrawsOnGpu();
 
   // Called by a window whose size changed: the primary window's size and state go to the
   // event log (what the window system really gave it).
@@ -65,6 +73,12 @@ class QtDisplay : public Display {
 
  private:
   void RepaintAll();
+  // Rows y0..y1 of the screen bitmap changed: the windows show them again.
+  void ScreenChanged(int y0, int y1, const QRect& damaged);
+  // Before a bitmap goes on screen after views: the screen bitmap gets the view shown.
+  void TakeBackView();
+  // Opens the GPU's part of the primary window when OpenGL is there and worth it.
+  void OpenGpu();
 
   Bitmap32 screen_;
   Bitmap32 back_;
@@ -75,6 +89,8 @@ class QtDisplay : public Display {
   int cursorCount_ = 0;
   std::string lastShown_;
   std::vector<std::unique_ptr<SaverWidget>> widgets_;
+  GlViewWidget* gpu_ = nullptr;  // a child of the primary window; null on the CPU path
+  bool viewShown_ = false;       // the GPU shows a moving view, not the screen bitmap
   InputHandler* handler_ = nullptr;
   std::shared_ptr<CloseRelay> relay_;
   std::unique_ptr<TerminationSignals> signals_;

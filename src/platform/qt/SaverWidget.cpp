@@ -107,6 +107,8 @@ void SaverWidget::PaintShow(QPainter& painter, const QRect& damaged) {
 
 void SaverWidget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // The GPU's part, where there is one, covers the whole window.
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) child->setGeometry(rect());
   display_->WidgetResized(this);
 }
 
