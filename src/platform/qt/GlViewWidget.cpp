@@ -8,6 +8,14 @@
 #include <climits>
 
 namespace tp {
+namespace {
+
+void* ResolveInCurrentContext(const char* name) {
+  QOpenGLContext* context = QOpenGLContext::currentContext();
+  return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
+}
+
+}  // namespace
 
 GlViewWidget::GlViewWidget(QWidget* parent, const Bitmap32& screen) : QOpenGLWidget(parent), screen_(screen) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -28,7 +36,7 @@ void GlViewWidget::initializeGL() {
     return;
   }
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &GlViewWidget::ContextLost);
-  ready_ = painter_.Init();
+  ready_ = painter_.Init(&ResolveInCurrentContext);
   failed_ = !ready_;
 }
 

@@ -7,7 +7,7 @@
 #include "imaging/Bitmap32.h"
 #include "platform/MovingPicture.h"
 #include "platform/PictureView.h"
-#include "platform/qt/GlViewPainter.h"
+#include "platform/gl/GlViewPainter.h"
 
 namespace tp {
 

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QString>
+#include <QSurfaceFormat>
 
 #include <algorithm>
 #include <cmath>
@@ -116,6 +117,11 @@ void QtDisplay::OpenGpu() {
   const GpuChoice choice = ChooseGpu(ProbeGlRenderer(), std::getenv("TIDEPOOL_GL"));
   LogEvent("display", "gpu " + choice.reason);
   if (!choice.use) return;
+  // Swaps do not wait for the screen: presents are paced to its refresh as on the CPU path,
+  // and a swap that waited too would miss every other refresh.
+  QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+  format.setSwapInterval(0);
+  QSurfaceFormat::setDefaultFormat(format);
   SaverWidget* window = widgets_.front().get();
   gpu_ = new GlViewWidget(window, screen_);  // owned by the window
   gpu_->setGeometry(window->rect());

@@ -11,15 +11,17 @@
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "platform/x11/ForeignWindow.h"
+#include "platform/x11/GlxHostView.h"
 
 namespace tp {
 
 class HostWindowDisplay : public Display {
  public:
   // live, when given, points at this display while it exists (for CheckHost).
+  // movingViews: a moving show, whose views the GPU draws where GLX offers one worth it.
   HostWindowDisplay(std::unique_ptr<ForeignWindow> window, InputHandler* handler,
                     std::shared_ptr<CloseRelay> relay,
-                    std::shared_ptr<HostWindowDisplay*> live = nullptr);
+                    std::shared_ptr<HostWindowDisplay*> live = nullptr, bool movingViews = false);
   ~HostWindowDisplay() override;
 
   int ScreenWidth() const override { return screen_.width(); }
@@ -28,7 +30,7 @@ class HostWindowDisplay : public Display {
 
   void Present(const Bitmap32& bitmap, int x, int y) override;
   void FillBlack() override;
-  void Capture(Bitmap32& out) override { out = screen_; }
+  void Capture(Bitmap32& out) override;
 
   bool InitScaled(int width, int height, int bitsPerPixel) override;
   bool CanDraw() const override { return scaledReady_; }
@@ -42,6 +44,11 @@ class HostWindowDisplay : public Display {
   // The host owns the pointer; the count is kept only so the calls pair up.
   void ShowCursor(bool show) override { cursorCount_ += show ? 1 : -1; }
 
+  bool SetMovingPicture(const MovingPicture& picture) override;
+  bool PresentMovingView(const PictureView& view) override;
+  // Whether the GPU draws this display's frames now.
+  bool DrawsOnGpu();
+
   // Handles the host's notifications without drawing; a vanished window (or X server)
   // becomes a close request. Called between frames, so a show that draws nothing still
   // notices.
@@ -51,6 +58,9 @@ class HostWindowDisplay : public Display {
   // Sends the changed block of screen_ to the host window; a vanished window becomes a
   // close request.
   void Flush(const Rect& area);
+  // Before a bitmap goes over part of the screen after views: the screen bitmap gets the
+  // view shown.
+  void TakeBackView();
   void HostGone();
 
   std::unique_ptr<ForeignWindow> window_;
@@ -63,6 +73,8 @@ class HostWindowDisplay : public Display {
   bool scaledReady_ = false;
   bool hostGone_ = false;
   int cursorCount_ = 0;
+  std::unique_ptr<GlxHostView> gpu_;  // over the host's window; null on the CPU path
+  bool viewShown_ = false;
 };
 
 }  // namespace tp

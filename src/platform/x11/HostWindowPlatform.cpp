@@ -77,10 +77,9 @@ class HostWindowPlatform : public Platform {
   int DesktopBitDepth() const override { return 32; }
 
   // Whatever window the caller asks for, the show goes into the host window.
-  std::unique_ptr<Display> CreateDisplay(const DisplayOptions& /*options*/,
-                                         InputHandler* handler) override {
+  std::unique_ptr<Display> CreateDisplay(const DisplayOptions& options, InputHandler* handler) override {
     return std::make_unique<HostWindowDisplay>(std::make_unique<ForeignWindow>(windowId_), handler,
-                                               relay_, live_);
+                                               relay_, live_, options.movingViews);
   }
 
  private:

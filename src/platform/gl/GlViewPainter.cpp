@@ -1,9 +1,10 @@
-#include "platform/qt/GlViewPainter.h"
+#include "platform/gl/GlViewPainter.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "imaging/LetterboxStretch.h"
+#include "platform/gl/GlFunctions.h"
 
 namespace tp {
 namespace {
@@ -40,30 +41,73 @@ void main() {
 
 }  // namespace
 
-bool GlViewPainter::Init() {
-  initializeOpenGLFunctions();
-  if (!hasOpenGLFeature(QOpenGLFunctions::Shaders) || !hasOpenGLFeature(QOpenGLFunctions::NPOTTextures)) return false;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+GlViewPainter::GlViewPainter() : gl_(std::make_unique<GlFunctions>()) {}
+GlViewPainter::~GlViewPainter() = default;
+
+namespace {
+
+GLuint Compile(const GlFunctions& gl, GLenum kind, const char* source) {
+  const GLuint shader = gl.CreateShader(kind);
+  if (!shader) return 0;
+  gl.ShaderSource(shader, 1, &source, nullptr);
+  gl.CompileShader(shader);
+  GLint ok = GL_FALSE;
+  gl.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    gl.DeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+bool GlViewPainter::Init(GlResolver resolve) {
+  if (!gl_->Load(resolve)) return false;
+  const GlFunctions& gl = *gl_;
+  gl.GetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   if (maxTextureSize_ < 64) return false;
-  program_ = std::make_unique<QOpenGLShaderProgram>();
-  program_->addShaderFromSourceCode(QOpenGLShader::Vertex, kVertexShader);
-  program_->addShaderFromSourceCode(QOpenGLShader::Fragment, kFragmentShader);
-  program_->bindAttributeLocation("position", 0);
-  program_->bindAttributeLocation("texturePosition", 1);
-  if (!program_->link()) {
-    program_.reset();
+  const GLuint vertex = Compile(gl, GL_VERTEX_SHADER, kVertexShader);
+  const GLuint fragment = Compile(gl, GL_FRAGMENT_SHADER, kFragmentShader);
+  GLint linked = GL_FALSE;
+  if (vertex && fragment) {
+    program_ = gl.CreateProgram();
+    gl.AttachShader(program_, vertex);
+    gl.AttachShader(program_, fragment);
+    gl.BindAttribLocation(program_, 0, "position");
+    gl.BindAttribLocation(program_, 1, "texturePosition");
+    gl.LinkProgram(program_);
+    gl.GetProgramiv(program_, GL_LINK_STATUS, &linked);
+  }
+  if (vertex) gl.DeleteShader(vertex);  // kept by the program while it lives
+  if (fragment) gl.DeleteShader(fragment);
+  if (linked != GL_TRUE) {
+    if (program_) gl.DeleteProgram(program_);
+    program_ = 0;
     return false;
   }
+  screenSizeAt_ = gl.GetUniformLocation(program_, "screenSize");
+  opaqueAt_ = gl.GetUniformLocation(program_, "opaque");
+  pictureAt_ = gl.GetUniformLocation(program_, "picture");
   return true;
 }
 
+std::string GlViewPainter::Renderer() const {
+  const auto* name = gl_->GetString ? reinterpret_cast<const char*>(gl_->GetString(GL_RENDERER)) : nullptr;
+  std::string renderer = name ? name : "";
+  if (renderer.size() > 200) renderer.resize(200);  // it goes to the event log
+  return renderer;
+}
+
 void GlViewPainter::Release() {
+  if (!program_) return;
   for (Texture* t : {&screen_, &picture_, &background_, &caption_}) Free(*t);
-  program_.reset();
+  gl_->DeleteProgram(program_);
+  program_ = 0;
 }
 
 void GlViewPainter::Free(Texture& texture) {
-  if (texture.id) glDeleteTextures(1, &texture.id);
+  if (texture.id) gl_->DeleteTextures(1, &texture.id);
   texture = {};
 }
 
@@ -71,24 +115,25 @@ bool GlViewPainter::Upload(Texture& texture, const Bitmap32& bitmap, bool mipmap
   Free(texture);
   if (bitmap.empty()) return true;
   if (bitmap.width() > maxTextureSize_ || bitmap.height() > maxTextureSize_) return false;
-  glGenTextures(1, &texture.id);
-  glBindTexture(GL_TEXTURE_2D, texture.id);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, bitmap.width(), bitmap.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+  gl_->GenTextures(1, &texture.id);
+  gl_->BindTexture(GL_TEXTURE_2D, texture.id);
+  gl_->PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  gl_->TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, bitmap.width(), bitmap.height(), 0, GL_RGBA, GL_UNSIGNED_BYTE,
                bitmap.scanline(0));
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   // A view larger than the screen shrinks the picture: mipmaps keep it from aliasing.
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  if (mipmaps) glGenerateMipmap(GL_TEXTURE_2D);
+  gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+  gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  if (mipmaps) gl_->GenerateMipmap(GL_TEXTURE_2D);
   texture.width = bitmap.width();
   texture.height = bitmap.height();
-  return glGetError() == GL_NO_ERROR;
+  return gl_->GetError() == GL_NO_ERROR;
 }
 
 bool GlViewPainter::SetPicture(const MovingPicture& p) {
-  while (glGetError() != GL_NO_ERROR) {
+  if (!program_) return false;
+  for (int i = 0; i < 16 && gl_->GetError() != GL_NO_ERROR; ++i) {
   }
   static const Bitmap32 kNone;
   const bool ok = p.picture && p.originalWidth > 0 && p.originalHeight > 0 && Upload(picture_, *p.picture, true) &&
@@ -106,6 +151,7 @@ bool GlViewPainter::SetPicture(const MovingPicture& p) {
 }
 
 void GlViewPainter::UpdateScreen(const Bitmap32& screen, int y0, int y1) {
+  if (!program_) return;
   y0 = std::clamp(y0, 0, screen.height());
   y1 = std::clamp(y1, y0, screen.height());
   if (screen.empty()) return;
@@ -114,23 +160,23 @@ void GlViewPainter::UpdateScreen(const Bitmap32& screen, int y0, int y1) {
     return;
   }
   if (y1 <= y0) return;
-  glBindTexture(GL_TEXTURE_2D, screen_.id);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y0, screen.width(), y1 - y0, GL_RGBA, GL_UNSIGNED_BYTE, screen.scanline(y0));
+  gl_->BindTexture(GL_TEXTURE_2D, screen_.id);
+  gl_->PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  gl_->TexSubImage2D(GL_TEXTURE_2D, 0, 0, y0, screen.width(), y1 - y0, GL_RGBA, GL_UNSIGNED_BYTE, screen.scanline(y0));
 }
 
 void GlViewPainter::Begin(int W, int H, int fw, int fh) {
-  glViewport(0, 0, fw, fh);
-  glDisable(GL_SCISSOR_TEST);
-  glDisable(GL_DEPTH_TEST);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT);
+  gl_->Viewport(0, 0, fw, fh);
+  gl_->Disable(GL_SCISSOR_TEST);
+  gl_->Disable(GL_DEPTH_TEST);
+  gl_->ClearColor(0, 0, 0, 1);
+  gl_->Clear(GL_COLOR_BUFFER_BIT);
   const Rect fit = FitKeepingShape(W, H, fw, fh);
-  glViewport(fit.left, fh - fit.bottom, fit.width(), fit.height());
-  program_->bind();
-  program_->setUniformValue("screenSize", float(W), float(H));
-  program_->setUniformValue("picture", 0);
-  glActiveTexture(GL_TEXTURE0);
+  gl_->Viewport(fit.left, fh - fit.bottom, fit.width(), fit.height());
+  gl_->UseProgram(program_);
+  gl_->Uniform2f(screenSizeAt_, float(W), float(H));
+  gl_->Uniform1i(pictureAt_, 0);
+  gl_->ActiveTexture(GL_TEXTURE0);
 }
 
 void GlViewPainter::Quad(const Texture& texture, double x, double y, double w, double h, double u0, double v0,
@@ -140,28 +186,28 @@ void GlViewPainter::Quad(const Texture& texture, double x, double y, double w, d
                                GLfloat(x), GLfloat(y + h), GLfloat(x + w), GLfloat(y + h)};
   const GLfloat at[] = {GLfloat(u0), GLfloat(v0), GLfloat(u1), GLfloat(v0),
                         GLfloat(u0), GLfloat(v1), GLfloat(u1), GLfloat(v1)};
-  glBindTexture(GL_TEXTURE_2D, texture.id);
+  gl_->BindTexture(GL_TEXTURE_2D, texture.id);
   if (!smooth) {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   }
-  program_->setUniformValue("opaque", opaque ? 1.0f : 0.0f);
+  gl_->Uniform1f(opaqueAt_, opaque ? 1.0f : 0.0f);
   if (opaque) {
-    glDisable(GL_BLEND);
+    gl_->Disable(GL_BLEND);
   } else {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);  // captions are premultiplied
+    gl_->Enable(GL_BLEND);
+    gl_->BlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);  // captions are premultiplied
   }
-  program_->enableAttributeArray(0);
-  program_->enableAttributeArray(1);
-  program_->setAttributeArray(0, GL_FLOAT, positions, 2);
-  program_->setAttributeArray(1, GL_FLOAT, at, 2);
-  glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-  program_->disableAttributeArray(0);
-  program_->disableAttributeArray(1);
+  gl_->EnableVertexAttribArray(0);
+  gl_->EnableVertexAttribArray(1);
+  gl_->VertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, positions);
+  gl_->VertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, at);
+  gl_->DrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+  gl_->DisableVertexAttribArray(0);
+  gl_->DisableVertexAttribArray(1);
   if (!smooth) {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    gl_->TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   }
 }
 
@@ -184,10 +230,10 @@ void GlViewPainter::DrawView(const PictureView& view, int W, int H, int fw, int 
 }
 
 void GlViewPainter::ReadPixels(int W, int H, Bitmap32& out) {
-  if (W <= 0 || H <= 0) return;
+  if (!program_ || W <= 0 || H <= 0) return;
   std::vector<uint8_t> rgba(size_t(W) * size_t(H) * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+  gl_->PixelStorei(GL_PACK_ALIGNMENT, 4);
+  gl_->ReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
   out.SetSizeUninitialized(W, H);
   for (int y = 0; y < H; ++y) {
     const uint8_t* from = rgba.data() + size_t(H - 1 - y) * size_t(W) * 4;  // bottom row first

@@ -3,10 +3,8 @@
 // last, or a view of a moving picture over its fill with its caption. The screen's W x H
 // pixels are fitted into the framebuffer keeping their shape. Everything it makes belongs
 // to the context current at Init, which must be current for every call.
-#include <QOpenGLFunctions>
-#include <QOpenGLShaderProgram>
-
 #include <memory>
+#include <string>
 
 #include "imaging/Bitmap32.h"
 #include "platform/MovingPicture.h"
@@ -14,12 +12,21 @@
 
 namespace tp {
 
-class GlViewPainter : protected QOpenGLFunctions {
+struct GlFunctions;
+using GlResolver = void* (*)(const char* name);
+
+class GlViewPainter {
  public:
-  // False when the context cannot draw the show (no shaders, no textures of any size).
-  bool Init();
-  // Frees the textures and the program.
+  GlViewPainter();
+  ~GlViewPainter();
+
+  // Looks the entry points up and builds the program. False when the context cannot draw
+  // the show (an entry point or shaders missing, tiny textures).
+  bool Init(GlResolver resolve);
+  // Frees the textures and the program (the context current).
   void Release();
+  // GL_RENDERER of the current context (after Init).
+  std::string Renderer() const;
 
   // Uploads a moving picture (the picture with its mipmaps, the fill, the caption). False
   // when it is larger than the context's textures can hold; nothing of it is kept then.
@@ -36,7 +43,7 @@ class GlViewPainter : protected QOpenGLFunctions {
 
  private:
   struct Texture {
-    GLuint id = 0;
+    unsigned id = 0;
     int width = 0, height = 0;
   };
   bool Upload(Texture& texture, const Bitmap32& bitmap, bool mipmaps);
@@ -47,8 +54,10 @@ class GlViewPainter : protected QOpenGLFunctions {
   void Quad(const Texture& texture, double x, double y, double w, double h, double u0, double v0, double u1,
             double v1, bool opaque, bool smooth);
 
-  std::unique_ptr<QOpenGLShaderProgram> program_;
-  GLint maxTextureSize_ = 0;
+  std::unique_ptr<GlFunctions> gl_;
+  unsigned program_ = 0;
+  int screenSizeAt_ = -1, opaqueAt_ = -1, pictureAt_ = -1;  // uniform locations
+  int maxTextureSize_ = 0;
   Texture screen_, picture_, background_, caption_;
   int originalWidth_ = 0, originalHeight_ = 0;
   int captionX_ = 0, captionY_ = 0;
