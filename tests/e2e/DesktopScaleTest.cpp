@@ -1,8 +1,6 @@
 // The show on an X server with a desktop scale factor of 2: it is drawn in the screen's
 // own pixels, so a picture at its original size stays sharp.
 #include <gtest/gtest.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -19,23 +17,6 @@ namespace {
 
 constexpr Pixel kLight = MakePixel(250, 250, 250);
 constexpr Pixel kDark = MakePixel(200, 30, 30);
-
-// What the whole X screen shows now.
-Bitmap32 ReadScreen() {
-  ::Display* dpy = XOpenDisplay(nullptr);
-  if (!dpy) return {};
-  const int w = DisplayWidth(dpy, DefaultScreen(dpy)), h = DisplayHeight(dpy, DefaultScreen(dpy));
-  XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
-  Bitmap32 out;
-  if (image) {
-    out.SetSize(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) out.at(x, y) = Pixel(XGetPixel(image, x, y) & 0xffffff);
-    XDestroyImage(image);
-  }
-  XCloseDisplay(dpy);
-  return out;
-}
 
 // True when the screen shows the w x h checkerboard with its top-left pixel at (x, y),
 // one picture pixel per screen pixel, on black.

@@ -1,8 +1,6 @@
 // A moving folder show on Xvfb with Mesa's OpenGL: the GPU path when it is asked for (a
 // software renderer is otherwise left to the CPU path), moving on screen through a change.
 #include <gtest/gtest.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -19,23 +17,6 @@
 
 namespace tp::test {
 namespace {
-
-// What the whole X screen shows now.
-Bitmap32 ReadScreen() {
-  ::Display* dpy = XOpenDisplay(nullptr);
-  if (!dpy) return {};
-  const int w = DisplayWidth(dpy, DefaultScreen(dpy)), h = DisplayHeight(dpy, DefaultScreen(dpy));
-  XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
-  Bitmap32 out;
-  if (image) {
-    out.SetSize(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) out.at(x, y) = Pixel(XGetPixel(image, x, y) & 0xffffff);
-    XDestroyImage(image);
-  }
-  XCloseDisplay(dpy);
-  return out;
-}
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& text) {
   for (const std::string& line : lines)

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "e2e/PreviewXServer.h"
+#include "imaging/Draw.h"
 #include "photoshow/MovingPhoto.h"
 #include "platform/x11/HostWindowDisplay.h"
 #include "support/TestPictures.h"
@@ -85,8 +86,7 @@ TEST(HostWindowGpu, TheHostsWindowShowsTheViewAsTheCpuWouldDrawIt) {
     ASSERT_TRUE(display.PresentMovingView(view));
     display.Present(red, 10, 20);
     Bitmap32 want = cpu;
-    for (int y = 20; y < 60; ++y)
-      for (int x = 10; x < 70; ++x) want.at(x, y) = red.at(0, 0);
+    Copy(want, 10, 20, red.width(), red.height(), red, 0, 0);
     EXPECT_GE(test::Psnr(host.Read(), want), 35.0);
     ASSERT_TRUE(display.PresentMovingView(view));
   }

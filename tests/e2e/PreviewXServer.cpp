@@ -78,6 +78,22 @@ std::string StartXServer(std::string* why) {
   return server.name();
 }
 
+Bitmap32 ReadScreen() {
+  ::Display* dpy = XOpenDisplay(nullptr);
+  if (!dpy) return {};
+  const int w = DisplayWidth(dpy, DefaultScreen(dpy)), h = DisplayHeight(dpy, DefaultScreen(dpy));
+  XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
+  Bitmap32 out;
+  if (image) {
+    out.SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) out.at(x, y) = Pixel(XGetPixel(image, x, y) & 0xffffff);
+    XDestroyImage(image);
+  }
+  XCloseDisplay(dpy);
+  return out;
+}
+
 HelperWindow::HelperWindow(int width, int height, unsigned long background, bool mapped)
     : width_(width), height_(height) {
   dpy_ = XOpenDisplay(nullptr);

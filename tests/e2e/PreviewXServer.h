@@ -65,6 +65,10 @@ class HelperWindow {
   int height_;
 };
 
+// What the whole X screen (the default display's root window) shows now; empty without
+// a server.
+Bitmap32 ReadScreen();
+
 // True when every channel of a and b differs by at most tolerance.
 bool NearColour(Pixel a, Pixel b, int tolerance);
 

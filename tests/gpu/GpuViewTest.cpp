@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "imaging/CaptionBitmap.h"
+#include "imaging/Draw.h"
 #include "photoshow/MovingPhoto.h"
 #include "platform/Platform.h"
 #include "platform/qt/GlViewWidget.h"
@@ -20,9 +21,6 @@
 #include "support/TestPictures.h"
 
 // Xlib's macros (Bool, Status) go after the toolkit's headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 #include "e2e/PreviewXServer.h"
 
 namespace tp {
@@ -71,23 +69,6 @@ std::unique_ptr<QtDisplay> OpenShow(NoInput& input, bool movingViews = true) {
   return display;
 }
 
-// What the whole X screen shows now.
-Bitmap32 ReadScreen() {
-  ::Display* dpy = XOpenDisplay(nullptr);
-  if (!dpy) return {};
-  const int w = DisplayWidth(dpy, DefaultScreen(dpy)), h = DisplayHeight(dpy, DefaultScreen(dpy));
-  XImage* image = XGetImage(dpy, DefaultRootWindow(dpy), 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
-  Bitmap32 out;
-  if (image) {
-    out.SetSize(w, h);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) out.at(x, y) = Pixel(XGetPixel(image, x, y) & 0xffffff);
-    XDestroyImage(image);
-  }
-  XCloseDisplay(dpy);
-  return out;
-}
-
 // Lets the windows paint until the screen agrees with want to minDb, for up to 5 s; the
 // PSNR of what it showed last.
 double ScreenAgreement(const Bitmap32& want) {
@@ -96,7 +77,7 @@ double ScreenAgreement(const Bitmap32& want) {
     QApplication::processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     QApplication::processEvents();
-    db = test::Psnr(ReadScreen(), want);
+    db = test::Psnr(test::ReadScreen(), want);
   }
   return db;
 }
@@ -190,12 +171,10 @@ TEST(GpuViews, BlurredFillAndCaptionAgreeWithTheCpuPath) {
   display->Capture(gpu);
   EXPECT_GE(test::Psnr(gpu, cpu), 35.0);
   // The caption's own rectangle alone, where a wrong blend would show most.
-  Bitmap32 gpuCaption(scene.caption.width(), scene.caption.height()), cpuCaption = gpuCaption;
-  for (int y = 0; y < gpuCaption.height(); ++y)
-    for (int x = 0; x < gpuCaption.width(); ++x) {
-      gpuCaption.at(x, y) = gpu.at(scene.captionX + x, scene.captionY + y);
-      cpuCaption.at(x, y) = cpu.at(scene.captionX + x, scene.captionY + y);
-    }
+  const int cw = scene.caption.width(), ch = scene.caption.height();
+  Bitmap32 gpuCaption(cw, ch), cpuCaption(cw, ch);
+  Copy(gpuCaption, 0, 0, cw, ch, gpu, scene.captionX, scene.captionY);
+  Copy(cpuCaption, 0, 0, cw, ch, cpu, scene.captionX, scene.captionY);
   EXPECT_GE(test::Psnr(gpuCaption, cpuCaption), 35.0);
 }
 
@@ -213,8 +192,7 @@ TEST(GpuViews, BitmapsAfterViewsAndAPartialBitmapKeepTheRestOfTheView) {
   red.Fill(MakePixel(230, 20, 20, 255));
   display->Present(red, 50, 60);
   Bitmap32 want = scene.CpuFrame(view);
-  for (int y = 60; y < 140; ++y)
-    for (int x = 50; x < 150; ++x) want.at(x, y) = red.at(0, 0);
+  Copy(want, 50, 60, red.width(), red.height(), red, 0, 0);
   Bitmap32 shown;
   display->Capture(shown);
   EXPECT_GE(test::Psnr(shown, want), 35.0);
