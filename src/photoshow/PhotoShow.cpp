@@ -349,6 +349,7 @@ void TPhotoShow::ApplyPrepared(PreparedPicture&& prepared, const LibraryPicture&
     ApplyFittedPicture(std::move(prepared.plain), state_);
     view_ = prepared.views.empty() ? PictureView{} : prepared.views[0];
     moves_ = false;
+    viewsOnDisplay_ = false;
     DrawCaption();
     return;
   }

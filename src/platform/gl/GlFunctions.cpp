@@ -28,7 +28,6 @@ bool GlFunctions::Load(GlResolver resolve) {
   get(DrawArrays, "glDrawArrays");
   get(Enable, "glEnable");
   get(EnableVertexAttribArray, "glEnableVertexAttribArray");
-  get(Finish, "glFinish");
   get(GenTextures, "glGenTextures");
   get(GenerateMipmap, "glGenerateMipmap");
   get(GetError, "glGetError");

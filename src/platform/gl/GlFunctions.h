@@ -30,7 +30,6 @@ struct GlFunctions {
   void(APIENTRYP DrawArrays)(GLenum, GLint, GLsizei) = nullptr;
   void(APIENTRYP Enable)(GLenum) = nullptr;
   PFNGLENABLEVERTEXATTRIBARRAYPROC EnableVertexAttribArray = nullptr;
-  void(APIENTRYP Finish)() = nullptr;
   void(APIENTRYP GenTextures)(GLsizei, GLuint*) = nullptr;
   PFNGLGENERATEMIPMAPPROC GenerateMipmap = nullptr;
   GLenum(APIENTRYP GetError)() = nullptr;
